@@ -1,0 +1,23 @@
+#include "app/error_trap.h"
+
+#include <new>
+
+#include "app/product.h"
+
+namespace tw {
+
+std::string errorReportText(const std::string& description, const std::string& module,
+                            const std::string& procedure, int line) {
+    return description + "\r\nin " + kErrorSource + "." + module + "." + procedure + " at line " +
+           std::to_string(line) + "\r\rPlease email screenshot of this message to " +
+           kSupportAddress;
+}
+
+void ErrorTrap::report(int line, const std::exception& e) {
+    const std::string description =
+        dynamic_cast<const std::bad_alloc*>(&e) ? "Out of memory" : e.what();
+    box_.show(errorReportText(description, module_, procedure_, line), "Application Error",
+              MsgButtons::Ok, MsgIcon::Warning);
+}
+
+}  // namespace tw

@@ -1,0 +1,49 @@
+#pragma once
+
+// The error trap of the six trapped procedures: each numbered statement runs on its own; when
+// one fails, the error-report box names it and the procedure goes on with the next statement.
+
+#include <string>
+
+#include "platform/message_box.h"
+
+namespace tw {
+
+std::string errorReportText(const std::string& description, const std::string& module,
+                            const std::string& procedure, int line);
+
+class ErrorTrap {
+  public:
+    ErrorTrap(MessageBox& box, std::string module, std::string procedure)
+        : box_(box), module_(std::move(module)), procedure_(std::move(procedure)) {}
+
+    // Runs statement `line`; returns false when it failed (after the report box was closed).
+    template <class Statement>
+    bool run(int line, Statement&& statement) {
+        try {
+            statement();
+            return true;
+        } catch (const std::exception& e) {
+            report(line, e);
+            return false;
+        }
+    }
+
+    // The condition of an If statement. A test that fails enters the branch, as carrying on
+    // with the next statement does.
+    template <class Condition>
+    bool test(int line, Condition&& condition) {
+        bool result = true;
+        run(line, [&] { result = condition(); });
+        return result;
+    }
+
+  private:
+    void report(int line, const std::exception& e);
+
+    MessageBox& box_;
+    std::string module_;
+    std::string procedure_;
+};
+
+}  // namespace tw

@@ -1,0 +1,139 @@
+#include "app/form1.h"
+
+#include "scheduling/calendar.h"
+
+namespace tw {
+
+namespace {
+
+using controls::Font;
+using controls::Geometry;
+
+const Font kButtonFont{"Arial", 11.25, true, 204};
+
+// The picture stored with the design for the tray control: handle 1 is the program's icon.
+const Picture kTrayPicture{Picture::Type::Icon, 1};
+
+// The tray control's properties as the window layout stores them.
+class DesignedTrayProperties : public PropertyBag {
+  public:
+    std::optional<bool> readBool(const std::string& name) override {
+        return name == "InTray" ? std::optional<bool>(false) : std::nullopt;
+    }
+    std::optional<Picture> readPicture(const std::string& name) override {
+        return name == "TrayIcon" ? std::optional<Picture>(kTrayPicture) : std::nullopt;
+    }
+    std::optional<std::string> readString(const std::string& name) override {
+        return name == "TrayTip" ? std::optional<std::string>("Vorede Vovode") : std::nullopt;
+    }
+    void writeBool(const std::string&, bool) override {}
+    void writePicture(const std::string&, const Picture&) override {}
+    void writeString(const std::string&, const std::string&) override {}
+};
+
+}  // namespace
+
+Form1::Form1(Services services)
+    : Form("Form1", Geometry{0, 0, 8040, 5265}, kMainWindowHandle),
+      Frame4("Frame4", &Form, {120, 1530, 7800, 1770}, 8),
+      Option1("Option1", &Frame4, {240, 1275, 1185, 255}, 16),
+      cboWeekly("cboWeekly", &Frame4, {1800, 1230, 4335, 345}, 14),
+      Option2("Option2", &Frame4, {240, 795, 825, 255}, 13),
+      Option3("Option3", &Frame4, {240, 345, 1455, 255}, 12),
+      Text11("Text11", &Frame4, {3000, 300, 500, 345}, 11),
+      Text2("Text2", &Frame4, {4320, 300, 500, 345}, 10),
+      Text3("Text3", &Frame4, {1800, 300, 500, 345}, 9),
+      dtpWeekly("dtpWeekly", &Frame4, {1800, 750, 4335, 375}, 15),
+      Label5("Label5", &Frame4, {3600, 345, 540, 255}, 19),
+      Label4("Label4", &Frame4, {4920, 345, 735, 255}, 18),
+      Label3("Label3", &Frame4, {2400, 345, 450, 225}, 17),
+      PushButton1("PushButton1", &Form, {120, 120, 7800, 405}, 4),
+      Frame3("Frame3", &Form, {120, 3375, 7800, 735}, 7),
+      Check4("Check4", &Frame3, {240, 300, 3810, 285}, 0),
+      Check8("Check8", &Frame3, {4200, 300, 2100, 285}, 1),
+      Frame2("Frame2", &Form, {120, 600, 7800, 870}, 6),
+      ProgressBar1("ProgressBar1", &Frame2, {240, 300, 7305, 405}, 5),
+      PushButton4("PushButton4", &Form, {120, 4230, 7800, 405}, 2),
+      PushButton2("PushButton2", &Form, {120, 4740, 7800, 405}, 3),
+      Timer1("Timer1"),
+      cSysTray1({services.notificationArea, services.windowHook, services.pump, services.clock},
+                kTrayWindowHandle, kTrayPicture),
+      services_(services) {
+    DesignedTrayProperties trayProperties;
+    cSysTray1.readProperties(trayProperties);
+
+    Form.setCaption("Form1");
+    // Not shown until the load handler has run.
+    Form.setVisible(false);
+    Frame4.setCaption("Empty Schedule");
+    Option1.setCaption(" Weekly:");
+    for (const char* day :
+         {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"}) {
+        cboWeekly.addItem(day);
+    }
+    Option2.setCaption("Daily:");
+    Option3.setCaption("Empty every:");
+    for (controls::TextBox* box : {&Text11, &Text2, &Text3}) box->setCentred(true);
+    Label5.setCaption("hour/s");
+    Label4.setCaption("minute/s");
+    Label3.setCaption("day/s");
+    PushButton1.setCaption("Help");
+    Frame3.setCaption("Startup Options");
+    Check4.setCaption("Load this software on Windows startup");
+    Check8.setCaption("Start in system tray");
+    Frame2.setCaption("On. Next empty will occur in:");
+    PushButton4.setCaption("Turn On");
+    PushButton2.setCaption("Empty Trash Bin Now (Test)");
+    for (controls::PushButton* button : {&PushButton1, &PushButton4, &PushButton2}) {
+        button->setFont(kButtonFont);
+    }
+
+    // Design state before any handler is connected: "Empty every:" selected, the picker
+    // holding today's date without a time, the countdown timer enabled with interval 0.
+    Option3.setValue(true);
+    dtpWeekly.setValue(DateValue{DateOf(services_.clock.now()), std::nullopt});
+
+    for (controls::Control* c : std::initializer_list<controls::Control*>{
+             &Frame4, &Option1,   &cboWeekly, &Option2,      &Option3,     &Text11,      &Text2,
+             &Text3,  &dtpWeekly, &Label5,    &Label4,       &Label3,      &PushButton1, &Frame3,
+             &Check4, &Check8,    &Frame2,    &ProgressBar1, &PushButton4, &PushButton2, &Timer1}) {
+        Form.add(*c);
+    }
+
+    Option1.onClick = [this] { Option1_Click(); };
+    Option2.onClick = [this] { Option2_Click(); };
+    Option3.onClick = [this] { Option3_Click(); };
+    cboWeekly.onChange = [this] { cboWeekly_Change(); };
+    cboWeekly.onClick = [this] { cboWeekly_Click(); };
+    dtpWeekly.onChange = [this] { dtpWeekly_Change(); };
+    dtpWeekly.onClick = [this] { dtpWeekly_Click(); };
+    Text11.onChange = [this] { Text11_Change(); };
+    Text2.onChange = [this] { Text2_Change(); };
+    Text3.onChange = [this] { Text3_Change(); };
+    Text11.onGotFocus = [this] { Text11_GotFocus(); };
+    Text2.onGotFocus = [this] { Text2_GotFocus(); };
+    Text3.onGotFocus = [this] { Text3_GotFocus(); };
+    Text11.onLostFocus = [this] { Text11_LostFocus(); };
+    Text2.onLostFocus = [this] { Text2_LostFocus(); };
+    Text3.onLostFocus = [this] { Text3_LostFocus(); };
+    Text2.onMouseMove = [this] { Text2_MouseMove(); };
+    Timer1.onTimer = [this] { Timer1_Timer(); };
+    PushButton4.onClick = [this] { PushButton4_Click(); };
+    PushButton2.onClick = [this] { PushButton2_Click(); };
+    PushButton1.onClick = [this] { PushButton1_Click(); };
+    for (controls::PushButton* button : {&PushButton1, &PushButton2, &PushButton4}) {
+        button->onMouseMove = [this] { PushButton_MouseMove(); };
+    }
+    for (controls::Frame* frame : {&Frame2, &Frame3, &Frame4}) {
+        frame->onMouseMove = [this] { Frame_MouseMove(); };
+    }
+    Form.onMouseMove = [this] { Form_MouseMove(); };
+    Form.onResize = [this] { Form_Resize(); };
+    Check4.onClick = [this] { Check4_Click(); };
+    Check8.onClick = [this] { Check8_Click(); };
+    cSysTray1.MouseUp = [this](std::int16_t button, std::int32_t id) {
+        cSysTray1_MouseUp(button, id);
+    };
+}
+
+}  // namespace tw

@@ -1,0 +1,156 @@
+#pragma once
+
+// Form1: the program's one window. It owns the controls, the countdown state and one member
+// function per handler; each subsystem folder defines the handlers it owns.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/controls.h"
+#include "platform/cursor.h"
+#include "platform/event_pump.h"
+#include "platform/files.h"
+#include "platform/instance.h"
+#include "platform/lifetime.h"
+#include "platform/locale.h"
+#include "platform/message_box.h"
+#include "platform/notification_area.h"
+#include "platform/recycle_bin_shell.h"
+#include "platform/settings_store.h"
+#include "platform/skin.h"
+#include "platform/start_at_login.h"
+#include "platform/window_hook.h"
+#include "tray/c_sys_tray.h"
+
+namespace tw {
+
+// Everything the window needs from the host, handed in by main() or by a test.
+struct Services {
+    Clock& clock;
+    EventPump& pump;
+    MessageBox& messageBox;
+    SettingsStore& settings;
+    Locale& locale;
+    RecycleBinShell& recycleBin;
+    NotificationArea& notificationArea;
+    WindowHook& windowHook;
+    StartAtLogin& startAtLogin;
+    Files& files;
+    InstanceLock& instance;
+    SkinEngine& skin;
+    CursorLoader& cursors;
+    Lifetime& lifetime;
+};
+
+inline constexpr WindowHandle kMainWindowHandle = 1;
+inline constexpr WindowHandle kTrayWindowHandle = 2;
+
+class Form1 {
+  public:
+    explicit Form1(Services services);
+    Form1(const Form1&) = delete;
+    Form1& operator=(const Form1&) = delete;
+
+    Services& services() { return services_; }
+
+    // --- The window and its controls, in the order the window creates them. ---
+    controls::Window Form;
+    controls::Frame Frame4;
+    controls::OptionButton Option1;
+    controls::ComboBox cboWeekly;
+    controls::OptionButton Option2;
+    controls::OptionButton Option3;
+    controls::TextBox Text11;
+    controls::TextBox Text2;
+    controls::TextBox Text3;
+    controls::TimePicker dtpWeekly;
+    controls::Label Label5;
+    controls::Label Label4;
+    controls::Label Label3;
+    controls::PushButton PushButton1;
+    controls::Frame Frame3;
+    controls::CheckBox Check4;
+    controls::CheckBox Check8;
+    controls::Frame Frame2;
+    controls::ProgressBar ProgressBar1;
+    controls::PushButton PushButton4;
+    controls::PushButton PushButton2;
+    controls::Timer Timer1;
+    cSysTray cSysTray1;
+
+    // --- Countdown state. ---
+    std::int32_t SecondsToNextEmpty = 0;
+    std::int32_t SecondsElapsed = 0;
+    bool Loading = false;
+    bool MinimizedToTray = false;
+    std::string AppTitle;
+
+    // --- Scheduling (scheduling/). ---
+    void FindDuration();
+    void Timer1_Timer();
+    void UpdateProgress(std::int32_t total, std::int32_t elapsed);
+    void PushButton4_Click();
+    void Option1_Click();
+    void Option2_Click();
+    void Option3_Click();
+    void cboWeekly_Change();
+    void cboWeekly_Click();
+    void dtpWeekly_Change();
+    void dtpWeekly_Click();
+    void Text11_Change();
+    void Text2_Change();
+    void Text3_Change();
+    void Text11_GotFocus();
+    void Text2_GotFocus();
+    void Text3_GotFocus();
+    void Text11_LostFocus();
+    void Text2_LostFocus();
+    void Text3_LostFocus();
+    void Text2_MouseMove();
+    // The text of the time picker's value, as the date-to-text conversion gives it.
+    std::string pickerText() const;
+
+    // --- Emptying (emptying/). ---
+    void PushButton2_Click();
+
+    // --- Window and lifecycle (app/). ---
+    void Form_Load();
+    void Form_Resize();
+    void Form_QueryUnload();
+    void Form_MouseMove();
+    void cSysTray1_MouseUp(std::int16_t Button, std::int32_t Id);
+    void Check8_Click();
+    void PushButton1_Click();
+    void PushButton_MouseMove();
+    void Frame_MouseMove();
+    void ApplySkin();
+    void SetAppTitle();
+    bool FileExists(const std::string& path);
+
+    // --- Start at login (startup/). ---
+    void Check4_Click();
+
+  private:
+    // The settings of this program: application "Quendra", section "Tidewell".
+    std::string read(const std::string& key, const std::string& defaultValue);
+    void write(const std::string& key, const std::string& value);
+    void storeOptions();
+    void restartCountdown();
+    void checkNumericEntry(controls::TextBox& box);
+    void setDefaultPointerUnlessBusy();
+
+    Services services_;
+    // Boot-clock reading that the countdown has been credited up to, and the timer serial it
+    // belongs to; see Timer1_Timer.
+    double tickAnchor_ = 0;
+    unsigned tickSerial_ = 0;
+    bool tickAnchored_ = false;
+    // Set while a numeric-entry warning is up, so that the box that the focus passes to does
+    // not start a warning of its own.
+    bool checkingEntry_ = false;
+    // Set while the start-up box is put back to match what is registered.
+    bool syncingStartup_ = false;
+};
+
+}  // namespace tw

@@ -1,0 +1,122 @@
+// The start-up sequence: refuse a second copy, dress the window, restore every choice.
+
+#include "app/app_title.h"
+#include "app/error_trap.h"
+#include "app/form1.h"
+#include "app/product.h"
+#include "app/settings.h"
+#include "platform/errors.h"
+#include "scheduling/calendar.h"
+
+namespace tw {
+
+std::string Form1::read(const std::string& key, const std::string& defaultValue) {
+    return ReadSetting(services_.settings, kMakerName, kProductName, key, defaultValue);
+}
+
+void Form1::write(const std::string& key, const std::string& value) {
+    WriteSetting(services_.settings, kMakerName, kProductName, key, value);
+}
+
+bool Form1::FileExists(const std::string& path) {
+    try {
+        return services_.files.modificationTime(path).has_value();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void Form1::SetAppTitle() {
+    AppTitle = DeriveAppTitle(kProductName);
+}
+
+void Form1::ApplySkin() {
+    Files& files = services_.files;
+    const std::string folder = files.programFolder() + files.separator() + "x";
+    if (files.listFiles(folder, "o.cjs").empty()) return;
+    Form.setBackColor(controls::kButtonFace);
+    for (controls::Control* c : Form.controls()) {
+        switch (c->kind()) {
+            case controls::Kind::OptionButton:
+            case controls::Kind::CheckBox:
+            case controls::Kind::Frame:
+            case controls::Kind::Label:
+                c->setBackColor(controls::kButtonFace);
+                break;
+            default:
+                break;
+        }
+    }
+    SkinEngine& skin = services_.skin;
+    skin.loadSkin(folder + files.separator() + "o.cjs", "");
+    skin.setApplyOptions(skin.applyOptions() | 1);
+    skin.setOption(5, true);
+    skin.setOption(10, true);
+    skin.applyWindow(Form.handle());
+}
+
+void Form1::Form_Load() {
+    ErrorTrap trap(services_.messageBox, "Form1", "Form_Load");
+    bool anotherCopy = false;
+    trap.run(100, [&] { anotherCopy = services_.instance.anotherCopyRunning(); });
+    if (anotherCopy) {
+        trap.run(102, [&] { services_.lifetime.endProgram(0); });
+        return;
+    }
+    trap.run(104, [&] { Loading = true; });
+    trap.run(106, [&] { ApplySkin(); });
+    const std::string pointerFile =
+        services_.files.programFolder() + services_.files.separator() + "HAND-M.CUR";
+    if (!trap.test(108, [&] { return !FileExists(pointerFile); })) {
+        trap.run(110, [&] {
+            services_.cursors.loadCursor(pointerFile);
+            Form.setHasCustomPointer(true);
+        });
+    }
+    trap.run(132, [&] {
+        Form.setCaption(kProductName);
+        Form.setHasIcon(true);
+        SetAppTitle();
+    });
+    std::string s;
+    trap.run(134, [&] { s = read(keys::kStartStopState, "Off"); });
+    if (trap.test(136, [&] { return s == "Off"; })) {
+        trap.run(138, [&] { PushButton4.setCaption("Turn On"); });
+        trap.run(140, [&] { Frame2.setCaption("Off."); });
+        trap.run(142, [&] { Timer1.setInterval(0); });
+    } else if (trap.test(144, [&] { return s == "On"; })) {
+        trap.run(146, [&] { PushButton4.setCaption("Turn Off"); });
+        trap.run(148, [&] { Timer1.setInterval(1000); });
+    }
+    trap.run(150, [&] { cSysTray1.setTrayTip(kProductName); });
+    trap.run(152, [&] { cSysTray1.setInTray(true); });
+    trap.run(154, [&] { Check4.setValue(read(keys::kWindowsStartup, "Off") == "On" ? 1 : 0); });
+    trap.run(156, [&] { Check8.setValue(read(keys::kMinimized, "Off") == "On" ? 1 : 0); });
+    if (trap.test(158, [&] { return Check8.value() == 1; })) {
+        trap.run(160, [&] { Form.setWindowState(controls::WindowState::Minimized); });
+    }
+    const std::string sep = services_.locale.decimalSeparator();
+    trap.run(162, [&] { Option1.setValue(TextToBool(read(keys::kOption1, "0"), sep)); });
+    trap.run(164, [&] { Option2.setValue(TextToBool(read(keys::kOption2, "0"), sep)); });
+    trap.run(166, [&] { Option3.setValue(TextToBool(read(keys::kOption3, "1"), sep)); });
+    trap.run(168, [&] {
+        const std::string now = services_.locale.formatTime(TimeOf(services_.clock.now()));
+        const auto value = services_.locale.parseDateTime(read(keys::kWeeklyTime, now));
+        // Only the time of day means anything here; a text without one can't be restored.
+        if (!value || !value->time) throw typeMismatchError();
+        dtpWeekly.setValue(DateValue{std::nullopt, value->time});
+    });
+    trap.run(170, [&] { cboWeekly.setText(read(keys::kWeekly, "Monday")); });
+    trap.run(172, [&] { Text11.setText(read(keys::kText11, "0")); });
+    trap.run(174, [&] { Text2.setText(read(keys::kText2, "0")); });
+    trap.run(176, [&] { Text3.setText(read(keys::kText3, "1")); });
+    Loading = false;
+    trap.run(178, [&] {
+        if (s == "On") {
+            SecondsElapsed = 0;
+            FindDuration();
+        }
+    });
+}
+
+}  // namespace tw

@@ -1,0 +1,101 @@
+#include "emptying/mod_clean_up.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/error_trap.h"
+#include "app/form1.h"
+#include "platform/errors.h"
+
+namespace tw::modCleanUp {
+
+namespace {
+
+constexpr std::uint32_t kDriveBufferLength = 260;
+constexpr std::uint32_t kEmptyQuietly = kEmptyNoConfirmation | kEmptyNoProgressUi | kEmptyNoSound;
+
+// The root paths of the drive list, in the order the system lists them. The buffer grows when
+// the system says 260 characters are too few, so no drive is ever left out.
+std::vector<std::string> driveRoots(RecycleBinShell& shell) {
+    std::string buffer(kDriveBufferLength, ' ');
+    std::uint32_t written = shell.getLogicalDriveStrings(kDriveBufferLength, buffer.data());
+    if (written > buffer.size()) {
+        buffer.assign(written, ' ');
+        written = shell.getLogicalDriveStrings(written, buffer.data());
+        if (written > buffer.size()) written = 0;  // the list grew again meanwhile
+    }
+    const std::string text = buffer.substr(0, written);
+
+    // The kept text ends with the NUL after the last root path, so splitting it yields the
+    // paths and one empty entry after them, which is not a drive.
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    for (std::size_t nul; (nul = text.find('\0', start)) != std::string::npos; start = nul + 1) {
+        entries.push_back(text.substr(start, nul - start));
+    }
+    entries.push_back(text.substr(start));
+    entries.pop_back();
+    return entries;
+}
+
+}  // namespace
+
+namespace detail {
+
+bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm) {
+    bool result = false;
+    RecycleBinQuery query{};
+    try {
+        if (activeForm == 0) throw AppError(91, "Object variable or With block variable not set");
+        for (const std::string& root : driveRoots(shell)) {
+            if (shell.getDriveType(root) != DriveType::Fixed) continue;
+            query.cbSize = sizeof(RecycleBinQuery);
+            shell.queryRecycleBin(root, query);
+            const std::int64_t items = std::int64_t(query.itemsLow) + query.itemsHigh;
+            if (items > INT32_MAX || items < INT32_MIN) throw overflowError();
+            if (items > 0) {
+                // A bin that could not be emptied completely is a failure the user must see.
+                if (shell.emptyRecycleBin(activeForm, nullptr, kEmptyQuietly) != kShellOk) {
+                    return false;
+                }
+                shell.updateRecycleBinIcon();
+            }
+            result = true;
+        }
+    } catch (const std::exception&) {
+        // Ends quietly with the result reached so far.
+    }
+    return result;
+}
+
+}  // namespace detail
+
+void EmptyTrash(Form1& form, const bool& Silent) {
+    ErrorTrap trap(form.services().messageBox, "modCleanUp", "EmptyTrash");
+    auto say = [&](const char* text) {
+        form.services().messageBox.show(text, form.AppTitle, MsgButtons::Ok, MsgIcon::None);
+    };
+    trap.run(100, [&] { form.Timer1.setTimerEnabled(false); });
+    trap.run(102, [&] { form.Form.setMousePointer(controls::kPointerHourglass); });
+    trap.run(104, [&] { form.services().pump.processEvents(); });
+    trap.run(106, [&] { form.Frame2.setCaption("Deleting files from Recycling Bin... "); });
+    bool emptied = false;
+    // The main window is the active form for as long as it exists, shown or hidden in the
+    // tray: scheduled empties run exactly when no window of ours has the focus.
+    trap.run(108, [&] {
+        emptied = detail::EmptyDriveBins(form.services().recycleBin, form.Form.handle());
+    });
+    if (!emptied) {
+        if (trap.test(110, [&] { return !Silent; })) {
+            trap.run(112, [&] { say("Error encountered while emptying files in Recycle Bin."); });
+        }
+    } else if (trap.test(114, [&] { return !Silent; })) {
+        trap.run(116, [&] { say("Done."); });
+    }
+    trap.run(118, [&] { form.Frame2.setCaption("Off."); });
+    trap.run(120, [&] { form.Timer1.setTimerEnabled(true); });
+    trap.run(122, [&] { form.Form.setMousePointer(controls::kPointerDefault); });
+}
+
+}  // namespace tw::modCleanUp

@@ -1,0 +1,23 @@
+#pragma once
+
+// modCleanUp: empties the recycle bins of all drives through the shell.
+
+#include "platform/recycle_bin_shell.h"
+
+namespace tw {
+
+class Form1;
+
+namespace modCleanUp {
+
+// Pauses the countdown, shows the busy pointer and status while the bins are emptied, and
+// reports the outcome unless `Silent`. Never raises: it reports its own errors.
+void EmptyTrash(Form1& form, const bool& Silent);
+
+namespace detail {
+// The drive walk. True when at least one fixed drive was examined and no empty failed.
+bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm);
+}  // namespace detail
+
+}  // namespace modCleanUp
+}  // namespace tw

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+#include "platform/start_at_login.h"
+
+namespace tw::linux_platform {
+
+// The XDG autostart entry: $XDG_CONFIG_HOME/autostart/<name>.desktop. It is per user: a
+// machine-wide entry would need root, which a desktop user does not have.
+class AutostartFile : public StartAtLogin {
+  public:
+    // `configHome` empty: $XDG_CONFIG_HOME, else ~/.config.
+    explicit AutostartFile(std::string configHome = {});
+
+    bool add(const std::string& name, const std::string& executablePath,
+             std::string& error) override;
+    bool remove(const std::string& name, std::string& error) override;
+    bool isRegistered(const std::string& name) override;
+
+    std::string entryPath(const std::string& name) const;
+
+  private:
+    std::string folder_;
+};
+
+// The desktop entry's text for a program.
+std::string AutostartEntry(const std::string& executablePath);
+// Quotes a path for the Exec key of a desktop entry.
+std::string QuoteExecArgument(const std::string& argument);
+
+}  // namespace tw::linux_platform

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/files.h"
+
+namespace tw::linux_platform {
+
+class LinuxFiles : public Files {
+  public:
+    std::string programFolder() override;
+    std::string ownExecutablePath() override;
+    std::string separator() override { return "/"; }
+    std::vector<std::string> listFiles(const std::string& folder,
+                                       const std::string& pattern) override;
+    std::optional<long long> modificationTime(const std::string& path) override;
+};
+
+}  // namespace tw::linux_platform

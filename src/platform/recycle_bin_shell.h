@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/window_handle.h"
+
+namespace tw {
+
+enum class DriveType : std::uint32_t {
+    Unknown = 0,
+    NoRootDir = 1,
+    Removable = 2,
+    Fixed = 3,
+    Remote = 4,
+    CdRom = 5,
+    RamDisk = 6,
+};
+
+// The shell's recycle-bin query record: 20 bytes, no padding, each 64-bit counter stored as
+// its low then its high 32-bit half.
+#pragma pack(push, 1)
+struct RecycleBinQuery {
+    std::uint32_t cbSize = 0;
+    std::int32_t sizeLow = 0;
+    std::int32_t sizeHigh = 0;
+    std::int32_t itemsLow = 0;
+    std::int32_t itemsHigh = 0;
+};
+#pragma pack(pop)
+static_assert(sizeof(RecycleBinQuery) == 20);
+
+// Empty flags: no confirmation, no progress window, no sound.
+inline constexpr std::uint32_t kEmptyNoConfirmation = 1;
+inline constexpr std::uint32_t kEmptyNoProgressUi = 2;
+inline constexpr std::uint32_t kEmptyNoSound = 4;
+
+// Success and failure codes of the shell calls.
+inline constexpr std::int32_t kShellOk = 0;
+inline constexpr std::int32_t kShellFail = static_cast<std::int32_t>(0x80004005u);
+
+class RecycleBinShell {
+  public:
+    virtual ~RecycleBinShell() = default;
+    // Writes the drive list into `buffer` (each root path NUL-terminated, the whole list ended
+    // by a second NUL) and returns the characters written, not counting the final NUL. When
+    // `bufferLength` is too small nothing is written and the length needed, final NUL
+    // included, is returned.
+    virtual std::uint32_t getLogicalDriveStrings(std::uint32_t bufferLength, char* buffer) = 0;
+    virtual DriveType getDriveType(const std::string& rootPath) = 0;
+    // Fills the item and byte counts of the bin of the drive `rootPath`.
+    virtual std::int32_t queryRecycleBin(const std::string& rootPath, RecycleBinQuery& query) = 0;
+    // Empties the bin of `rootPath`, or every bin of every drive when it is null. Returns
+    // kShellOk only when everything that was in the bins went.
+    virtual std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
+                                         std::uint32_t flags) = 0;
+    virtual void updateRecycleBinIcon() = 0;
+};
+
+}  // namespace tw

@@ -1,0 +1,78 @@
+// The once-a-second countdown tick and the progress bar.
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "app/error_trap.h"
+#include "app/form1.h"
+#include "emptying/mod_clean_up.h"
+#include "platform/errors.h"
+#include "scheduling/format_duration.h"
+
+namespace tw {
+
+namespace {
+
+constexpr const char* kCountdownPrefix = "On. Next empty will occur in: ";
+
+}  // namespace
+
+void Form1::UpdateProgress(std::int32_t total, std::int32_t elapsed) {
+    ProgressBar1.setMax(total);
+    if (elapsed <= total) ProgressBar1.setPosition(elapsed);
+}
+
+void Form1::Timer1_Timer() {
+    ErrorTrap trap(services_.messageBox, "Form1", "Timer1_Timer");
+    if (trap.test(100, [&] { return Timer1.interval() == 0; })) {
+        trap.run(102, [&] { Frame2.setCaption("Off."); });
+        return;
+    }
+    trap.run(104, [&] { services_.pump.processEvents(); });
+    trap.run(106, [&] {
+        // One tick is one second while ticks come on time. A tick that comes late (suspend,
+        // a stalled machine) is credited with the whole seconds that really passed, on a clock
+        // that runs through suspend, so a missed moment is caught up now.
+        std::int32_t step = 1;
+        const double now = services_.clock.bootSeconds();
+        if (tickAnchored_ && tickSerial_ == Timer1.serial()) {
+            const double whole = std::floor(now - tickAnchor_);
+            if (whole >= 2.0) {
+                // Past the due moment the exact count no longer matters; stop there.
+                const double due =
+                    std::max(1.0, double(SecondsToNextEmpty) - double(SecondsElapsed));
+                step = static_cast<std::int32_t>(std::min(whole, due));
+                tickAnchor_ += whole;
+            } else {
+                tickAnchor_ += 1.0;
+            }
+        } else {
+            tickAnchor_ = now;
+        }
+        tickSerial_ = Timer1.serial();
+        tickAnchored_ = true;
+        if (SecondsElapsed > std::numeric_limits<std::int32_t>::max() - step) {
+            throw overflowError();
+        }
+        SecondsElapsed += step;
+    });
+    trap.run(108, [&] { UpdateProgress(SecondsToNextEmpty, SecondsElapsed); });
+    trap.run(110, [&] {
+        const std::int64_t remaining = std::int64_t(SecondsToNextEmpty) - SecondsElapsed;
+        if (remaining < std::numeric_limits<std::int32_t>::min()) throw overflowError();
+        Frame2.setCaption(kCountdownPrefix + FormatDuration(static_cast<std::int32_t>(remaining)));
+    });
+    if (trap.test(112, [&] { return SecondsElapsed >= SecondsToNextEmpty; })) {
+        trap.run(114, [&] { Timer1.setTimerEnabled(false); });
+        trap.run(116, [&] {
+            bool silent = true;
+            modCleanUp::EmptyTrash(*this, silent);
+        });
+        trap.run(118, [&] { FindDuration(); });
+        trap.run(120, [&] { Timer1.setTimerEnabled(true); });
+        trap.run(122, [&] { SecondsElapsed = 0; });
+    }
+}
+
+}  // namespace tw

@@ -1,0 +1,81 @@
+// FindDuration: the whole seconds from now to the next scheduled empty.
+
+#include <cmath>
+#include <limits>
+
+#include "app/form1.h"
+#include "platform/errors.h"
+#include "scheduling/calendar.h"
+#include "scheduling/number_text.h"
+
+namespace tw {
+
+namespace {
+
+// The weekday used when the list has no selection; the load always selects one, and Monday
+// is what it selects on a fresh installation.
+constexpr int kDefaultWeekdayIndex = 1;
+
+std::int32_t toInt32(std::int64_t value) {
+    if (value < std::numeric_limits<std::int32_t>::min() ||
+        value > std::numeric_limits<std::int32_t>::max()) {
+        throw overflowError();
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+std::string Form1::pickerText() const {
+    const DateValue& v = dtpWeekly.value();
+    const Locale& locale = services_.locale;
+    if (v.date && v.time) return locale.formatDate(*v.date) + " " + locale.formatTime(*v.time);
+    if (v.date) return locale.formatDate(*v.date);
+    return locale.formatTime(v.time.value_or(TimeOfDay{}));
+}
+
+void Form1::FindDuration() {
+    const LocalDateTime now = services_.clock.now();
+    const CivilDate today = DateOf(now);
+    const std::int64_t nowSeconds = CalendarSeconds(today, TimeOf(now));
+
+    if (Option1.value()) {
+        const int chosen =
+            cboWeekly.listIndex() >= 0 ? cboWeekly.listIndex() : kDefaultWeekdayIndex;
+        int days = (chosen + 1) - Weekday(today);
+        if (days <= 0) days += 7;
+        SecondsToNextEmpty =
+            toInt32(CalendarSeconds(AddDays(today, days), TimeOfDay{}) - nowSeconds);
+    } else if (Option2.value()) {
+        // The target is read back from text, as the picker's value is only meaningful as a
+        // time of day: a picker that holds a date instead fails here with a type mismatch.
+        const auto target =
+            services_.locale.parseDateTime(services_.locale.formatDate(today) + " " + pickerText());
+        if (!target || !target->date || !target->time) throw typeMismatchError();
+        std::int64_t s = CalendarSeconds(*target->date, *target->time) - nowSeconds;
+        if (s < 0) s = CalendarSeconds(AddDays(*target->date, 1), *target->time) - nowSeconds;
+        SecondsToNextEmpty = toInt32(s);
+    } else if (Option3.value()) {
+        const std::string sep = services_.locale.decimalSeparator();
+        if (!IsNumeric(Text11.text(), sep)) Text11.setText("0");
+        if (!IsNumeric(Text2.text(), sep)) Text2.setText("0");
+        if (!IsNumeric(Text3.text(), sep)) Text3.setText("1");
+        // A change handler could in principle put a non-number back; treat that as the
+        // conversion failing rather than reading garbage.
+        const auto hours = ReadNumber(Text11.text(), sep);
+        const auto minutes = ReadNumber(Text2.text(), sep);
+        const auto days = ReadNumber(Text3.text(), sep);
+        if (!hours || !minutes || !days) throw typeMismatchError();
+        const double m = *minutes * 60.0;
+        const double h = *hours * 3600.0 + m;
+        const double v = *days * 86400.0 + h;
+        const double rounded = std::nearbyint(v);  // ties to even in the default rounding mode
+        if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
+              rounded <= std::numeric_limits<std::int32_t>::max())) {
+            throw overflowError();
+        }
+        SecondsToNextEmpty = static_cast<std::int32_t>(rounded);
+    }
+}
+
+}  // namespace tw

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace tw {
+
+// Reads a whole text as a decimal number in the user's number format: blanks around it, an
+// optional sign, digits, and an optional decimal part after `decimalSeparator`. No thousands
+// separators, no exponents. The numeric test and the conversion both use this, so they always
+// agree on which texts are numbers.
+std::optional<double> ReadNumber(const std::string& text, const std::string& decimalSeparator);
+
+inline bool IsNumeric(const std::string& text, const std::string& decimalSeparator) {
+    return ReadNumber(text, decimalSeparator).has_value();
+}
+
+}  // namespace tw

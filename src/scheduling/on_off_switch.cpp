@@ -1,0 +1,33 @@
+// The on/off switch: its caption is its state.
+
+#include "app/error_trap.h"
+#include "app/form1.h"
+#include "app/product.h"
+#include "app/settings.h"
+
+namespace tw {
+
+void Form1::PushButton4_Click() {
+    ErrorTrap trap(services_.messageBox, "Form1", "PushButton4_Click");
+    if (trap.test(100, [&] { return PushButton4.caption() == "Turn On"; })) {
+        trap.run(102, [&] { PushButton4.setCaption("Turn Off"); });
+        trap.run(104, [&] { Frame2.setCaption("On. Next empty will occur in: xx:xx:xx"); });
+        trap.run(106, [&] { SecondsElapsed = 0; });
+        trap.run(108, [&] { FindDuration(); });
+        trap.run(110, [&] { Timer1.setInterval(1000); });
+        trap.run(112, [&] { Timer1.setTimerEnabled(true); });
+        trap.run(114, [&] {
+            WriteSetting(services_.settings, kMakerName, kProductName, keys::kStartStopState, "On");
+        });
+    } else if (trap.test(116, [&] { return PushButton4.caption() == "Turn Off"; })) {
+        trap.run(118, [&] { PushButton4.setCaption("Turn On"); });
+        trap.run(120, [&] { Timer1.setInterval(0); });
+        trap.run(122, [&] { Frame2.setCaption("Off."); });
+        trap.run(124, [&] {
+            WriteSetting(services_.settings, kMakerName, kProductName, keys::kStartStopState,
+                         "Off");
+        });
+    }
+}
+
+}  // namespace tw

@@ -1,0 +1,19 @@
+#pragma once
+
+// RegStuff: the start-at-login entry itself.
+
+#include <string>
+
+#include "platform/files.h"
+#include "platform/start_at_login.h"
+
+namespace tw::RegStuff {
+
+// The entry's command: the program folder, one separator, then the program's file name.
+std::string RunEntryData(const std::string& programFolder, const std::string& separator,
+                         const std::string& name);
+bool AddRunEntry(Files& files, StartAtLogin& startAtLogin, const std::string& name,
+                 std::string& error);
+bool RemoveRunEntry(StartAtLogin& startAtLogin, const std::string& name, std::string& error);
+
+}  // namespace tw::RegStuff

@@ -1,0 +1,190 @@
+#pragma once
+
+// Fakes of the platform services, and a harness that builds Form1 on them.
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "platform/linux/linux_locale.h"
+
+namespace tw::test {
+
+// A clock the test sets and advances.
+class FakeClock : public Clock {
+  public:
+    LocalDateTime now() const override { return now_; }
+    double monotonicSeconds() const override { return monotonic_; }
+    double bootSeconds() const override { return boot_; }
+    void set(int y, int mo, int d, int h, int mi, int s) { now_ = {y, mo, d, h, mi, s}; }
+    // Advances every clock by `seconds`; the wall clock moves by plain calendar arithmetic.
+    void advance(double seconds);
+    // Advances only the boot clock and the wall clock, as a suspend does.
+    void suspend(double seconds);
+
+  private:
+    LocalDateTime now_{2026, 12, 7, 9, 0, 0};
+    double monotonic_ = 1000.0;
+    double boot_ = 1000.0;
+};
+
+class FakePump : public EventPump {
+  public:
+    void processEvents() override;
+    void waitForEvents(double seconds) override;
+    int processed = 0;
+    // Runs once at the next processEvents or waitForEvents: a handler that "arrives".
+    std::deque<std::function<void()>> pending;
+    FakeClock* clock = nullptr;  // advanced by waitForEvents when set
+};
+
+struct ShownBox {
+    std::string text;
+    std::string title;
+    MsgButtons buttons;
+    MsgIcon icon;
+};
+
+// Records each box; answers Yes (or the queued answers) and can run an action while open.
+class ScriptedMessageBox : public MessageBox {
+  public:
+    MsgAnswer show(const std::string& text, const std::string& title, MsgButtons buttons,
+                   MsgIcon icon) override;
+    std::vector<ShownBox> shown;
+    std::deque<MsgAnswer> answers;
+    std::function<void()> whileOpen;
+};
+
+class MemorySettings : public SettingsStore {
+  public:
+    std::optional<std::string> read(const std::string& application, const std::string& section,
+                                    const std::string& key) override;
+    void write(const std::string& application, const std::string& section, const std::string& key,
+               const std::string& value) override;
+    std::map<std::string, std::string> values;                // "application/section/key"
+    std::vector<std::pair<std::string, std::string>> writes;  // key, value in order
+    std::string get(const std::string& key) const;
+    void put(const std::string& key, const std::string& value);
+};
+
+// A recycle-bin shell of several drives whose bins hold counts of items.
+class FakeRecycleBinShell : public RecycleBinShell {
+  public:
+    struct Drive {
+        std::string root;
+        DriveType type;
+        std::int64_t items;
+    };
+    std::vector<Drive> drives;
+    std::int32_t emptyResult = kShellOk;
+    bool throwOnList = false;
+    std::vector<std::string> calls;  // "list <len>", "type <root>", "query <root>", "empty", "icon"
+    std::vector<WindowHandle> emptyOwners;
+
+    std::uint32_t getLogicalDriveStrings(std::uint32_t bufferLength, char* buffer) override;
+    DriveType getDriveType(const std::string& rootPath) override;
+    std::int32_t queryRecycleBin(const std::string& rootPath, RecycleBinQuery& query) override;
+    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
+                                 std::uint32_t flags) override;
+    void updateRecycleBinIcon() override;
+};
+
+class RecordingNotificationArea : public NotificationArea {
+  public:
+    std::int32_t shellNotifyIcon(std::uint32_t message, const ShellRecord& record) override;
+    bool isAvailable() const override { return available; }
+    bool available = true;
+    std::vector<std::uint32_t> messages;
+};
+
+class StubWindowHook : public WindowHook {
+  public:
+    WindowProc setWindowProc(WindowHandle window, WindowProc proc) override;
+    void setUserData(WindowHandle window, std::intptr_t value) override;
+    std::intptr_t getUserData(WindowHandle window) override;
+    std::int32_t callWindowProc(WindowProc proc, WindowHandle window, std::uint32_t message,
+                                std::uint32_t wParam, std::int32_t lParam) override;
+    // Delivers a message as the system would: through the window's current procedure.
+    std::int32_t send(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
+                      std::int32_t lParam);
+    std::map<WindowHandle, WindowProc> procs;
+    std::map<WindowHandle, std::intptr_t> userData;
+};
+
+class MemoryStartAtLogin : public StartAtLogin {
+  public:
+    bool add(const std::string& name, const std::string& path, std::string& error) override;
+    bool remove(const std::string& name, std::string& error) override;
+    bool isRegistered(const std::string& name) override { return entries.count(name) > 0; }
+    std::map<std::string, std::string> entries;
+    bool failing = false;
+};
+
+class FakeFiles : public Files {
+  public:
+    std::string programFolder() override { return folder; }
+    std::string ownExecutablePath() override { return folder + "/tidewell"; }
+    std::string separator() override { return "/"; }
+    std::vector<std::string> listFiles(const std::string& dir, const std::string& pattern) override;
+    std::optional<long long> modificationTime(const std::string& path) override;
+    std::string folder = "/opt/tidewell";
+    std::vector<std::string> existing;  // full paths
+};
+
+class FakeInstance : public InstanceLock {
+  public:
+    bool anotherCopyRunning() override { return another; }
+    bool another = false;
+};
+
+class RecordingSkin : public SkinEngine {
+  public:
+    void loadSkin(const std::string& path, const std::string& ini) override;
+    std::int32_t applyOptions() override { return options; }
+    void setApplyOptions(std::int32_t value) override;
+    void setOption(int id, bool value) override;
+    void applyWindow(WindowHandle window) override;
+    std::vector<std::string> calls;
+    std::int32_t options = 0;
+    bool failLoad = false;
+};
+
+class FakeCursors : public CursorLoader {
+  public:
+    void loadCursor(const std::string& path) override;
+    std::vector<std::string> loaded;
+    bool fail = false;
+};
+
+class FakeLifetime : public Lifetime {
+  public:
+    void endProgram(int exitCode) override { ended.push_back(exitCode); }
+    std::vector<int> ended;
+};
+
+// Every fake, and a Form1 built on them.
+struct Harness {
+    Harness();
+    FakeClock clock;
+    FakePump pump;
+    ScriptedMessageBox boxes;
+    MemorySettings settings;
+    linux_platform::LinuxLocale locale{"%m/%d/%Y", "%H:%M:%S", "."};
+    FakeRecycleBinShell shell;
+    RecordingNotificationArea tray;
+    StubWindowHook hook;
+    MemoryStartAtLogin startAtLogin;
+    FakeFiles files;
+    FakeInstance instance;
+    RecordingSkin skin;
+    FakeCursors cursors;
+    FakeLifetime lifetime;
+    std::unique_ptr<Form1> form;
+    Form1& make();  // builds the form (after the test arranged the fakes)
+};
+
+}  // namespace tw::test
