@@ -1,0 +1,203 @@
+// The countdown tick, the progress bar and the on/off switch on a fake clock.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fakes/fakes.h"
+
+namespace tw {
+namespace {
+
+struct Countdown : ::testing::Test {
+    test::Harness h;
+    Form1* form = nullptr;
+
+    void SetUp() override {
+        h.shell.drives = {{"/", DriveType::Fixed, 0}};
+        form = &h.make();
+        form->Form_Load();
+        h.boxes.shown.clear();
+    }
+    // One on-time tick: a second passes on every clock, then the host's timer fires.
+    void tick(int n = 1) {
+        for (int i = 0; i < n; ++i) {
+            h.clock.advance(1);
+            form->Timer1.tick();
+        }
+    }
+    int empties() const {
+        return static_cast<int>(std::count(h.shell.calls.begin(), h.shell.calls.end(), "empty all 7"));
+    }
+    void trash(std::int64_t items) { h.shell.drives[0].items = items; }
+    void dailyAt(TimeOfDay t) {
+        form->Option2.setValue(true);
+        form->dtpWeekly.setValue({std::nullopt, t});
+    }
+    void everyMinutes(const char* minutes) {
+        form->Text3.setText("0");
+        form->Text11.setText("0");
+        form->Text2.setText(minutes);
+        form->Option3.setValue(true);
+    }
+    std::string status() const { return form->Frame2.caption(); }
+};
+
+TEST_F(Countdown, ADailyScheduleEmptiesOnTheExactTickAndCountsADayAgain) {
+    h.clock.set(2026, 12, 7, 21, 0, 0);
+    dailyAt({22, 0, 0});
+    form->PushButton4.click();
+    EXPECT_EQ(status(), "On. Next empty will occur in: xx:xx:xx");
+    EXPECT_EQ(form->SecondsToNextEmpty, 3600);
+
+    tick();
+    EXPECT_EQ(status(), "On. Next empty will occur in: 00:59:59");
+    EXPECT_EQ(form->ProgressBar1.max(), 3600);
+    EXPECT_EQ(form->ProgressBar1.position(), 1);
+    trash(5);
+    tick(3598);
+    EXPECT_EQ(status(), "On. Next empty will occur in: 00:00:01");
+    EXPECT_EQ(empties(), 0);
+
+    tick();  // the 3600th
+    EXPECT_EQ(empties(), 1);
+    EXPECT_EQ(status(), "Off.") << "what the empty left until the next tick";
+    EXPECT_TRUE(h.boxes.shown.empty()) << "a scheduled empty is silent";
+    EXPECT_EQ(form->SecondsElapsed, 0);
+    EXPECT_EQ(form->SecondsToNextEmpty, 86400);
+    EXPECT_EQ(form->Form.mousePointer(), 0);
+    EXPECT_TRUE(form->Timer1.running());
+
+    tick();
+    EXPECT_EQ(status(), "On. Next empty will occur in: 23:59:59");
+}
+
+TEST_F(Countdown, ShortAndEmptyCountdownsEmptyOnTheFirstTick) {
+    everyMinutes("0");
+    form->PushButton4.click();
+    ASSERT_EQ(form->SecondsToNextEmpty, 0);
+    const int before = form->ProgressBar1.position();
+    trash(1);
+    tick();
+    EXPECT_EQ(status(), "Off.");
+    EXPECT_EQ(empties(), 1);
+    EXPECT_EQ(form->ProgressBar1.position(), before) << "elapsed beyond the total leaves it";
+    EXPECT_EQ(form->ProgressBar1.max(), 0);
+    tick();
+    EXPECT_EQ(form->SecondsElapsed, 0) << "a zero interval empties at every tick";
+
+    form->SecondsToNextEmpty = 1;
+    form->SecondsElapsed = 0;
+    trash(1);
+    form->Timer1.tick();
+    EXPECT_EQ(empties(), 2) << "the second tick found the bin already empty";
+}
+
+TEST_F(Countdown, TheFirstTickShowsTheCountLessOneSecond) {
+    form->SecondsToNextEmpty = 90062;
+    form->SecondsElapsed = 0;
+    form->Timer1.setInterval(1000);
+    tick();
+    EXPECT_EQ(status(), "On. Next empty will occur in: 1 day(s) and 01:01:01");
+}
+
+TEST_F(Countdown, ATickAfterSwitchingOffOnlyWritesOff) {
+    everyMinutes("1");
+    form->PushButton4.click();
+    tick(10);
+    form->PushButton4.click();
+    EXPECT_EQ(form->PushButton4.caption(), "Turn On");
+    EXPECT_EQ(h.settings.get("StartStopState"), "Off");
+    EXPECT_EQ(form->Timer1.interval(), 0);
+    form->Frame2.setCaption("something else");
+    form->Timer1.onTimer();  // a tick already queued when the switch went off
+    EXPECT_EQ(status(), "Off.");
+    EXPECT_EQ(form->SecondsElapsed, 10);
+
+    form->PushButton4.click();  // on again: a new full countdown
+    EXPECT_EQ(h.settings.get("StartStopState"), "On");
+    EXPECT_EQ(form->SecondsElapsed, 0);
+    tick();
+    EXPECT_EQ(status(), "On. Next empty will occur in: 00:00:59");
+    EXPECT_EQ(form->ProgressBar1.position(), 1);
+}
+
+TEST_F(Countdown, EmptyNowPausesTheCountWhichResumesWhereItStood) {
+    everyMinutes("1");
+    form->PushButton4.click();
+    tick(20);
+    trash(3);
+    form->PushButton2.click();  // confirmed with Yes
+    ASSERT_EQ(h.boxes.shown.size(), 2u);
+    EXPECT_EQ(h.boxes.shown[0].text, "Are you sure you want to empty the Recycle Bin now?");
+    EXPECT_EQ(h.boxes.shown[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(h.boxes.shown[1].text, "Done.");
+    EXPECT_EQ(status(), "Off.");
+    EXPECT_EQ(form->SecondsElapsed, 20);
+    tick();
+    EXPECT_EQ(status(), "On. Next empty will occur in: 00:00:39");
+}
+
+TEST_F(Countdown, ALateTickAfterSuspendCatchesUpTheMissedMoment) {
+    h.clock.set(2026, 12, 7, 21, 0, 0);
+    dailyAt({22, 0, 0});
+    form->PushButton4.click();
+    tick(5);
+    trash(2);
+    // The laptop sleeps through 22:00 and wakes at 07:00; the timer fires once on waking.
+    h.clock.suspend(10 * 3600 - 5);
+    form->Timer1.tick();
+    EXPECT_EQ(empties(), 1) << "the missed empty happens at the first tick after waking";
+    EXPECT_EQ(form->SecondsToNextEmpty, 15 * 3600) << "the next is measured from now: 22:00";
+    tick();
+    EXPECT_EQ(status(), "On. Next empty will occur in: 14:59:59");
+
+    // A tick that is merely a little late still counts one second.
+    h.clock.advance(1.6);
+    form->Timer1.tick();
+    EXPECT_EQ(form->SecondsElapsed, 2);
+}
+
+TEST_F(Countdown, AFailingComputationReportsTheLineAndTheCountGoesOn) {
+    everyMinutes("1");
+    form->PushButton4.click();
+    ASSERT_EQ(form->SecondsToNextEmpty, 60);
+    form->Text3.setText("24856");  // takes effect at the next computation, which overflows
+    tick(60);
+    ASSERT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_EQ(h.boxes.shown[0].title, "Application Error");
+    EXPECT_EQ(h.boxes.shown[0].icon, MsgIcon::Warning);
+    EXPECT_NE(h.boxes.shown[0].text.find("Overflow\r\nin Tidewell2021/08/31.Form1.Timer1_Timer at line 118"),
+              std::string::npos);
+    EXPECT_TRUE(form->Timer1.running());
+    EXPECT_EQ(form->SecondsElapsed, 0);
+    EXPECT_EQ(form->SecondsToNextEmpty, 60) << "the previous length runs again";
+
+    form->PushButton4.click();  // off
+    form->PushButton4.click();  // on: the switch traps the same failure at its own line
+    ASSERT_EQ(h.boxes.shown.size(), 2u);
+    EXPECT_NE(h.boxes.shown[1].text.find("Form1.PushButton4_Click at line 108"), std::string::npos);
+    EXPECT_EQ(form->Timer1.interval(), 1000);
+    EXPECT_EQ(h.settings.get("StartStopState"), "On");
+}
+
+TEST_F(Countdown, ProgressBarTakesTheMaximumFirstAndNeverAPositionBeyondIt) {
+    form->UpdateProgress(100, 40);
+    EXPECT_EQ(form->ProgressBar1.max(), 100);
+    EXPECT_EQ(form->ProgressBar1.position(), 40);
+    form->UpdateProgress(30, 40);
+    EXPECT_EQ(form->ProgressBar1.max(), 30);
+    EXPECT_EQ(form->ProgressBar1.position(), 40);
+    form->UpdateProgress(-5, 0);
+    EXPECT_EQ(form->ProgressBar1.max(), -5);
+}
+
+TEST_F(Countdown, ACaptionThatIsNeitherStateChangesNothing) {
+    form->PushButton4.setCaption("Busy");
+    form->PushButton4.click();
+    EXPECT_EQ(form->Timer1.interval(), 0);
+    EXPECT_EQ(h.settings.get("StartStopState"), "<missing>");
+}
+
+}  // namespace
+}  // namespace tw

@@ -1,0 +1,146 @@
+// The drive walk and EmptyTrash on a fake shell.
+
+#include <gtest/gtest.h>
+
+#include "emptying/mod_clean_up.h"
+#include "fakes/fakes.h"
+
+namespace tw {
+namespace {
+
+using Calls = std::vector<std::string>;
+
+TEST(EmptyDriveBins, QueriesFixedDrivesOnlyAndEmptiesAllBinsOnce) {
+    test::FakeRecycleBinShell shell;
+    shell.drives = {{"A:\\", DriveType::Removable, 9},
+                    {"C:\\", DriveType::Fixed, 0},
+                    {"D:\\", DriveType::Fixed, 4},
+                    {"E:\\", DriveType::Fixed, 0},
+                    {"Z:\\", DriveType::Remote, 9}};
+    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+    EXPECT_EQ(shell.calls, (Calls{"list 260", "type A:\\", "type C:\\", "query C:\\", "type D:\\",
+                                  "query D:\\", "empty all 7", "icon", "type E:\\", "query E:\\",
+                                  "type Z:\\"}));
+    EXPECT_EQ(shell.emptyOwners, std::vector<WindowHandle>{1});
+}
+
+TEST(EmptyDriveBins, NoFixedDriveOrNoDrivesAtAllIsAFailure) {
+    test::FakeRecycleBinShell shell;
+    EXPECT_FALSE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+    shell.drives = {{"/media/usb", DriveType::Removable, 3}, {"/mnt/cd", DriveType::CdRom, 0}};
+    EXPECT_FALSE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+    EXPECT_EQ(shell.drives[0].items, 3);
+}
+
+TEST(EmptyDriveBins, ALongDriveListIsReadWholeNeverCutAt260) {
+    test::FakeRecycleBinShell shell;
+    for (int i = 0; i < 40; ++i) {
+        shell.drives.push_back({"/srv/volume-number-" + std::to_string(i), DriveType::Fixed, 0});
+    }
+    shell.drives.back().items = 1;
+    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+    EXPECT_EQ(shell.calls[0], "list 260");
+    EXPECT_EQ(shell.calls[1].rfind("list ", 0), 0u) << "asked again with the length needed";
+    EXPECT_EQ(shell.drives.back().items, 0) << "the last drive was reached";
+}
+
+TEST(EmptyDriveBins, FailuresEndTheWalkWithTheResultSoFar) {
+    test::FakeRecycleBinShell shell;
+    shell.drives = {{"/", DriveType::Fixed, 0}, {"/home", DriveType::Fixed, 0x7FFFFFFF}};
+    shell.drives[1].items = (std::int64_t{0x7FFFFFFF} << 32) | 0x7FFFFFFF;  // halves overflow
+    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1)) << "the first drive was examined";
+    EXPECT_EQ(shell.calls.back(), "query /home");
+
+    shell.calls.clear();
+    EXPECT_FALSE(modCleanUp::detail::EmptyDriveBins(shell, 0)) << "no active form";
+    EXPECT_TRUE(shell.calls.empty());
+
+    shell.throwOnList = true;
+    EXPECT_FALSE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+}
+
+TEST(EmptyDriveBins, AnEmptyThatLeftItemsBehindIsNotReportedAsDone) {
+    test::FakeRecycleBinShell shell;
+    shell.drives = {{"/", DriveType::Fixed, 2}};
+    shell.emptyResult = kShellFail;
+    EXPECT_FALSE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+}
+
+struct EmptyTrashTest : ::testing::Test {
+    test::Harness h;
+    Form1* form = nullptr;
+    void SetUp() override {
+        form = &h.make();
+        form->AppTitle = "Tidewell";
+    }
+};
+
+TEST_F(EmptyTrashTest, ReportsTheOutcomeWithBusyPointerAndTimerOffWhileTheBoxIsUp) {
+    h.shell.drives = {{"/", DriveType::Fixed, 1}};
+    bool busyWhileOpen = false;
+    h.boxes.whileOpen = [&] {
+        busyWhileOpen = form->Form.mousePointer() == 11 && !form->Timer1.timerEnabled() &&
+                        form->Frame2.caption() == "Deleting files from Recycling Bin... ";
+    };
+    const bool silent = false;
+    modCleanUp::EmptyTrash(*form, silent);
+    ASSERT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_EQ(h.boxes.shown[0].text, "Done.");
+    EXPECT_EQ(h.boxes.shown[0].title, "Tidewell");
+    EXPECT_EQ(h.boxes.shown[0].icon, MsgIcon::None);
+    EXPECT_TRUE(busyWhileOpen);
+    EXPECT_EQ(form->Frame2.caption(), "Off.");
+    EXPECT_EQ(form->Form.mousePointer(), 0);
+    EXPECT_TRUE(form->Timer1.timerEnabled());
+    EXPECT_EQ(form->Timer1.interval(), 0) << "a stopped schedule stays stopped";
+}
+
+TEST_F(EmptyTrashTest, FailureIsShownUnlessSilentAndTheWindowIsRestoredEitherWay) {
+    h.shell.drives = {{"/", DriveType::Fixed, 1}};
+    h.shell.emptyResult = kShellFail;
+    const bool loud = false, silent = true;
+    modCleanUp::EmptyTrash(*form, loud);
+    ASSERT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_EQ(h.boxes.shown[0].text, "Error encountered while emptying files in Recycle Bin.");
+
+    form->Form.setMousePointer(99);
+    modCleanUp::EmptyTrash(*form, silent);
+    EXPECT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_EQ(form->Form.mousePointer(), 0);
+    EXPECT_EQ(form->Frame2.caption(), "Off.");
+}
+
+TEST_F(EmptyTrashTest, AnsweringNoEmptiesNothingAndChangesNothing) {
+    h.shell.drives = {{"/", DriveType::Fixed, 4}};
+    h.boxes.answers = {MsgAnswer::No};
+    form->Frame2.setCaption("status before");
+    form->PushButton2.click();
+    EXPECT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_EQ(h.shell.drives[0].items, 4);
+    EXPECT_EQ(form->Frame2.caption(), "status before");
+}
+
+TEST_F(EmptyTrashTest, HoverPointersNeverReplaceTheHourglass) {
+    h.shell.drives = {{"/", DriveType::Fixed, 1}};
+    int pointerWhileOpen = -1;
+    h.boxes.whileOpen = [&] {
+        form->PushButton1.mouseMove();
+        form->Frame3.mouseMove();
+        form->Text2.mouseMove();
+        form->Form.mouseMove();
+        pointerWhileOpen = form->Form.mousePointer();
+    };
+    const bool loud = false;
+    modCleanUp::EmptyTrash(*form, loud);
+    EXPECT_EQ(pointerWhileOpen, 11);
+
+    form->PushButton4.mouseMove();
+    EXPECT_EQ(form->Form.mousePointer(), 99);
+    form->Option1.mouseMove();
+    EXPECT_EQ(form->Form.mousePointer(), 99) << "option buttons keep the last pointer";
+    form->Frame4.mouseMove();
+    EXPECT_EQ(form->Form.mousePointer(), 0);
+}
+
+}  // namespace
+}  // namespace tw

@@ -1,0 +1,155 @@
+// The start-up sequence on fakes, with an empty store and with stored values of every kind.
+
+#include <gtest/gtest.h>
+
+#include "fakes/fakes.h"
+
+namespace tw {
+namespace {
+
+struct FormLoad : ::testing::Test {
+    test::Harness h;
+    Form1& load() {
+        Form1& form = h.make();
+        form.Form_Load();
+        return form;
+    }
+    std::vector<std::string> errorLines() const {
+        std::vector<std::string> lines;
+        for (const auto& box : h.boxes.shown) {
+            const auto at = box.text.find("Form_Load at line ");
+            if (at != std::string::npos) lines.push_back(box.text.substr(at + 18, 3));
+        }
+        return lines;
+    }
+};
+
+TEST_F(FormLoad, AFreshInstallationShowsTheDefaults) {
+    h.clock.set(2026, 12, 7, 14, 25, 36);
+    Form1& form = load();
+    EXPECT_TRUE(h.boxes.shown.empty());
+    EXPECT_EQ(form.Form.caption(), "Tidewell");
+    EXPECT_EQ(form.AppTitle, "Tidewell");
+    EXPECT_EQ(form.PushButton4.caption(), "Turn On");
+    EXPECT_EQ(form.Frame2.caption(), "Off.");
+    EXPECT_EQ(form.Timer1.interval(), 0);
+    EXPECT_EQ(form.Check4.value(), 0);
+    EXPECT_EQ(form.Check8.value(), 0);
+    EXPECT_TRUE(form.Check8.visible());
+    EXPECT_TRUE(form.Option3.value());
+    EXPECT_EQ(form.Text3.text(), "1");
+    EXPECT_EQ(form.Text11.text(), "0");
+    EXPECT_EQ(form.Text2.text(), "0");
+    EXPECT_EQ(form.cboWeekly.text(), "Monday");
+    EXPECT_EQ(form.dtpWeekly.value(), (DateValue{std::nullopt, TimeOfDay{14, 25, 36}}));
+    EXPECT_TRUE(form.cSysTray1.InTray());
+    EXPECT_EQ(form.cSysTray1.TrayTip(), "Tidewell");
+    EXPECT_FALSE(form.Loading);
+    EXPECT_EQ(h.settings.get("Text11"), "0");
+    EXPECT_EQ(h.settings.get("Text3"), "1");
+    EXPECT_EQ(h.settings.get("StartStopState"), "<missing>") << "the load stores no switch";
+    EXPECT_TRUE(h.lifetime.ended.empty());
+}
+
+TEST_F(FormLoad, ASecondCopyEndsAtOnceTouchingNothing) {
+    h.instance.another = true;
+    Form1& form = load();
+    EXPECT_EQ(h.lifetime.ended, std::vector<int>{0});
+    EXPECT_TRUE(h.settings.writes.empty());
+    EXPECT_TRUE(h.tray.messages.empty());
+    EXPECT_EQ(form.Form.caption(), "Form1");
+}
+
+TEST_F(FormLoad, StoredValuesComeBackAndASwitchedOnScheduleCountsAtOnce) {
+    h.clock.set(2026, 12, 7, 21, 0, 0);
+    h.settings.put("StartStopState", "On");
+    h.settings.put("Windows Startup", "On");
+    h.settings.put("Option1", "False");
+    h.settings.put("Option2", "True");
+    h.settings.put("Option3", "False");
+    h.settings.put("Weekly Time", "22:00:00");
+    h.settings.put("Weekly", "Friday");
+    h.settings.put("Text11", "5");
+    Form1& form = load();
+    EXPECT_TRUE(h.boxes.shown.empty());
+    EXPECT_EQ(form.PushButton4.caption(), "Turn Off");
+    EXPECT_EQ(form.Timer1.interval(), 1000);
+    EXPECT_EQ(form.Frame2.caption(), "On. Next empty will occur in:");
+    EXPECT_TRUE(form.Option2.value());
+    EXPECT_FALSE(form.cboWeekly.enabled());
+    EXPECT_EQ(form.cboWeekly.text(), "Friday");
+    EXPECT_EQ(form.Text11.text(), "5");
+    EXPECT_EQ(form.Check4.value(), 1);
+    EXPECT_TRUE(h.startAtLogin.entries.empty()) << "restoring the box writes no entry";
+    EXPECT_EQ(form.SecondsToNextEmpty, 3600);
+    EXPECT_EQ(form.SecondsElapsed, 0);
+}
+
+TEST_F(FormLoad, BadStoredValuesAreReportedWithTheirStepAndTheLoadGoesOn) {
+    h.settings.put("StartStopState", "on");
+    h.settings.put("Option1", "maybe");
+    h.settings.put("Weekly Time", "teatime");
+    h.settings.put("Weekly", "Caturday");
+    h.settings.put("Text2", "lots");
+    Form1& form = load();
+    EXPECT_EQ(errorLines(), (std::vector<std::string>{"162", "168", "170"}));
+    EXPECT_EQ(h.boxes.shown[0].title, "Application Error");
+    EXPECT_NE(h.boxes.shown[0].text.find("Type mismatch"), std::string::npos);
+    EXPECT_EQ(form.PushButton4.caption(), "Turn On");
+    EXPECT_EQ(form.Frame2.caption(), "On. Next empty will occur in:") << "the designed caption";
+    EXPECT_EQ(form.Timer1.interval(), 0);
+    EXPECT_TRUE(form.Option3.value()) << "the option keeps its previous state";
+    EXPECT_EQ(form.dtpWeekly.value().time, std::nullopt);
+    EXPECT_EQ(form.cboWeekly.listIndex(), -1);
+    EXPECT_EQ(form.Text2.text(), "lots");
+    EXPECT_FALSE(form.Loading);
+}
+
+TEST_F(FormLoad, OnlyOption3StoredAsZeroLeavesNoModeSelected) {
+    h.settings.put("Option3", "0");
+    Form1& form = load();
+    EXPECT_FALSE(form.Option1.value() || form.Option2.value() || form.Option3.value());
+}
+
+TEST_F(FormLoad, AFailingFirstCountdownIsReportedAsStep178) {
+    h.settings.put("StartStopState", "On");
+    h.settings.put("Text3", "99999");
+    Form1& form = load();
+    EXPECT_EQ(errorLines(), std::vector<std::string>{"178"});
+    EXPECT_FALSE(form.Loading);
+    EXPECT_EQ(form.Timer1.interval(), 1000);
+}
+
+TEST_F(FormLoad, SkinAndPointerFilesNextToTheProgramAreUsedWhenPresent) {
+    h.files.existing = {"/opt/tidewell/x/o.cjs", "/opt/tidewell/HAND-M.CUR"};
+    Form1& form = load();
+    EXPECT_EQ(h.skin.calls, (std::vector<std::string>{"load /opt/tidewell/x/o.cjs []",
+                                                      "options 1", "option 5 true",
+                                                      "option 10 true", "apply 1"}));
+    EXPECT_EQ(form.Form.backColor(), controls::kButtonFace);
+    EXPECT_EQ(form.Option1.backColor(), controls::kButtonFace);
+    EXPECT_EQ(form.Label3.backColor(), controls::kButtonFace);
+    EXPECT_EQ(form.Text11.backColor(), controls::kWhite);
+    EXPECT_EQ(h.cursors.loaded, std::vector<std::string>{"/opt/tidewell/HAND-M.CUR"});
+    EXPECT_TRUE(form.Form.hasCustomPointer());
+}
+
+TEST_F(FormLoad, UnreadableSkinOrCursorIsReportedAndTheWindowStaysUsable) {
+    h.files.existing = {"/opt/tidewell/x/o.cjs", "/opt/tidewell/HAND-M.CUR"};
+    h.skin.failLoad = true;
+    h.cursors.fail = true;
+    Form1& form = load();
+    EXPECT_EQ(errorLines(), (std::vector<std::string>{"106", "110"}));
+    EXPECT_FALSE(form.Form.hasCustomPointer());
+    EXPECT_EQ(form.Form.caption(), "Tidewell");
+}
+
+TEST_F(FormLoad, NoSkinMeansAWhiteWindowAndNoSkinCalls) {
+    Form1& form = load();
+    EXPECT_TRUE(h.skin.calls.empty());
+    EXPECT_TRUE(h.cursors.loaded.empty());
+    EXPECT_EQ(form.Form.backColor(), controls::kWhite);
+}
+
+}  // namespace
+}  // namespace tw
