@@ -69,7 +69,12 @@ void Form1::Timer1_Timer() {
             bool silent = true;
             modCleanUp::EmptyTrash(*this, silent);
         });
-        trap.run(118, [&] { FindDuration(); });
+        trap.run(118, [&] {
+            FindDuration();
+            // The daily moment that was just emptied is the present second; without this it
+            // would be due again at the next tick and empty twice.
+            if (Option2.value() && SecondsToNextEmpty == 0) SecondsToNextEmpty = 86400;
+        });
         trap.run(120, [&] { Timer1.setTimerEnabled(true); });
         trap.run(122, [&] { SecondsElapsed = 0; });
     }

@@ -1,5 +1,6 @@
 #include "scheduling/number_text.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace tw {
@@ -24,7 +25,7 @@ std::optional<double> ReadNumber(const std::string& text, const std::string& dec
     bool negative = false;
     if (i < end && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
 
-    // Digits are gathered into a canonical "123.45" form and converted exactly once.
+    // Digits are gathered into a canonical "123.45" form and converted once, correctly rounded.
     std::string canonical;
     bool anyDigit = false;
     while (i < end && isDigit(text[i])) {
@@ -43,19 +44,9 @@ std::optional<double> ReadNumber(const std::string& text, const std::string& dec
     if (!anyDigit || i != end) return std::nullopt;
 
     double value = 0.0;
-    double scale = 0.0;  // 0 while in the whole part, then 0.1, 0.01, ...
-    for (char c : canonical) {
-        if (c == '.') {
-            scale = 1.0;
-            continue;
-        }
-        if (scale == 0.0) {
-            value = value * 10.0 + (c - '0');
-        } else {
-            scale /= 10.0;
-            value += (c - '0') * scale;
-        }
-    }
+    const auto [last, error] =
+        std::from_chars(canonical.data(), canonical.data() + canonical.size(), value);
+    if (error != std::errc() || last != canonical.data() + canonical.size()) return std::nullopt;
     if (!std::isfinite(value)) return std::nullopt;
     return negative ? -value : value;
 }

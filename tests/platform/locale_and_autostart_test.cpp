@@ -66,8 +66,9 @@ TEST(AutostartFile, WritesAndRemovesTheEntryCreatingTheFolder) {
     std::string error;
     ASSERT_TRUE(autostart.add("tidewell", "/usr/bin/tidewell", error)) << error;
     EXPECT_TRUE(autostart.isRegistered("tidewell"));
-    EXPECT_NE(slurp(home.path + "/config/autostart/tidewell.desktop").find("Exec=\"/usr/bin/tidewell\""),
-              std::string::npos);
+    EXPECT_NE(
+        slurp(home.path + "/config/autostart/tidewell.desktop").find("Exec=\"/usr/bin/tidewell\""),
+        std::string::npos);
     ASSERT_TRUE(autostart.add("tidewell", "/usr/local/bin/tidewell", error)) << "replaced whole";
     EXPECT_NE(slurp(autostart.entryPath("tidewell")).find("/usr/local/bin/tidewell"),
               std::string::npos);

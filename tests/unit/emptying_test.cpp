@@ -18,9 +18,9 @@ TEST(EmptyDriveBins, QueriesFixedDrivesOnlyAndEmptiesAllBinsOnce) {
                     {"E:\\", DriveType::Fixed, 0},
                     {"Z:\\", DriveType::Remote, 9}};
     EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1));
-    EXPECT_EQ(shell.calls, (Calls{"list 260", "type A:\\", "type C:\\", "query C:\\", "type D:\\",
-                                  "query D:\\", "empty all 7", "icon", "type E:\\", "query E:\\",
-                                  "type Z:\\"}));
+    EXPECT_EQ(shell.calls,
+              (Calls{"list 260", "type A:\\", "type C:\\", "query C:\\", "type D:\\", "query D:\\",
+                     "empty all 7", "icon", "type E:\\", "query E:\\", "type Z:\\"}));
     EXPECT_EQ(shell.emptyOwners, std::vector<WindowHandle>{1});
 }
 

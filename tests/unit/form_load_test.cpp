@@ -123,9 +123,9 @@ TEST_F(FormLoad, AFailingFirstCountdownIsReportedAsStep178) {
 TEST_F(FormLoad, SkinAndPointerFilesNextToTheProgramAreUsedWhenPresent) {
     h.files.existing = {"/opt/tidewell/x/o.cjs", "/opt/tidewell/HAND-M.CUR"};
     Form1& form = load();
-    EXPECT_EQ(h.skin.calls, (std::vector<std::string>{"load /opt/tidewell/x/o.cjs []",
-                                                      "options 1", "option 5 true",
-                                                      "option 10 true", "apply 1"}));
+    EXPECT_EQ(h.skin.calls,
+              (std::vector<std::string>{"load /opt/tidewell/x/o.cjs []", "options 1",
+                                        "option 5 true", "option 10 true", "apply 1"}));
     EXPECT_EQ(form.Form.backColor(), controls::kButtonFace);
     EXPECT_EQ(form.Option1.backColor(), controls::kButtonFace);
     EXPECT_EQ(form.Label3.backColor(), controls::kButtonFace);

@@ -59,7 +59,8 @@ TEST(AppTitle, CutsWordsFromTheEndButKeepsANameWithoutBlanks) {
     const std::string forty = "Aaaaaaa Bbbbbbb Ccccccc Ddddddd Eeeeeeee";  // 40 characters
     ASSERT_EQ(forty.size(), 40u);
     EXPECT_EQ(DeriveAppTitle(forty), "Aaaaaaa Bbbbbbb Ccccccc Ddddddd");
-    EXPECT_EQ(DeriveAppTitle(forty + " Ffffffffff"), "Aaaaaaa Bbbbbbb Ccccccc Ddddddd");
+    EXPECT_EQ(DeriveAppTitle(forty + " Ffffffffff"), forty);
+    EXPECT_EQ(DeriveAppTitle(forty + " Ffffffffff Gg"), forty);
 }
 
 TEST(ErrorReport, NamesSourceAndLineWithTheFixedLayout) {

@@ -32,7 +32,7 @@ TEST_F(ScheduleControls, EachOptionEnablesItsControlsAndStoresAllThreeKeys) {
     EXPECT_FALSE(form->dtpWeekly.enabled());
     EXPECT_TRUE(form->Text11.enabled() && form->Text2.enabled() && form->Text3.enabled());
     const std::vector<std::pair<std::string, std::string>> lastThree(h.settings.writes.end() - 3,
-                                                                      h.settings.writes.end());
+                                                                     h.settings.writes.end());
     EXPECT_EQ(lastThree, (std::vector<std::pair<std::string, std::string>>{
                              {"Option1", "False"}, {"Option2", "False"}, {"Option3", "True"}}));
 }
@@ -79,9 +79,9 @@ TEST_F(ScheduleControls, TypingStoresEveryTextEvenEmptyOrNotANumber) {
     form->Text11.setText("12");
     form->Text11.setText("");
     form->Text11.setText("ab");
-    EXPECT_EQ(h.settings.writes, (std::vector<std::pair<std::string, std::string>>{
-                                     {"Text11", "1"}, {"Text11", "12"}, {"Text11", ""},
-                                     {"Text11", "ab"}}));
+    EXPECT_EQ(h.settings.writes,
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"Text11", "1"}, {"Text11", "12"}, {"Text11", ""}, {"Text11", "ab"}}));
 }
 
 TEST_F(ScheduleControls, EnteringABoxSelectsItsWholeText) {

@@ -18,7 +18,8 @@ struct WindowBehaviour : ::testing::Test {
     }
     void minimise() { form->Form.setWindowState(controls::WindowState::Minimized); }
     int balloons() const {
-        return static_cast<int>(std::count(h.tray.messages.begin(), h.tray.messages.end(), kNimModify));
+        return static_cast<int>(
+            std::count(h.tray.messages.begin(), h.tray.messages.end(), kNimModify));
     }
 };
 
@@ -94,8 +95,8 @@ TEST_F(WindowBehaviour, StartInTrayIsStoredAndLeavesTheWindowVisible) {
 TEST_F(WindowBehaviour, StartAtLoginRegistersTheProgramItselfAndShowsStartInTray) {
     form->Check4.setValue(1);
     EXPECT_EQ(h.settings.get("Windows Startup"), "On");
-    EXPECT_EQ(h.startAtLogin.entries, (std::map<std::string, std::string>{
-                                          {"tidewell", "/opt/tidewell/tidewell"}}));
+    EXPECT_EQ(h.startAtLogin.entries,
+              (std::map<std::string, std::string>{{"tidewell", "/opt/tidewell/tidewell"}}));
     form->Check8.setValue(1);
     form->Check4.setValue(0);
     EXPECT_TRUE(h.startAtLogin.entries.empty());

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# A user fills the trash with real clients, clicks "Empty Trash Bin Now (Test)", confirms, and
+# finds the trash empty.
+source "$(dirname "$0")/lib.sh" "$1"
+
+start_desktop
+mkdir -p "$HOME/docs"
+for name in report.txt "with space.txt" $'new\nline' -dash; do
+    printf 'data\n' >"$HOME/docs/$name"
+done
+mkdir -p "$HOME/docs/folder/inner" && echo x >"$HOME/docs/folder/inner/file"
+echo keep >"$HOME/outside.txt"
+ln -s "$HOME/outside.txt" "$HOME/docs/link"
+gio trash "$HOME/docs/report.txt" "$HOME/docs/with space.txt" "$HOME/docs/folder"
+trash-put "$HOME/docs/"$'new\nline' "$HOME/docs/-dash" "$HOME/docs/link"
+[ "$(trash-list | wc -l)" -ge 6 ] || fail "the trash was not filled: $(trash-list)"
+
+start_tidewell
+wait_for_main_window
+click_empty_now
+wait_for_dialog
+accept_dialog                       # "Are you sure ...?" - Yes is the default
+wait_for_dialog
+screenshot "$E2E_TMP/done.png"
+accept_dialog                       # "Done."
+
+[ -z "$(trash-list)" ] || fail "items left in the trash: $(trash-list)"
+[ -z "$(ls -A "$XDG_DATA_HOME/Trash/files")" ] || fail "files/ is not empty"
+[ -z "$(ls -A "$XDG_DATA_HOME/Trash/info")" ] || fail "info/ is not empty"
+[ "$(cat "$HOME/outside.txt")" = keep ] || fail "the target of a trashed link was touched"
+kill -0 "$TW_PID" || fail "the program ended"
+echo "PASS: empty now"
