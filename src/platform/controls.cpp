@@ -177,7 +177,16 @@ void Timer::setTimerEnabled(bool enabled) {
 }
 
 void Timer::tick() {
-    if (running()) raise(onTimer);
+    // A tick that pumps events must not have the next tick run inside it.
+    if (!running() || ticking_) return;
+    ticking_ = true;
+    try {
+        raise(onTimer);
+    } catch (...) {
+        ticking_ = false;
+        throw;
+    }
+    ticking_ = false;
 }
 
 Window::Window(std::string name, Geometry clientArea, WindowHandle handle)

@@ -248,6 +248,7 @@ class Timer : public Control {
   private:
     int interval_ = 0;
     unsigned serial_ = 0;
+    bool ticking_ = false;
 };
 
 enum class WindowState { Normal, Minimized };

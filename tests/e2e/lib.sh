@@ -118,8 +118,8 @@ click_at() {
 click_help() { click_at 268 21; }
 click_switch() { click_at 268 295; }
 click_empty_now() { click_at 268 329; }
-click_start_at_login() { click_at 26 254; }
-click_start_in_tray() { click_at 291 254; }
+click_start_at_login() { click_at 32 254; }
+click_start_in_tray() { click_at 296 254; }
 
 # Answers the open message box with its default button.
 accept_dialog() {
