@@ -51,7 +51,7 @@ TEST_F(WindowBehaviour, WithoutANotificationAreaMinimisingStaysOnTheTaskBar) {
     EXPECT_EQ(balloons(), 0);
 }
 
-TEST_F(WindowBehaviour, StartingInTheTrayShowsOnlyTheIconUntilItIsClicked) {
+TEST(StartInTray, ShowsOnlyTheIconUntilItIsClicked) {
     test::Harness fresh;
     fresh.settings.put("Minimized", "On");
     Form1& f = fresh.make();
@@ -60,6 +60,7 @@ TEST_F(WindowBehaviour, StartingInTheTrayShowsOnlyTheIconUntilItIsClicked) {
     f.Form.setVisible(true);  // the host shows the window once loaded
     EXPECT_FALSE(f.Form.visible());
     EXPECT_TRUE(f.cSysTray1.InTray());
+    EXPECT_EQ(fresh.tray.messages.front(), kNimAdd);
     f.cSysTray1.HandleTrayMessage(0x202, 0);
     EXPECT_TRUE(f.Form.visible());
 }
