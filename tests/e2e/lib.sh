@@ -134,3 +134,36 @@ config_value() {
 }
 
 screenshot() { import -window root "${1:-$E2E_TMP/shot.png}"; }
+
+# The program's icon in the notification area: its small embedded window.
+tray_icon() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$TW_PID" --name '^tidewell$' 2>/dev/null); do
+        if xdotool getwindowgeometry "$w" | grep -qE "Geometry: ([2-9][0-9]|1[6-9])x"; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}
+
+main_viewable() {
+    [ -n "${MAIN:-}" ] && xwininfo -id "$MAIN" 2>/dev/null | grep -q "Map State: IsViewable"
+}
+
+# The balloon Qt draws itself on a tray without a notification service.
+balloon_shown() {
+    xwininfo -root -tree | grep -q "has been minimized\|QBalloonTip" && return 0
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$TW_PID" 2>/dev/null); do
+        [ "$w" = "${MAIN:-}" ] && continue
+        xprop -id "$w" WM_CLASS 2>/dev/null | grep -qi balloon && return 0
+        xdotool getwindowgeometry "$w" | grep -qE "Geometry: [3-9][0-9][0-9]x[4-9][0-9]$" && return 0
+    done
+    return 1
+}
+
+close_main_window() {
+    xdotool windowactivate --sync "$MAIN" 2>/dev/null || true
+    xdotool key --clearmodifiers alt+F4
+}

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The blue 'Q' sits in the notification area; minimising hides the window behind it with one
+# balloon per run, a click on the icon brings the window back, and closing ends everything.
+source "$(dirname "$0")/lib.sh" "$1"
+
+start_desktop
+start_tidewell
+wait_for_main_window
+wait_until 20 tray_icon || fail "no icon in the notification area"
+ICON=$(tray_icon)
+
+xdotool windowminimize "$MAIN"
+wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "minimising did not hide the window"
+screenshot "$E2E_TMP/balloon.png"
+wait_until 5 balloon_shown || fail "no balloon on the first minimise"
+sleep 6                                       # the balloon's five seconds run out
+
+xdotool mousemove --window "$ICON" 10 10 click 1
+wait_until 10 main_viewable || fail "a left click on the icon did not bring the window back"
+
+xdotool windowminimize "$MAIN"
+wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "the second minimise did not hide"
+sleep 1
+balloon_shown && fail "a second balloon in the same run"
+xdotool mousemove --window "$ICON" 10 10 click 3
+wait_until 10 main_viewable || fail "a right click on the icon did not bring the window back"
+
+close_main_window
+wait_until 15 sh -c "! kill -0 $TW_PID" || fail "closing did not end the program"
+xwininfo -root -tree | grep -q '"tidewell"' && fail "the icon stayed behind"
+echo "PASS: tray and window"
