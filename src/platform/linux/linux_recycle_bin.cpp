@@ -1,0 +1,138 @@
+#include "platform/linux/linux_recycle_bin.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <set>
+#include <utility>
+#include <vector>
+
+#include "platform/linux/trash_count.h"
+#include "platform/linux/trash_dirs.h"
+#include "platform/linux/trash_empty.h"
+
+namespace tw::linux_platform {
+
+namespace {
+
+std::string environmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string homeFromPasswordDatabase(uid_t uid) {
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry;
+    passwd* found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_dir) {
+        return found->pw_dir;
+    }
+    return {};
+}
+
+}  // namespace
+
+ShellEnvironment ShellEnvironment::current() {
+    ShellEnvironment env;
+    env.uid = ::geteuid();
+    env.home = environmentValue("HOME");
+    if (env.home.empty()) env.home = homeFromPasswordDatabase(env.uid);
+    env.xdgDataHome = environmentValue("XDG_DATA_HOME");
+    return env;
+}
+
+LinuxRecycleBinShell::LinuxRecycleBinShell()
+    : LinuxRecycleBinShell(ShellEnvironment::current(), &std::cerr) {}
+
+LinuxRecycleBinShell::LinuxRecycleBinShell(ShellEnvironment environment, std::ostream* errors)
+    : env_(std::move(environment)),
+      homeTrash_(homeTrashPath(env_.home, env_.xdgDataHome)),
+      errors_(errors) {}
+
+// Read again on every call: drives come and go while the program runs.
+MountTable LinuxRecycleBinShell::mounts() const {
+    return MountTable::load(env_.mountInfoPath, env_.sysfsRoot);
+}
+
+std::uint32_t LinuxRecycleBinShell::getLogicalDriveStrings(std::uint32_t bufferLength,
+                                                           char* buffer) {
+    const MountTable table = mounts();
+    std::string list;
+    for (const Mount* m : table.drives()) {
+        list += m->entry.mountPoint;
+        list += '\0';
+    }
+    const std::size_t needed = list.size() + 1;  // with the closing NUL
+    if (needed > bufferLength || buffer == nullptr) return static_cast<std::uint32_t>(needed);
+    std::memcpy(buffer, list.data(), list.size());
+    buffer[list.size()] = '\0';
+    return static_cast<std::uint32_t>(list.size());
+}
+
+DriveType LinuxRecycleBinShell::getDriveType(const std::string& rootPath) {
+    MountTable table = mounts();
+    const Mount* mount = table.drive(rootPath);
+    return mount ? mount->type : DriveType::NoRootDir;
+}
+
+std::int32_t LinuxRecycleBinShell::queryRecycleBin(const std::string& rootPath,
+                                                   RecycleBinQuery& query) {
+    if (query.cbSize != sizeof(RecycleBinQuery)) return kShellFail;
+    query.sizeLow = query.sizeHigh = query.itemsLow = query.itemsHigh = 0;
+    MountTable table = mounts();
+    const Mount* mount = table.drive(rootPath);
+    if (!mount) return kShellFail;
+
+    std::int64_t items = 0;
+    for (const TrashDirectory& trash : openTrashDirectories(table, *mount, homeTrash_, env_.uid)) {
+        items += countTrashItems(trash.fd.get());
+    }
+    const auto bits = static_cast<std::uint64_t>(items);
+    query.itemsLow = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
+    query.itemsHigh = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits >> 32));
+    return kShellOk;
+}
+
+std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* rootPath,
+                                                   std::uint32_t) {
+    MountTable table = mounts();
+    std::vector<const Mount*> targets;
+    if (rootPath) {
+        const Mount* mount = table.drive(rootPath);
+        // A drive without a bin of ours has nothing we could vouch for as emptied.
+        if (!mount || !holdsTrash(mount->type)) return kShellFail;
+        targets.push_back(mount);
+    } else {
+        for (const Mount* m : table.drives()) {
+            if (holdsTrash(m->type)) targets.push_back(m);
+        }
+    }
+
+    RemoveLog log;
+    bool complete = true;
+    std::set<std::pair<dev_t, ino_t>> done;  // a bind mount shows the same trash twice
+    for (const Mount* mount : targets) {
+        for (TrashDirectory& trash : openTrashDirectories(table, *mount, homeTrash_, env_.uid)) {
+            if (!done.insert({trash.dev, trash.ino}).second) continue;
+            EmptyOptions options;
+            options.fencedMountPoints = table.mountPointsBelow(trash.path);
+            complete &= emptyTrashDirectory(trash.fd.get(), trash.path, log, options);
+        }
+    }
+    if (errors_) {
+        for (const std::string& line : log.lines()) *errors_ << "tidewell: " << line << '\n';
+        if (log.count() > log.lines().size()) {
+            *errors_ << "tidewell: " << log.count() - log.lines().size()
+                     << " more entries could not be removed\n";
+        }
+        errors_->flush();
+    }
+    return complete ? kShellOk : kShellFail;
+}
+
+}  // namespace tw::linux_platform

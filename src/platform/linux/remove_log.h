@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tw::linux_platform {
+
+// What an empty could not remove. Paths are bytes; the lines are printable (control bytes and
+// invalid UTF-8 escaped) so that a hostile name can't forge log lines.
+class RemoveLog {
+  public:
+    static constexpr std::size_t kMaxLines = 200;
+
+    void failure(std::string_view path, int error);
+    void note(std::string_view path, std::string_view what);
+
+    std::size_t count() const { return count_; }
+    // The first kMaxLines problems, one line each.
+    const std::vector<std::string>& lines() const { return lines_; }
+
+  private:
+    void add(std::string line);
+    std::size_t count_ = 0;
+    std::vector<std::string> lines_;
+};
+
+// `bytes` with control characters, backslashes and bytes that are not UTF-8 escaped.
+std::string printable(std::string_view bytes);
+
+}  // namespace tw::linux_platform

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/linux/mount_table.h"
+#include "platform/linux/unique_fd.h"
+
+namespace tw::linux_platform {
+
+// The home trash of the freedesktop.org Trash specification: $XDG_DATA_HOME/Trash, or
+// $HOME/.local/share/Trash when XDG_DATA_HOME is unset or not absolute. Empty without a home.
+std::string homeTrashPath(std::string_view home, std::string_view xdgDataHome);
+
+struct TrashDirectory {
+    std::string path;  // canonical, for messages
+    UniqueFd fd;       // the very directory that passed the checks
+    dev_t dev = 0;
+    ino_t ino = 0;
+};
+
+// The trash directories of user `uid` on `mount`, opened:
+//  - the home trash, when it lies on that mount;
+//  - $topdir/.Trash/$uid, when $topdir/.Trash is a real directory (not a link) with the
+//    sticky bit, and $uid in it is a real directory owned by the user;
+//  - $topdir/.Trash-$uid, when it is a real directory owned by the user.
+// Nothing for a mount that holds no trash (remote, optical, unknown) or that can only be
+// reached through one that may hang. Checks and use share one descriptor, so a directory
+// swapped after its check is never the one emptied.
+std::vector<TrashDirectory> openTrashDirectories(const MountTable& mounts, const Mount& mount,
+                                                 const std::string& homeTrash, uid_t uid);
+
+}  // namespace tw::linux_platform

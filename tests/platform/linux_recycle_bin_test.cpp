@@ -1,0 +1,227 @@
+// The shell end to end over fake mounts: a fake mountinfo and sysfs that point at temporary
+// directories, so the real machine's trash is never looked at.
+
+#include <unistd.h>
+
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/linux/linux_recycle_bin.h"
+#include "platform/trash_test_support.h"
+
+namespace tw::linux_platform {
+namespace {
+
+using namespace std::string_literals;
+
+constexpr uid_t kUser = 4242;
+
+class RecycleBinShellTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        sysfs_ = dir_ / "sys";
+        test::addBlockDevice(sysfs_, "8:1", "pci0000:00/0000:00:1f.2/ata1/block/sda", "sda1",
+                             false);
+        test::addBlockDevice(sysfs_, "8:17", "pci0000:00/0000:00:14.0/usb2/2-1/block/sdb", "sdb1",
+                             false);
+        fixed_ = dir_ / "fixed";
+        usb_ = dir_ / "usb stick\\x";
+        ram_ = dir_ / "ram";
+        net_ = dir_ / "net";
+        cd_ = dir_ / "cd";
+        for (const std::string& p : {fixed_, usb_, ram_, net_, cd_}) test::makeDirs(p);
+        // "/" is a read-only image here, so nothing of the real machine counts as a drive with
+        // a trash.
+        mountInfo_ = test::mountInfoLine(20, "7:0", "/", "squashfs", "/dev/loop0") +
+                     test::mountInfoLine(21, "0:3", "/proc", "proc", "proc") +
+                     test::mountInfoLine(22, "8:1", fixed_, "ext4", "/dev/sda1") +
+                     test::mountInfoLine(23, "8:17", usb_, "vfat", "/dev/sdb1") +
+                     test::mountInfoLine(24, "0:40", ram_, "tmpfs", "tmpfs") +
+                     test::mountInfoLine(25, "0:41", net_, "nfs4", "server:/export") +
+                     test::mountInfoLine(26, "11:0", cd_, "iso9660", "/dev/sr0");
+        writeMountInfo();
+        home_ = dir_ / "home";
+        test::makeDirs(home_);
+    }
+    void writeMountInfo() { test::writeFile(dir_ / "mountinfo", mountInfo_); }
+
+    LinuxRecycleBinShell shell(const std::string& xdgDataHome = "") {
+        ShellEnvironment env;
+        env.mountInfoPath = dir_ / "mountinfo";
+        env.sysfsRoot = sysfs_;
+        env.home = home_;
+        env.xdgDataHome = xdgDataHome;
+        env.uid = kUser;
+        return LinuxRecycleBinShell(env, &errors_);
+    }
+    // .Trash-4242 on `top` holding `items` items.
+    std::string userTrash(const std::string& top, int items) {
+        std::string trash = top + "/.Trash-4242";
+        for (int i = 0; i < items; ++i) test::trashItem(trash, "item" + std::to_string(i), i % 2);
+        test::makeDirs(trash);
+        test::chownTree(trash, kUser, kUser);
+        return trash;
+    }
+    std::int64_t count(LinuxRecycleBinShell& s, const std::string& root) {
+        RecycleBinQuery q;
+        q.cbSize = sizeof q;
+        EXPECT_EQ(s.queryRecycleBin(root, q), kShellOk) << root;
+        return static_cast<std::int64_t>(static_cast<std::uint32_t>(q.itemsLow)) +
+               (static_cast<std::int64_t>(q.itemsHigh) << 32);
+    }
+    std::vector<std::string> driveList(LinuxRecycleBinShell& s) {
+        std::uint32_t needed = s.getLogicalDriveStrings(0, nullptr);
+        std::string buffer(needed, '#');
+        std::uint32_t written = s.getLogicalDriveStrings(needed, buffer.data());
+        EXPECT_EQ(written + 1, needed);
+        EXPECT_EQ(buffer[written], '\0');
+        std::vector<std::string> roots;
+        for (std::size_t at = 0; at < written;) {
+            std::size_t end = buffer.find('\0', at);
+            roots.push_back(buffer.substr(at, end - at));
+            at = end + 1;
+        }
+        return roots;
+    }
+
+    test::TempDir dir_;
+    std::string sysfs_, fixed_, usb_, ram_, net_, cd_, home_, mountInfo_;
+    std::ostringstream errors_;
+};
+
+TEST_F(RecycleBinShellTest, ListsEveryMountButPseudoFileSystemsWithItsDriveType) {
+    auto s = shell();
+    EXPECT_EQ(driveList(s), (std::vector<std::string>{"/", fixed_, usb_, ram_, net_, cd_}));
+    EXPECT_EQ(s.getDriveType("/"), DriveType::CdRom);
+    EXPECT_EQ(s.getDriveType(fixed_), DriveType::Fixed);
+    EXPECT_EQ(s.getDriveType(fixed_ + "/"), DriveType::Fixed);
+    EXPECT_EQ(s.getDriveType(usb_), DriveType::Removable);
+    EXPECT_EQ(s.getDriveType(ram_), DriveType::RamDisk);
+    EXPECT_EQ(s.getDriveType(net_), DriveType::Remote);
+    EXPECT_EQ(s.getDriveType(cd_), DriveType::CdRom);
+    EXPECT_EQ(s.getDriveType("/proc"), DriveType::NoRootDir);
+    EXPECT_EQ(s.getDriveType(dir_ / "not-mounted"), DriveType::NoRootDir);
+}
+
+TEST_F(RecycleBinShellTest, ADriveListLongerThanTheBufferIsNeverCut) {
+    std::vector<std::string> expected{"/", fixed_, usb_, ram_, net_, cd_};
+    for (int i = 0; i < 30; ++i) {
+        std::string point = dir_ / ("extra-volume-with-a-long-name-" + std::to_string(i));
+        mountInfo_ += test::mountInfoLine(100 + i, "8:1", point, "ext4");
+        expected.push_back(point);
+    }
+    writeMountInfo();
+    auto s = shell();
+
+    std::string buffer(260, '#');
+    std::uint32_t needed = s.getLogicalDriveStrings(260, buffer.data());
+    EXPECT_GT(needed, 260u);
+    EXPECT_EQ(buffer, std::string(260, '#'));  // nothing written, nothing half-written
+    std::string exact(needed - 1, '#');
+    EXPECT_EQ(s.getLogicalDriveStrings(needed - 1, exact.data()), needed);
+    EXPECT_EQ(driveList(s), expected);
+}
+
+TEST_F(RecycleBinShellTest, QueryCountsEveryTrashOfTheUserOnThatDriveOnly) {
+    userTrash(fixed_, 3);
+    test::writeFile(fixed_ + "/.Trash-4242/info/orphan.trashinfo");
+    test::makeDirs(fixed_ + "/.Trash", 01777);
+    test::trashItem(fixed_ + "/.Trash/4242", "shared-item");
+    test::chownTree(fixed_ + "/.Trash/4242", kUser, kUser);
+    test::trashItem(fixed_ + "/.Trash-4343", "someone-elses");  // another user's
+    test::trashItem(fixed_ + "/xdg/Trash", "home-1");
+    test::trashItem(fixed_ + "/xdg/Trash", "home-2", true);
+    userTrash(usb_, 2);
+    userTrash(ram_, 1);
+    userTrash(net_, 5);
+    userTrash(cd_, 4);
+
+    auto s = shell(fixed_ + "/xdg");
+    EXPECT_EQ(count(s, fixed_), 3 + 1 + 1 + 2);
+    EXPECT_EQ(count(s, usb_), 2);
+    EXPECT_EQ(count(s, ram_), 1);
+    EXPECT_EQ(count(s, net_), 0);  // never looked at
+    EXPECT_EQ(count(s, cd_), 0);
+    EXPECT_EQ(count(s, "/"), 0);
+
+    RecycleBinQuery q;
+    q.cbSize = sizeof q;
+    EXPECT_EQ(s.queryRecycleBin(dir_ / "not-mounted", q), kShellFail);
+    q.cbSize = 24;
+    EXPECT_EQ(s.queryRecycleBin(fixed_, q), kShellFail);
+}
+
+TEST_F(RecycleBinShellTest, EmptyingAllBinsEmptiesEveryLocalTrashAndNeverARemoteOne) {
+    userTrash(fixed_, 3);
+    test::trashItem(fixed_ + "/xdg/Trash", "home-item", true);
+    userTrash(usb_, 2);
+    userTrash(ram_, 2);
+    std::string remote = userTrash(net_, 2);
+
+    auto s = shell(fixed_ + "/xdg");
+    EXPECT_EQ(
+        s.emptyRecycleBin(0, nullptr, kEmptyNoConfirmation | kEmptyNoProgressUi | kEmptyNoSound),
+        kShellOk);
+    EXPECT_EQ(count(s, fixed_), 0);
+    EXPECT_EQ(count(s, usb_), 0);
+    EXPECT_EQ(count(s, ram_), 0);
+    EXPECT_TRUE(test::exists(remote + "/files/item0"));
+    EXPECT_TRUE(test::exists(remote + "/info/item1.trashinfo"));
+    EXPECT_EQ(errors_.str(), "");
+}
+
+TEST_F(RecycleBinShellTest, EmptyingOneDriveTouchesOnlyThatDrive) {
+    userTrash(fixed_, 2);
+    userTrash(usb_, 2);
+    std::string remote = userTrash(net_, 1);
+    auto s = shell();
+    EXPECT_EQ(s.emptyRecycleBin(0, usb_.c_str(), 7), kShellOk);
+    EXPECT_EQ(count(s, usb_), 0);
+    EXPECT_EQ(count(s, fixed_), 2);
+
+    EXPECT_EQ(s.emptyRecycleBin(0, net_.c_str(), 7), kShellFail);
+    EXPECT_TRUE(test::exists(remote + "/files/item0"));
+    EXPECT_EQ(s.emptyRecycleBin(0, (dir_ / "not-mounted").c_str(), 7), kShellFail);
+    EXPECT_EQ(count(s, fixed_), 2);
+}
+
+TEST_F(RecycleBinShellTest, WhatCannotBeRemovedIsReportedAndFailsTheEmpty) {
+    std::string trash = userTrash(fixed_, 2);
+    test::trashItem(trash, "holds-a-mount", true);
+    test::makeDirs(trash + "/files/holds-a-mount/share");
+    test::writeFile(trash + "/files/holds-a-mount/share/on-the-share");
+    mountInfo_ += test::mountInfoLine(90, "0:60", trash + "/files/holds-a-mount/share", "cifs");
+    writeMountInfo();
+
+    auto s = shell();
+    EXPECT_EQ(s.emptyRecycleBin(0, nullptr, 7), kShellFail);
+    EXPECT_TRUE(test::exists(trash + "/files/holds-a-mount/share/on-the-share"));
+    EXPECT_TRUE(test::exists(trash + "/info/holds-a-mount.trashinfo"));
+    EXPECT_FALSE(test::exists(trash + "/files/item0"));
+    EXPECT_NE(errors_.str().find("holds-a-mount/share': a mount point, left alone"),
+              std::string::npos)
+        << errors_.str();
+}
+
+TEST_F(RecycleBinShellTest, AHomeTrashOnARemoteMountIsNeverTouched) {
+    test::trashItem(net_ + "/xdg/Trash", "on-the-share");
+    auto s = shell(net_ + "/xdg");
+    for (const std::string& root : {std::string("/"), fixed_, usb_, ram_, net_}) {
+        EXPECT_EQ(count(s, root), 0) << root;
+    }
+    EXPECT_EQ(s.emptyRecycleBin(0, nullptr, 7), kShellOk);
+    EXPECT_TRUE(test::exists(net_ + "/xdg/Trash/files/on-the-share"));
+}
+
+TEST(RecycleBinShellOnThisMachine, ListsTheRootOfTheRealSystem) {
+    LinuxRecycleBinShell s;
+    std::uint32_t needed = s.getLogicalDriveStrings(0, nullptr);
+    std::string buffer(needed, '\0');
+    ASSERT_EQ(s.getLogicalDriveStrings(needed, buffer.data()) + 1, needed);
+    EXPECT_NE(("\0"s + buffer).find("\0/\0"s), std::string::npos);
+    EXPECT_NE(s.getDriveType("/"), DriveType::NoRootDir);
+}
+
+}  // namespace
+}  // namespace tw::linux_platform

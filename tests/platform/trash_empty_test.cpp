@@ -1,0 +1,79 @@
+// The order and scope of emptying one trash directory.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/linux/trash_empty.h"
+#include "platform/trash_test_support.h"
+
+namespace tw::linux_platform {
+namespace {
+
+class TrashEmpty : public ::testing::Test {
+  protected:
+    test::TempDir dir_;
+    std::string trash_ = dir_ / "Trash";
+};
+
+TEST_F(TrashEmpty, RemovesItemsOrphansLeftoversAndTheSizeCacheButKeepsTheLayout) {
+    test::trashItem(trash_, "file");
+    test::trashItem(trash_, "folder", true);
+    test::writeFile(trash_ + "/files/no-info");                          // orphan entry of files/
+    test::writeFile(trash_ + "/info/gone.trashinfo", "[Trash Info]\n");  // orphan .trashinfo
+    test::writeFile(trash_ + "/info/being-written.tmp");                 // not ours to judge
+    test::makeDirs(trash_ + "/expunged/half-deleted/sub");
+    test::writeFile(trash_ + "/expunged/half-deleted/sub/f");
+    test::writeFile(trash_ + "/directorysizes", "4096 1700000000 folder\n");
+
+    EXPECT_TRUE(test::emptyTrashAt(trash_));
+    EXPECT_TRUE(std::filesystem::is_empty(trash_ + "/files"));
+    EXPECT_TRUE(std::filesystem::is_empty(trash_ + "/expunged"));
+    EXPECT_FALSE(test::exists(trash_ + "/info/file.trashinfo"));
+    EXPECT_FALSE(test::exists(trash_ + "/info/folder.trashinfo"));
+    EXPECT_FALSE(test::exists(trash_ + "/info/gone.trashinfo"));
+    EXPECT_TRUE(test::exists(trash_ + "/info/being-written.tmp"));
+    EXPECT_FALSE(test::exists(trash_ + "/directorysizes"));
+}
+
+TEST_F(TrashEmpty, ATrashWithoutItsDirectoriesIsAlreadyEmpty) {
+    test::makeDirs(trash_);
+    EXPECT_TRUE(test::emptyTrashAt(trash_));
+}
+
+TEST_F(TrashEmpty, ItemsTrashedWhileItRunsSurvive) {
+    test::trashItem(trash_, "old");
+    test::trashItem(trash_, "old-folder", true);
+    // Another program has written this .trashinfo and is about to move the file in.
+    test::writeFile(trash_ + "/info/arriving.trashinfo", "[Trash Info]\n");
+    test::writeFile(dir_ / "arriving", "new data");
+
+    EmptyOptions options;
+    options.afterSnapshot = [&] {
+        test::trashItem(trash_, "late");
+        std::filesystem::rename(dir_ / "arriving", trash_ + "/files/arriving");
+    };
+    EXPECT_TRUE(test::emptyTrashAt(trash_, nullptr, options));
+    EXPECT_TRUE(test::exists(trash_ + "/files/late"));
+    EXPECT_TRUE(test::exists(trash_ + "/info/late.trashinfo"));
+    EXPECT_EQ(test::readFile(trash_ + "/files/arriving"), "new data");
+    EXPECT_TRUE(test::exists(trash_ + "/info/arriving.trashinfo"));
+    EXPECT_FALSE(test::exists(trash_ + "/files/old-folder"));
+    EXPECT_FALSE(test::exists(trash_ + "/info/old-folder.trashinfo"));
+}
+
+TEST_F(TrashEmpty, AFilesDirectoryThatIsALinkIsLeftAloneWithItsTrashInfo) {
+    test::makeDirs(dir_ / "elsewhere");
+    test::writeFile(dir_ / "elsewhere/x", "keep");
+    test::makeDirs(trash_ + "/info");
+    test::writeFile(trash_ + "/info/x.trashinfo");
+    test::makeSymlink(dir_ / "elsewhere", trash_ + "/files");
+    RemoveLog log;
+    EXPECT_FALSE(test::emptyTrashAt(trash_, &log));
+    EXPECT_EQ(test::readFile(dir_ / "elsewhere/x"), "keep");
+    EXPECT_TRUE(test::exists(trash_ + "/info/x.trashinfo"));
+    EXPECT_EQ(log.count(), 1u);
+}
+
+}  // namespace
+}  // namespace tw::linux_platform

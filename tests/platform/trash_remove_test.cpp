@@ -1,0 +1,228 @@
+// The remover's safety: what rm -rf --one-file-system guarantees, on real directories.
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "platform/linux/remove_log.h"
+#include "platform/linux/trash_empty.h"
+#include "platform/trash_test_support.h"
+
+namespace tw::linux_platform {
+namespace {
+
+class TrashRemoval : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        test::makeDirs(trash_ + "/files");
+        test::makeDirs(trash_ + "/info");
+        test::makeDirs(outside_);
+        test::writeFile(outside_ + "/precious", "keep me");
+    }
+    bool filesEmpty() const { return std::filesystem::is_empty(trash_ + "/files"); }
+    bool infoEmpty() const { return std::filesystem::is_empty(trash_ + "/info"); }
+
+    test::TempDir dir_;
+    std::string trash_ = dir_ / "Trash";
+    std::string outside_ = dir_ / "outside";
+};
+
+TEST_F(TrashRemoval, LinksAreRemovedAndTheirTargetsNeverTouched) {
+    test::makeSymlink(outside_, trash_ + "/files/link-to-dir");
+    test::makeSymlink(outside_ + "/precious", trash_ + "/files/link-to-file");
+    test::trashItem(trash_, "folder", true);
+    test::makeSymlink(outside_, trash_ + "/files/folder/inner-link");
+    test::makeSymlink("../../../outside", trash_ + "/files/folder/relative-link");
+    test::makeSymlink("/nonexistent/target", trash_ + "/files/folder/dangling");
+    test::makeDirs(trash_ + "/files/folder/sub");
+    test::makeSymlink(outside_, trash_ + "/files/folder/sub/deep-link");
+
+    EXPECT_TRUE(test::emptyTrashAt(trash_));
+    EXPECT_TRUE(filesEmpty());
+    EXPECT_TRUE(infoEmpty());
+    EXPECT_EQ(test::readFile(outside_ + "/precious"), "keep me");
+}
+
+TEST_F(TrashRemoval, ADirectorySwappedForALinkAfterListingLosesOnlyTheLink) {
+    test::trashItem(trash_, "swapped", true);
+    EmptyOptions options;
+    options.afterSnapshot = [&] {
+        std::filesystem::rename(trash_ + "/files/swapped", dir_ / "moved-away");
+        test::makeSymlink(outside_, trash_ + "/files/swapped");
+    };
+    EXPECT_TRUE(test::emptyTrashAt(trash_, nullptr, options));
+    EXPECT_FALSE(test::exists(trash_ + "/files/swapped"));
+    EXPECT_EQ(test::readFile(outside_ + "/precious"), "keep me");
+}
+
+TEST_F(TrashRemoval, NamesAreBytes) {
+    const std::vector<std::string> names = {
+        "\xff\xfe\xfd",
+        "line\nbreak",
+        "-rf",
+        "--",
+        "-",
+        " lead",
+        "trail ",
+        "*",
+        "back\\slash",
+        "tab\tname",
+        "\x01"
+        "ctl",
+        "...",
+        ".hidden",
+        "caf\xc3\xa9",
+        "quote'\"",
+    };
+    test::trashItem(trash_, "nested", true);
+    for (const std::string& name : names) {
+        test::trashItem(trash_, name);
+        test::makeDirs(trash_ + "/files/nested/" + name);
+        test::writeFile(trash_ + "/files/nested/" + name + "/" + name, "x");
+    }
+    RemoveLog log;
+    EXPECT_TRUE(test::emptyTrashAt(trash_, &log));
+    EXPECT_TRUE(filesEmpty());
+    EXPECT_TRUE(infoEmpty());
+    EXPECT_EQ(log.count(), 0u);
+}
+
+TEST_F(TrashRemoval, LoggedNamesCannotForgeLines) {
+    EXPECT_EQ(printable("a\nb\xff"
+                        "caf\xc3\xa9\\\x7f"),
+              "a\\x0Ab\\xFFcaf\xc3\xa9\\x5C\\x7F");
+    EXPECT_EQ(printable("\xed\xa0\x80"), "\\xED\\xA0\\x80");  // a UTF-16 surrogate
+    EXPECT_EQ(printable("\xc3"), "\\xC3");                    // cut short
+    RemoveLog log;
+    log.failure("/t/evil\nname", EACCES);
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_EQ(log.lines()[0].find('\n'), std::string::npos);
+}
+
+TEST_F(TrashRemoval, NestingDeeperThanPathMaxAndTheDescriptorLimitGoesAndLeaksNothing) {
+    constexpr int kDepth = 2600;  // 2 bytes a level: well past PATH_MAX as one path
+    static_assert(2 * kDepth > PATH_MAX);
+    test::trashItem(trash_, "deep", true);
+    test::makeDeepTree(trash_ + "/files/deep", kDepth);
+    test::makeDeepTree(trash_ + "/files/deep", 300, "e");  // a second branch beside it
+    // Deeper than the descriptors it may hold open: 0 when all went and none leaked.
+    int status = test::runInChild([&] {
+        rlimit limit{256, 256};
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) return 3;
+        const int before = test::openDescriptorCount();
+        bool ok = test::emptyTrashAt(trash_);
+        return (ok ? 0 : 1) | (test::openDescriptorCount() == before ? 0 : 2);
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(filesEmpty());
+    EXPECT_TRUE(infoEmpty());
+}
+
+// As root every permission check passes, so these run as nobody.
+class TrashRemovalAsUser : public TrashRemoval {
+  protected:
+    int emptyAsNobody() {
+        test::chownTree(dir_.path(), test::kNobody, test::kNobody);
+        for (auto& [path, mode] : modes_) {
+            if (::chmod(path.c_str(), mode) != 0) return -2;
+        }
+        return test::runAs(test::kNobody, test::kNobody,
+                           [&] { return test::emptyTrashAt(trash_) ? 0 : 1; });
+    }
+    std::vector<std::pair<std::string, mode_t>> modes_;
+};
+
+TEST_F(TrashRemovalAsUser, ReadOnlyAndUnreadableDirectoriesOfTheUserAreOpenedUp) {
+    test::trashItem(trash_, "readonly", true);
+    test::makeDirs(trash_ + "/files/readonly/sub/deeper");
+    test::writeFile(trash_ + "/files/readonly/sub/deeper/file");
+    test::trashItem(trash_, "unreadable", true);
+    test::trashItem(trash_, "unsearchable", true);
+    test::trashItem(trash_, "nothing", true);
+    test::makeDirs(trash_ + "/files/nothing/sub");
+    modes_ = {{trash_ + "/files/readonly/sub/deeper/file", 0444},
+              {trash_ + "/files/readonly/sub/deeper", 0500},
+              {trash_ + "/files/readonly/sub", 0555},
+              {trash_ + "/files/readonly", 0555},
+              {trash_ + "/files/unreadable", 0300},
+              {trash_ + "/files/unsearchable", 0600},
+              {trash_ + "/files/nothing/sub", 0},
+              {trash_ + "/files/nothing", 0},
+              {trash_ + "/files", 0555},
+              {trash_ + "/info", 0555}};
+    EXPECT_EQ(emptyAsNobody(), 0);
+    EXPECT_TRUE(filesEmpty());
+    EXPECT_TRUE(infoEmpty());
+}
+
+TEST_F(TrashRemovalAsUser, AnItemThatCannotGoKeepsItsTrashInfoAndTheRestStillGoes) {
+    test::trashItem(trash_, "a-first");
+    test::trashItem(trash_, "stuck", true);
+    test::trashItem(trash_, "z-last", true);
+    test::chownTree(dir_.path(), test::kNobody, test::kNobody);
+    // Someone else's directory inside the trash: not ours to open up.
+    ASSERT_EQ(::chown((trash_ + "/files/stuck").c_str(), 0, 0), 0);
+    int status = test::runAs(test::kNobody, test::kNobody,
+                             [&] { return test::emptyTrashAt(trash_) ? 0 : 1; });
+    EXPECT_EQ(status, 1);
+    EXPECT_TRUE(test::exists(trash_ + "/files/stuck/inner"));
+    EXPECT_TRUE(test::exists(trash_ + "/info/stuck.trashinfo"));
+    EXPECT_FALSE(test::exists(trash_ + "/files/a-first"));
+    EXPECT_FALSE(test::exists(trash_ + "/info/a-first.trashinfo"));
+    EXPECT_FALSE(test::exists(trash_ + "/files/z-last"));
+    EXPECT_FALSE(test::exists(trash_ + "/info/z-last.trashinfo"));
+}
+
+TEST_F(TrashRemoval, AMountPointInsideTheTrashIsLeftAloneAndReported) {
+    test::trashItem(trash_, "item", true);
+    test::makeDirs(trash_ + "/files/item/mnt");
+    test::writeFile(trash_ + "/files/item/other");
+    // 0: behaved; 77: this machine allows no private mount namespace.
+    int status = test::runInChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("tw-test", (trash_ + "/files/item/mnt").c_str(), "tmpfs", 0, "size=1m") != 0) {
+            return 77;
+        }
+        test::writeFile(trash_ + "/files/item/mnt/on-the-mount");
+        RemoveLog log;
+        bool ok = test::emptyTrashAt(trash_, &log);
+        int result = 0;
+        if (ok) result |= 1;
+        if (!test::exists(trash_ + "/files/item/mnt/on-the-mount")) result |= 2;
+        if (test::exists(trash_ + "/files/item/other")) result |= 4;
+        if (!test::exists(trash_ + "/info/item.trashinfo")) result |= 8;
+        if (log.lines().empty() || log.lines()[0].find("mount point") == std::string::npos) {
+            result |= 16;
+        }
+        return result;
+    });
+    if (status == 77) GTEST_SKIP() << "no private mount namespace here";
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(TrashRemoval, AKnownMountPointIsLeftAloneWithoutBeingOpened) {
+    test::trashItem(trash_, "item", true);
+    test::makeDirs(trash_ + "/files/item/share");
+    test::writeFile(trash_ + "/files/item/share/remote-file");
+    EmptyOptions options;
+    options.fencedMountPoints = {trash_ + "/files/item/share"};
+    RemoveLog log;
+    EXPECT_FALSE(test::emptyTrashAt(trash_, &log, options));
+    EXPECT_TRUE(test::exists(trash_ + "/files/item/share/remote-file"));
+    EXPECT_FALSE(test::exists(trash_ + "/files/item/inner"));
+    EXPECT_TRUE(test::exists(trash_ + "/info/item.trashinfo"));
+    ASSERT_EQ(log.count(), 1u);
+    EXPECT_NE(log.lines()[0].find("mount point"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tw::linux_platform
