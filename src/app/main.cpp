@@ -1,3 +1,106 @@
-int main() {
-    return 0;
+// Tidewell on the Linux desktop: builds the services and the window, runs the load handler,
+// shows the window (or leaves it in the tray) and runs the event loop.
+
+#include <QApplication>
+#include <QSessionManager>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/form1.h"
+#include "app/product.h"
+#include "platform/linux/autostart_file.h"
+#include "platform/linux/linux_clock.h"
+#include "platform/linux/linux_files.h"
+#include "platform/linux/linux_locale.h"
+#include "platform/linux/linux_recycle_bin.h"
+#include "platform/linux/linux_window_hook.h"
+#include "platform/qt/qt_cursor_loader.h"
+#include "platform/qt/qt_event_pump.h"
+#include "platform/qt/qt_guard.h"
+#include "platform/qt/qt_instance_lock.h"
+#include "platform/qt/qt_lifetime.h"
+#include "platform/qt/qt_message_box.h"
+#include "platform/qt/qt_notification_area.h"
+#include "platform/qt/qt_settings_store.h"
+#include "platform/qt/qt_skin_engine.h"
+#include "platform/qt/qt_window_renderer.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+// The D-Bus library keeps its connection data until the process ends; not a leak of ours.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libdbus-1.so\n";
+}
+#endif
+
+namespace {
+
+bool isSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// Without a display Qt would only print its own plugin errors and abort.
+bool haveDisplay() {
+    return isSet("DISPLAY") || isSet("WAYLAND_DISPLAY") || isSet("QT_QPA_PLATFORM");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace tw;
+    if (!haveDisplay()) {
+        std::fputs(
+            "Tidewell needs a graphical desktop: neither DISPLAY nor WAYLAND_DISPLAY is set.\n"
+            "To try it without one, run it on a virtual X server (Xvfb): xvfb-run -a tidewell\n",
+            stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    // Closing the window hides nothing away: the program ends through its close handler,
+    // and a window hidden in the tray is not a reason to quit.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setDesktopFileName(QStringLiteral("tidewell"));
+
+    linux_platform::LinuxClock clock;
+    linux_platform::LinuxLocale locale;
+    linux_platform::LinuxFiles files;
+    linux_platform::AutostartFile startAtLogin;
+    linux_platform::LinuxRecycleBinShell recycleBin;
+    linux_platform::LinuxWindowHook windowHook;
+    qt_platform::QtNotificationArea notificationArea(windowHook);
+    qt_platform::QtLifetime lifetime;
+    qt_platform::QtEventPump pump(&lifetime);
+    qt_platform::QtMessageBox messageBox;
+    qt_platform::QtSettingsStore settings;
+    qt_platform::QtInstanceLock instance;
+    qt_platform::QtSkinEngine skin;
+    qt_platform::QtCursorLoader cursors;
+
+    Form1 form(Services{clock, pump, messageBox, settings, locale, recycleBin, notificationArea,
+                        windowHook, startAtLogin, files, instance, skin, cursors, lifetime});
+
+    // A handler without an error trap of its own failed: say so and carry on.
+    const qt_platform::ErrorReporter report = [&](const std::string& description) {
+        qt_platform::reportToStderr(description);
+        qt_platform::guarded({}, [&] {
+            messageBox.show(description, kProductName, MsgButtons::Ok, MsgIcon::Warning);
+        });
+    };
+    qt_platform::WindowRenderer renderer(
+        form.Form, {[&form] { form.Form_QueryUnload(); }, &cursors, &lifetime, report});
+    messageBox.setOwner(&renderer.window());
+    skin.attach(form.Form.handle(), &renderer.window());
+
+    // Logging off or shutting down is a close request like the close box.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&](QSessionManager&) {
+        if (!lifetime.ended()) qt_platform::guarded(report, [&] { form.Form_QueryUnload(); });
+    });
+
+    qt_platform::guarded(report, [&] { form.Form_Load(); });
+    // A second copy ends during the load, before anything is shown.
+    if (lifetime.ended()) return lifetime.exitCode();
+    // Showing raises Resize, which sends a window minimised during the load into the tray.
+    qt_platform::guarded(report, [&] { form.Form.setVisible(true); });
+    if (lifetime.ended()) return lifetime.exitCode();
+    return QApplication::exec();
 }

@@ -1,0 +1,28 @@
+#pragma once
+
+// The pointer moving over a control and the user moving the focus, reported to the model.
+
+#include <QObject>
+#include <unordered_map>
+
+#include "platform/controls.h"
+#include "platform/qt/qt_guard.h"
+
+namespace tw::qt_platform {
+
+class ControlEventFilter : public QObject {
+  public:
+    ControlEventFilter(controls::Window& window, ErrorReporter report);
+    // Reports `widget`'s mouse moves and focus to `control` (the window itself included).
+    void watch(QObject* widget, controls::Control& control);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    controls::Window& window_;
+    ErrorReporter report_;
+    std::unordered_map<const QObject*, controls::Control*> controls_;
+};
+
+}  // namespace tw::qt_platform

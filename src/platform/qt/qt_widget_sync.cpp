@@ -1,0 +1,186 @@
+#include "platform/qt/qt_widget_sync.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTimeEdit>
+#include <algorithm>
+
+#include "platform/qt/qt_units.h"
+
+namespace tw::qt_platform {
+
+namespace {
+
+using namespace tw::controls;
+
+// The kinds whose back colour is their background; the others keep the style's face.
+bool paintsBackColor(Kind kind) {
+    return kind == Kind::Frame || kind == Kind::Label || kind == Kind::OptionButton ||
+           kind == Kind::CheckBox;
+}
+
+void syncCommon(const Control& c, QWidget& w) {
+    if (w.testAttribute(Qt::WA_ForceDisabled) == c.enabled()) w.setEnabled(c.enabled());
+    if (w.isHidden() == c.visible()) w.setVisible(c.visible());
+    const QFont font = qtFont(c.font());
+    if (!(w.font() == font)) w.setFont(font);
+    if (paintsBackColor(c.kind())) {
+        // Buttons (option buttons, check boxes) fill with the Button role, the rest Window.
+        const QPalette::ColorRole role = w.backgroundRole();
+        const QColor color = qtColor(c.backColor());
+        if (w.palette().color(role) != color) {
+            QPalette palette = w.palette();
+            palette.setColor(role, color);
+            w.setPalette(palette);
+        }
+        // A control of its container's colour lets the container show through, so that the
+        // style's own shading of a frame stays even behind it.
+        const bool own = !c.container() || c.container()->backColor() != c.backColor();
+        if (w.autoFillBackground() != own) w.setAutoFillBackground(own);
+    }
+}
+
+void syncOption(RenderedControl& r) {
+    const auto& option = static_cast<const OptionButton&>(*r.control);
+    auto& radio = static_cast<QRadioButton&>(*r.widget);
+    const QSignalBlocker block(&radio);
+    if (radio.text() != qs(option.caption())) radio.setText(qs(option.caption()));
+    if (radio.isChecked() == option.value()) return;
+    // An exclusive group refuses to clear its last checked button; the model may clear all.
+    const bool exclusive = r.group && r.group->exclusive();
+    if (exclusive && !option.value()) r.group->setExclusive(false);
+    radio.setChecked(option.value());
+    if (exclusive && !option.value()) r.group->setExclusive(true);
+}
+
+void syncCheck(RenderedControl& r) {
+    const auto& check = static_cast<const CheckBox&>(*r.control);
+    auto& box = static_cast<QCheckBox&>(*r.widget);
+    const QSignalBlocker block(&box);
+    if (box.text() != qs(check.caption())) box.setText(qs(check.caption()));
+    const Qt::CheckState state = check.value() == 1   ? Qt::Checked
+                                 : check.value() == 2 ? Qt::PartiallyChecked
+                                                      : Qt::Unchecked;
+    if (box.checkState() != state) box.setCheckState(state);
+    // A user's click only ever checks or clears.
+    if (state != Qt::PartiallyChecked && box.isTristate()) box.setTristate(false);
+}
+
+void syncText(RenderedControl& r) {
+    const auto& text = static_cast<const TextBox&>(*r.control);
+    auto& edit = static_cast<QLineEdit&>(*r.widget);
+    const QSignalBlocker block(&edit);
+    const Qt::Alignment align = text.centred() ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter;
+    if (edit.alignment() != align) edit.setAlignment(align);
+    const bool textChanged = edit.text() != qs(text.text());
+    if (textChanged) edit.setText(qs(text.text()));
+    const bool selectionChanged = text.selStart() != r.selStart || text.selLength() != r.selLength;
+    if (textChanged || (selectionChanged && !r.userEditing)) {
+        // The model counts bytes of UTF-8; the widget counts UTF-16 units.
+        const QByteArray bytes = QByteArray::fromStdString(text.text());
+        const int start = static_cast<int>(QString::fromUtf8(bytes.left(text.selStart())).size());
+        const int end = static_cast<int>(
+            QString::fromUtf8(bytes.left(text.selStart() + text.selLength())).size());
+        if (end > start) {
+            edit.setSelection(start, end - start);
+        } else {
+            edit.setCursorPosition(start);
+        }
+    }
+    r.selStart = text.selStart();
+    r.selLength = text.selLength();
+}
+
+void syncCombo(RenderedControl& r) {
+    const auto& combo = static_cast<const ComboBox&>(*r.control);
+    auto& box = static_cast<QComboBox&>(*r.widget);
+    const QSignalBlocker block(&box);
+    const auto& items = combo.items();
+    bool same = box.count() == static_cast<int>(items.size());
+    for (int i = 0; same && i < box.count(); ++i) {
+        same = box.itemText(i) == qs(items[static_cast<std::size_t>(i)]);
+    }
+    if (!same) {
+        box.clear();
+        for (const std::string& item : items) box.addItem(qs(item));
+    }
+    if (box.currentIndex() != combo.listIndex()) box.setCurrentIndex(combo.listIndex());
+}
+
+void syncPicker(RenderedControl& r) {
+    const auto& picker = static_cast<const TimePicker&>(*r.control);
+    auto& edit = static_cast<QTimeEdit&>(*r.widget);
+    const QSignalBlocker block(&edit);
+    // A value without a time of day shows midnight, as a date alone does.
+    const TimeOfDay t = picker.value().time.value_or(TimeOfDay{});
+    const QTime time(t.hour, t.minute, t.second);
+    if (time.isValid() && edit.time() != time) edit.setTime(time);
+}
+
+void syncProgress(RenderedControl& r) {
+    const auto& progress = static_cast<const ProgressBar&>(*r.control);
+    auto& bar = static_cast<QProgressBar&>(*r.widget);
+    if (progress.max() <= progress.min()) {
+        // Nothing to count down (a due moment already reached): a full bar.
+        bar.setRange(0, 1);
+        bar.setValue(1);
+        return;
+    }
+    bar.setRange(progress.min(), progress.max());
+    bar.setValue(std::clamp(progress.position(), progress.min(), progress.max()));
+}
+
+}  // namespace
+
+void syncControlWidget(RenderedControl& r) {
+    syncCommon(*r.control, *r.widget);
+    const QString caption = qs(r.control->caption());
+    switch (r.control->kind()) {
+        case Kind::Frame: {
+            auto& frame = static_cast<QGroupBox&>(*r.widget);
+            if (frame.title() != caption) frame.setTitle(caption);
+            break;
+        }
+        case Kind::Label: {
+            auto& label = static_cast<QLabel&>(*r.widget);
+            if (label.text() != caption) label.setText(caption);
+            break;
+        }
+        case Kind::PushButton: {
+            auto& button = static_cast<QPushButton&>(*r.widget);
+            if (button.text() != caption) button.setText(caption);
+            break;
+        }
+        case Kind::OptionButton:
+            syncOption(r);
+            break;
+        case Kind::CheckBox:
+            syncCheck(r);
+            break;
+        case Kind::TextBox:
+            syncText(r);
+            break;
+        case Kind::ComboBox:
+            syncCombo(r);
+            break;
+        case Kind::TimePicker:
+            syncPicker(r);
+            break;
+        case Kind::ProgressBar:
+            syncProgress(r);
+            break;
+        case Kind::Window:
+        case Kind::Timer:
+            break;
+    }
+}
+
+}  // namespace tw::qt_platform

@@ -1,0 +1,172 @@
+// The rendered window as designed: size, border, captions, places, fonts and tab order.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimeEdit>
+#include <map>
+
+#include "form_fixture.h"
+
+namespace tw {
+namespace {
+
+using test::RenderedForm;
+
+QString textOf(QWidget* w) {
+    if (auto* frame = qobject_cast<QGroupBox*>(w)) return frame->title();
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text();
+    if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
+    return {};
+}
+
+bool isArial(const QFont& font) {
+    const QString family = QFontInfo(font).family();
+    return family == "Arial" || family == "Liberation Sans" || family == "Arimo";
+}
+
+TEST(WindowLayout, ClientAreaIsFixedWithMinimiseAndCloseButNoMaximise) {
+    RenderedForm r;
+    QWidget& w = r.window();
+    EXPECT_EQ(w.size(), QSize(536, 351));
+    EXPECT_EQ(w.minimumSize(), QSize(536, 351));
+    EXPECT_EQ(w.maximumSize(), QSize(536, 351));
+    const Qt::WindowFlags flags = w.windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(w.palette().color(QPalette::Window), QColor(Qt::white));
+    EXPECT_EQ(w.windowTitle(), "Form1");
+}
+
+TEST(WindowLayout, EveryControlShowsItsDesignedCaption) {
+    RenderedForm r;
+    Form1& f = *r.form;
+    const std::map<const controls::Control*, QString> captions{
+        {&f.Frame4, "Empty Schedule"},
+        {&f.Option1, " Weekly:"},
+        {&f.Option2, "Daily:"},
+        {&f.Option3, "Empty every:"},
+        {&f.Label5, "hour/s"},
+        {&f.Label4, "minute/s"},
+        {&f.Label3, "day/s"},
+        {&f.PushButton1, "Help"},
+        {&f.Frame3, "Startup Options"},
+        {&f.Check4, "Load this software on Windows startup"},
+        {&f.Check8, "Start in system tray"},
+        {&f.Frame2, "On. Next empty will occur in:"},
+        {&f.PushButton4, "Turn On"},
+        {&f.PushButton2, "Empty Trash Bin Now (Test)"},
+        {&f.Text11, ""},
+        {&f.Text2, ""},
+        {&f.Text3, ""},
+    };
+    for (const auto& [control, caption] : captions) {
+        EXPECT_EQ(textOf(r.widget(*control)), caption) << control->name();
+    }
+}
+
+TEST(WindowLayout, ControlsSitInTheirContainersAtTwipsOverFifteen) {
+    RenderedForm r;
+    Form1& f = *r.form;
+    struct Place {
+        const controls::Control* control;
+        const controls::Control* container;
+        QRect pixels;
+    };
+    for (const Place& p : std::initializer_list<Place>{
+             {&f.PushButton1, &f.Form, {8, 8, 520, 27}},
+             {&f.Frame2, &f.Form, {8, 40, 520, 58}},
+             {&f.ProgressBar1, &f.Frame2, {16, 20, 487, 27}},
+             {&f.Frame4, &f.Form, {8, 102, 520, 118}},
+             {&f.Option1, &f.Frame4, {16, 85, 79, 17}},
+             {&f.dtpWeekly, &f.Frame4, {120, 50, 289, 25}},
+             {&f.Label3, &f.Frame4, {160, 23, 30, 15}},
+             {&f.Check8, &f.Frame3, {280, 20, 140, 19}},
+             {&f.PushButton2, &f.Form, {8, 316, 520, 27}},
+         }) {
+        QWidget* w = r.widget(*p.control);
+        ASSERT_NE(w, nullptr) << p.control->name();
+        EXPECT_EQ(w->geometry(), p.pixels) << p.control->name();
+        EXPECT_EQ(w->parentWidget(), r.renderer->widget(*p.container)) << p.control->name();
+    }
+    EXPECT_EQ(r.renderer->widget(f.Timer1), nullptr);
+}
+
+TEST(WindowLayout, FontsAreArialNinePointBoldAndButtonsElevenAndAQuarter) {
+    RenderedForm r;
+    Form1& f = *r.form;
+    for (const controls::Control* c : std::initializer_list<const controls::Control*>{
+             &f.Option1, &f.Check4, &f.Text11, &f.Frame2, &f.Label4, &f.dtpWeekly}) {
+        const QFont font = r.widget(*c)->font();
+        EXPECT_TRUE(isArial(font)) << c->name() << " " << qPrintable(QFontInfo(font).family());
+        EXPECT_DOUBLE_EQ(font.pointSizeF(), 9.0) << c->name();
+        EXPECT_TRUE(QFontInfo(font).bold()) << c->name();
+    }
+    for (const controls::Control* c : std::initializer_list<const controls::Control*>{
+             &f.PushButton1, &f.PushButton2, &f.PushButton4}) {
+        const QFont font = r.widget(*c)->font();
+        EXPECT_TRUE(isArial(font)) << c->name();
+        EXPECT_DOUBLE_EQ(font.pointSizeF(), 11.25) << c->name();
+        EXPECT_TRUE(QFontInfo(font).bold()) << c->name();
+    }
+}
+
+TEST(WindowLayout, TabOrderFollowsTheTabIndicesAndTheFirstFocusIsTheStartUpBox) {
+    RenderedForm r;
+    Form1& f = *r.form;
+    std::map<QWidget*, std::string> names;
+    for (controls::Control* c : f.Form.controls()) {
+        if (QWidget* w = r.widget(*c)) names[w] = c->name();
+    }
+    std::vector<std::string> chain;
+    QWidget* start = r.widget(f.Check4);
+    QWidget* w = start;
+    do {
+        if (names.count(w) && (w->focusPolicy() & Qt::TabFocus)) chain.push_back(names[w]);
+        w = w->nextInFocusChain();
+    } while (w && w != start);
+    const std::vector<std::string> expected{
+        "Check4", "Check8",  "PushButton4", "PushButton2", "PushButton1", "Text3",  "Text2",
+        "Text11", "Option3", "Option2",     "cboWeekly",   "dtpWeekly",   "Option1"};
+    EXPECT_EQ(chain, expected);
+
+    r.loadAndShow();
+    EXPECT_EQ(QApplication::focusWidget(), start);
+}
+
+TEST(WindowLayout, DesignStateBeforeTheLoad) {
+    RenderedForm r;
+    Form1& f = *r.form;
+    auto* weekly = r.widget<QComboBox>(f.cboWeekly);
+    ASSERT_NE(weekly, nullptr);
+    EXPECT_FALSE(weekly->isEditable());
+    EXPECT_EQ(weekly->count(), 7);
+    EXPECT_EQ(weekly->itemText(0), "Sunday");
+    EXPECT_EQ(weekly->itemText(6), "Saturday");
+    EXPECT_EQ(weekly->currentIndex(), -1);
+    EXPECT_TRUE(r.widget<QRadioButton>(f.Option3)->isChecked());
+    EXPECT_FALSE(r.widget<QRadioButton>(f.Option1)->isChecked());
+    EXPECT_EQ(r.widget<QLineEdit>(f.Text2)->alignment(), Qt::AlignCenter);
+    const QString format = r.widget<QTimeEdit>(f.dtpWeekly)->displayFormat();
+    EXPECT_TRUE(format.contains('h', Qt::CaseInsensitive) && format.contains("mm") &&
+                format.contains("ss"))
+        << qPrintable(format);
+    auto* bar = r.widget<QProgressBar>(f.ProgressBar1);
+    EXPECT_EQ(bar->minimum(), 0);
+    EXPECT_EQ(bar->maximum(), 100);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_FALSE(r.window().isVisible()) << "not shown before the load";
+}
+
+}  // namespace
+}  // namespace tw
