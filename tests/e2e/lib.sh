@@ -51,7 +51,8 @@ wait_until() {
 
 start_desktop() {
     exec 9>"$E2E_TMP/display"
-    Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+    # shellcheck disable=SC2086
+    Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp ${XVFB_EXTRA:-} >"$E2E_TMP/xvfb.log" 2>&1 &
     PIDS+=($!)
     wait_until 20 test -s "$E2E_TMP/display" || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
