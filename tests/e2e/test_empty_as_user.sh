@@ -23,7 +23,7 @@ as_user chmod 555 "$XDG_DATA_HOME/Trash/files/locked/deeper" "$XDG_DATA_HOME/Tra
 as_user trash-put "$HOME/docs/keep-link"
 [ "$(as_user trash-list | wc -l)" -eq 2 ] || fail "the trash was not filled"
 
-as_user "$TIDEWELL" >"$E2E_TMP/tidewell.log" 2>&1 &
+setpriv --reuid=$USER_ID --regid=$USER_ID --clear-groups -- "$TIDEWELL" >"$E2E_TMP/tidewell.log" 2>&1 &
 TW_PID=$!
 PIDS+=("$TW_PID")
 wait_for_main_window
