@@ -27,6 +27,11 @@ TEST(LinuxLocale, TimesRoundTripInTwelveAndTwentyFourHourFormats) {
     EXPECT_EQ(de.formatTime({7, 0, 30}), "07:00:30");
     EXPECT_EQ(de.parseDateTime("07:00:30"), (DateValue{std::nullopt, TimeOfDay{7, 0, 30}}));
 
+    // A time stored under another locale, or typed without seconds, still reads back.
+    EXPECT_EQ(de.parseDateTime("10:05:09 PM"), (DateValue{std::nullopt, TimeOfDay{22, 5, 9}}));
+    EXPECT_EQ(us.parseDateTime("22:05:09"), (DateValue{std::nullopt, TimeOfDay{22, 5, 9}}));
+    EXPECT_EQ(de.parseDateTime("22:05"), (DateValue{std::nullopt, TimeOfDay{22, 5, 0}}));
+
     EXPECT_EQ(us.parseDateTime("teatime"), std::nullopt);
     EXPECT_EQ(us.parseDateTime("25:00:00"), std::nullopt);
     EXPECT_EQ(us.parseDateTime("12/07/2026 12/07/2026"), std::nullopt);

@@ -80,16 +80,21 @@ std::string LinuxLocale::formatTime(const TimeOfDay& time) const {
 }
 
 std::optional<DateValue> LinuxLocale::parseDateTime(const std::string& text) const {
+    // The user's own format first; then the common 24- and 12-hour forms, so that a time
+    // stored under another locale, or typed by hand without seconds, still reads back.
+    const std::string timeFormats[] = {timeFormat_, "%H:%M:%S", "%I:%M:%S %p", "%H:%M", "%I:%M %p"};
+    for (const std::string& timeFormat : timeFormats) {
+        std::tm tm{};
+        if (parseWhole(text, dateFormat_ + " " + timeFormat, tm) && validTime(tm)) {
+            return DateValue{CivilDate{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday},
+                             TimeOfDay{tm.tm_hour, tm.tm_min, tm.tm_sec}};
+        }
+        tm = {};
+        if (parseWhole(text, timeFormat, tm) && validTime(tm)) {
+            return DateValue{std::nullopt, TimeOfDay{tm.tm_hour, tm.tm_min, tm.tm_sec}};
+        }
+    }
     std::tm tm{};
-    if (parseWhole(text, dateFormat_ + " " + timeFormat_, tm) && validTime(tm)) {
-        return DateValue{CivilDate{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday},
-                         TimeOfDay{tm.tm_hour, tm.tm_min, tm.tm_sec}};
-    }
-    tm = {};
-    if (parseWhole(text, timeFormat_, tm) && validTime(tm)) {
-        return DateValue{std::nullopt, TimeOfDay{tm.tm_hour, tm.tm_min, tm.tm_sec}};
-    }
-    tm = {};
     if (parseWhole(text, dateFormat_, tm)) {
         return DateValue{CivilDate{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday}, std::nullopt};
     }
