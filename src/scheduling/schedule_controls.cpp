@@ -12,8 +12,10 @@ namespace tw {
 namespace {
 
 // The picker holds a time of day, not the date it starts with before the load restores it.
-bool holdsTime(const std::string& pickerText) {
-    return pickerText.find(':') != std::string::npos;
+// Asked of the value rather than of its text, whose separator is the locale's (some write
+// 22.00.00).
+bool holdsTime(const controls::TimePicker& picker) {
+    return picker.value().time.has_value();
 }
 
 }  // namespace
@@ -24,14 +26,14 @@ void Form1::restartCountdown() {
 }
 
 void Form1::Option1_Click() {
-    if (holdsTime(pickerText())) restartCountdown();
+    if (holdsTime(dtpWeekly)) restartCountdown();
     dtpWeekly.setEnabled(true);
     cboWeekly.setEnabled(true);
     storeOptions();
 }
 
 void Form1::Option2_Click() {
-    if (holdsTime(pickerText())) restartCountdown();
+    if (holdsTime(dtpWeekly)) restartCountdown();
     dtpWeekly.setEnabled(true);
     cboWeekly.setEnabled(false);
     storeOptions();
@@ -59,7 +61,7 @@ void Form1::cboWeekly_Click() {
 
 void Form1::dtpWeekly_Change() {
     write(keys::kWeeklyTime, pickerText());
-    if (Option2.value() && holdsTime(pickerText())) restartCountdown();
+    if (Option2.value() && holdsTime(dtpWeekly)) restartCountdown();
 }
 void Form1::dtpWeekly_Click() {
     dtpWeekly_Change();

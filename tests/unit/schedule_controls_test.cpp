@@ -116,5 +116,17 @@ TEST_F(ScheduleControls, TwoBadBoxesDoNotPassWarningsBackAndForth) {
     EXPECT_EQ(form->Form.focused(), &form->Text11);
 }
 
+TEST(ScheduleControlsLocale, ATimeWrittenWithDotsStillRestartsTheDailyCountdown) {
+    test::Harness h;
+    h.locale = linux_platform::LinuxLocale("%d.%m.%Y", "%H.%M.%S", ",");
+    Form1& form = h.make();
+    form.Form_Load();
+    h.clock.set(2026, 12, 7, 21, 0, 0);
+    form.Option2.setValue(true);
+    form.dtpWeekly.setValue({std::nullopt, TimeOfDay{22, 30, 0}});
+    EXPECT_EQ(h.settings.get("Weekly Time"), "22.30.00");
+    EXPECT_EQ(form.SecondsToNextEmpty, 5400);
+}
+
 }  // namespace
 }  // namespace tw
