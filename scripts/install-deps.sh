@@ -7,7 +7,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6
     libgtest-dev libgmock-dev
-    xvfb icewm xdotool x11-utils imagemagick fonts-liberation
+    xvfb xauth icewm xdotool x11-utils imagemagick fonts-liberation
     trash-cli libglib2.0-bin util-linux time
 )
 
@@ -21,4 +21,4 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
