@@ -30,6 +30,11 @@ class FakeNotificationArea : public NotificationArea {
         return result;
     }
     bool isAvailable() const override { return available; }
+    std::vector<std::uint32_t> messages() const {
+        std::vector<std::uint32_t> out;
+        for (const ShellCall& call : calls) out.push_back(call.message);
+        return out;
+    }
 
     std::vector<ShellCall> calls;
     std::vector<std::string>* log = nullptr;  // shared with other fakes to check the order

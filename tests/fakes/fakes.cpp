@@ -138,37 +138,6 @@ void FakeRecycleBinShell::updateRecycleBinIcon() {
     calls.push_back("icon");
 }
 
-std::int32_t RecordingNotificationArea::shellNotifyIcon(std::uint32_t message, const ShellRecord&) {
-    messages.push_back(message);
-    return 1;
-}
-
-WindowProc StubWindowHook::setWindowProc(WindowHandle window, WindowProc proc) {
-    WindowProc previous = procs.count(window) ? procs[window] : nullptr;
-    procs[window] = proc;
-    return previous;
-}
-
-void StubWindowHook::setUserData(WindowHandle window, std::intptr_t value) {
-    userData[window] = value;
-}
-
-std::intptr_t StubWindowHook::getUserData(WindowHandle window) {
-    return userData.count(window) ? userData[window] : 0;
-}
-
-std::int32_t StubWindowHook::callWindowProc(WindowProc proc, WindowHandle window,
-                                            std::uint32_t message, std::uint32_t wParam,
-                                            std::int32_t lParam) {
-    return proc ? proc(window, message, wParam, lParam) : 0;
-}
-
-std::int32_t StubWindowHook::send(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
-                                  std::int32_t lParam) {
-    return callWindowProc(procs.count(window) ? procs[window] : nullptr, window, message, wParam,
-                          lParam);
-}
-
 bool MemoryStartAtLogin::add(const std::string& name, const std::string& path, std::string& error) {
     if (failing) {
         error = "Permission denied";

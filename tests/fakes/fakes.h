@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "fakes/fake_notification_area.h"
 #include "platform/linux/linux_locale.h"
+#include "platform/linux/linux_window_hook.h"
 
 namespace tw::test {
 
@@ -93,28 +95,6 @@ class FakeRecycleBinShell : public RecycleBinShell {
     void updateRecycleBinIcon() override;
 };
 
-class RecordingNotificationArea : public NotificationArea {
-  public:
-    std::int32_t shellNotifyIcon(std::uint32_t message, const ShellRecord& record) override;
-    bool isAvailable() const override { return available; }
-    bool available = true;
-    std::vector<std::uint32_t> messages;
-};
-
-class StubWindowHook : public WindowHook {
-  public:
-    WindowProc setWindowProc(WindowHandle window, WindowProc proc) override;
-    void setUserData(WindowHandle window, std::intptr_t value) override;
-    std::intptr_t getUserData(WindowHandle window) override;
-    std::int32_t callWindowProc(WindowProc proc, WindowHandle window, std::uint32_t message,
-                                std::uint32_t wParam, std::int32_t lParam) override;
-    // Delivers a message as the system would: through the window's current procedure.
-    std::int32_t send(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
-                      std::int32_t lParam);
-    std::map<WindowHandle, WindowProc> procs;
-    std::map<WindowHandle, std::intptr_t> userData;
-};
-
 class MemoryStartAtLogin : public StartAtLogin {
   public:
     bool add(const std::string& name, const std::string& path, std::string& error) override;
@@ -175,8 +155,8 @@ struct Harness {
     MemorySettings settings;
     linux_platform::LinuxLocale locale{"%m/%d/%Y", "%H:%M:%S", "."};
     FakeRecycleBinShell shell;
-    RecordingNotificationArea tray;
-    StubWindowHook hook;
+    FakeNotificationArea tray;
+    linux_platform::LinuxWindowHook hook;
     MemoryStartAtLogin startAtLogin;
     FakeFiles files;
     FakeInstance instance;

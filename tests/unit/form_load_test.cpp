@@ -56,7 +56,7 @@ TEST_F(FormLoad, ASecondCopyEndsAtOnceTouchingNothing) {
     Form1& form = load();
     EXPECT_EQ(h.lifetime.ended, std::vector<int>{0});
     EXPECT_TRUE(h.settings.writes.empty());
-    EXPECT_TRUE(h.tray.messages.empty());
+    EXPECT_TRUE(h.tray.calls.empty());
     EXPECT_EQ(form.Form.caption(), "Form1");
 }
 

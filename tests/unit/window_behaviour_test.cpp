@@ -14,12 +14,12 @@ struct WindowBehaviour : ::testing::Test {
         form = &h.make();
         form->Form_Load();
         form->Form.setVisible(true);
-        h.tray.messages.clear();
+        h.tray.calls.clear();
     }
     void minimise() { form->Form.setWindowState(controls::WindowState::Minimized); }
     int balloons() const {
-        return static_cast<int>(
-            std::count(h.tray.messages.begin(), h.tray.messages.end(), kNimModify));
+        const auto messages = h.tray.messages();
+        return static_cast<int>(std::count(messages.begin(), messages.end(), kNimModify));
     }
 };
 
@@ -31,14 +31,15 @@ TEST_F(WindowBehaviour, MinimisingHidesIntoTheTrayWithOneBalloonPerRun) {
     const int first = balloons();
     EXPECT_GE(first, 1) << "the balloon was shown";
 
-    form->cSysTray1.HandleTrayMessage(0x202, 0);  // left button up on the icon
+    // The shell's left button up on the icon, through the window's message procedure.
+    h.hook.sendMessage(kTrayWindowHandle, kTrayCallbackMessage, 0, 0x202);
     EXPECT_TRUE(form->Form.visible());
     EXPECT_FALSE(form->MinimizedToTray);
 
     minimise();
     EXPECT_FALSE(form->Form.visible());
     EXPECT_EQ(balloons(), first) << "no second balloon";
-    form->cSysTray1.HandleTrayMessage(0x205, 0);  // right button up
+    h.hook.sendMessage(kTrayWindowHandle, kTrayCallbackMessage, 0, 0x205);  // right button up
     EXPECT_TRUE(form->Form.visible());
 }
 
@@ -60,8 +61,8 @@ TEST(StartInTray, ShowsOnlyTheIconUntilItIsClicked) {
     f.Form.setVisible(true);  // the host shows the window once loaded
     EXPECT_FALSE(f.Form.visible());
     EXPECT_TRUE(f.cSysTray1.InTray());
-    EXPECT_EQ(fresh.tray.messages.front(), kNimAdd);
-    f.cSysTray1.HandleTrayMessage(0x202, 0);
+    EXPECT_EQ(fresh.tray.messages().front(), kNimAdd);
+    fresh.hook.sendMessage(kTrayWindowHandle, kTrayCallbackMessage, 0, 0x202);
     EXPECT_TRUE(f.Form.visible());
 }
 
@@ -71,7 +72,7 @@ TEST_F(WindowBehaviour, ClosingStopsTheTimerRemovesTheIconAndStoresNothing) {
     form->Form_QueryUnload();
     EXPECT_FALSE(form->Timer1.running());
     EXPECT_FALSE(form->cSysTray1.InTray());
-    EXPECT_EQ(h.tray.messages.back(), kNimDelete);
+    EXPECT_EQ(h.tray.messages().back(), kNimDelete);
     EXPECT_EQ(h.lifetime.ended, std::vector<int>{0});
     EXPECT_TRUE(h.settings.writes.empty());
     EXPECT_EQ(h.settings.get("StartStopState"), "On");
