@@ -15,6 +15,8 @@ mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS
 export NO_AT_BRIDGE=1
+# gio needs no desktop services to trash a local file; do not let it look for them.
+export GIO_USE_VFS=local
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 
 PIDS=()
