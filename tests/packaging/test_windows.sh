@@ -3,6 +3,7 @@
 # (/S) into a fresh prefix, find tidewell.exe, the uninstaller, the Start-menu entry and the
 # installed-programs entry, start the program from its shortcut, uninstall silently and find the
 # program ended, its files, entries and start-at-login value gone and the user's settings kept.
+# Installing over a running copy closes it first.
 # Usage: test_windows.sh [build-dir]   (default build-win32-pkg, reused between runs)
 # Without the Windows host in the tree (src/platform/win32/CMakeLists.txt), a stand-in window
 # program is packaged instead of tidewell.exe, with the same packaging rules; the result says so.
@@ -58,8 +59,18 @@ wine reg add "$settings" /v StartStopState /d On /f >/dev/null
 wine reg add "HKLM\\$run" /v tidewell.exe /d 'C:\Program Files\Tidewell\tidewell.exe' /f >/dev/null
 wine reg add "HKCU\\$run" /v tidewell.exe /d 'C:\Portable\tidewell.exe' /f >/dev/null
 
-wine start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Tidewell\Tidewell.lnk'
-wait_until 60 xdotool search --onlyvisible --name '^Tidewell$' || fail "the shortcut did not start the program"
+start_from_menu() {
+    wine start 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Tidewell\Tidewell.lnk'
+    wait_until 60 xdotool search --onlyvisible --name '^Tidewell$' || fail "the shortcut did not start the program"
+}
+start_from_menu
+
+# Installing again over a running copy (an upgrade) closes it and replaces the file.
+touch -d '2000-01-01' "$dir/tidewell.exe"
+wine "$setup" /S || fail "installing over a running copy failed"
+[ "$(stat -c %Y "$dir/tidewell.exe")" -gt 946684800 ] || fail "installing again did not replace tidewell.exe"
+wait_until 20 sh -c "! xdotool search --name '^Tidewell\$'" || fail "installing again left the old copy running"
+start_from_menu
 
 # The uninstaller copies itself away and returns at once; wait for the copy to finish.
 wine "$dir/Uninstall.exe" /S
