@@ -46,6 +46,8 @@ set(CPACK_NSIS_CONTACT support@quendra.com)
 set(CPACK_NSIS_HELP_LINK https://www.quendra.com/contact)
 set(CPACK_NSIS_URL_INFO_ABOUT https://www.quendra.com/)
 set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
+# Shown on the installer's licence page (which CPack's script always has).
+set(CPACK_RESOURCE_FILE_LICENSE ${root}/resources/windows/license.txt)
 
 set(nsh ${CMAKE_CURRENT_LIST_DIR}/nsis/tidewell.nsh)
 # An upgrade replaces the file, so a running copy is closed first.
