@@ -33,7 +33,7 @@ zip=$(ls "$build"/packages/Tidewell-*-win32.zip)
 source "$repo/tests/e2e/lib.sh" "$setup"
 
 # The zip holds the program and nothing else.
-contents=$(/usr/bin/python3 -m zipfile -l "$zip" | awk 'NR > 1 && $1 !~ /\/$/ {print $1}')
+contents=$(cmake -E tar tf "$zip" | grep -v '/$')
 [[ "$contents" =~ ^Tidewell-[0-9.]+-win32/tidewell.exe$ ]] || fail "the zip holds: $contents"
 
 export WINEPREFIX=$E2E_TMP/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -56,7 +56,9 @@ wine reg query "$arp" /v UninstallString 2>/dev/null | grep -qF 'C:\Program File
 
 # What a user's copy leaves behind: settings, and start-at-login values, one of them from the zip.
 wine reg add "$settings" /v StartStopState /d On /f >/dev/null
-wine reg add "HKLM\\$run" /v tidewell.exe /d 'C:\Program Files\Tidewell\tidewell.exe' /f >/dev/null
+# The program quotes a path with spaces in it.
+wine reg add "HKLM\\$run" /v tidewell.exe /d '"C:\Program Files\Tidewell\tidewell.exe"' /f >/dev/null
+wine reg query "HKLM\\$run" /v tidewell.exe | grep -qF '"C:\Program' || fail "reg add lost the quotes"
 wine reg add "HKCU\\$run" /v tidewell.exe /d 'C:\Portable\tidewell.exe' /f >/dev/null
 
 start_from_menu() {
