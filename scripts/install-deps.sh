@@ -11,6 +11,8 @@ packages=(
     trash-cli libglib2.0-bin util-linux time
     # Packages: the .deb and its checks, the icons drawn from the SVG, the Windows installer.
     dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin nsis
+    # The 32-bit Windows cross build and its runs under Wine.
+    g++-mingw-w64-i686 wine wine32:i386
 )
 
 missing=()
@@ -22,5 +24,9 @@ done
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 echo "Installing: ${missing[*]}"
+# wine32 comes from the i386 architecture, which a fresh amd64 machine does not list yet.
+if [[ " ${missing[*]}" == *:i386* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
