@@ -5,6 +5,10 @@ set(res ${CMAKE_SOURCE_DIR}/resources)
 set(gen ${CMAKE_BINARY_DIR}/package-files)
 
 install(TARGETS tidewell RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# What Debian's own packaging strips besides the symbols: the compiler's notes.
+install(CODE "execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/tidewell\"
+              COMMAND_ERROR_IS_FATAL ANY)")
 install(FILES ${res}/tidewell.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${res}/com.quendra.Tidewell.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${res}/tidewell.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
