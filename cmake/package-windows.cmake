@@ -37,8 +37,10 @@ set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY "Tidewell Setup")
 set(CPACK_NSIS_PACKAGE_NAME Tidewell)
 set(CPACK_NSIS_DISPLAY_NAME Tidewell)
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES")
-set(CPACK_PACKAGE_EXECUTABLES tidewell Tidewell)
-set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+# The Start-menu shortcut, written out: CPack's own would point at "$INSTDIR\.\tidewell.exe".
+set(CPACK_NSIS_CREATE_ICONS_EXTRA
+    "CreateShortCut '$SMPROGRAMS\\\\$STARTMENU_FOLDER\\\\Tidewell.lnk' '$INSTDIR\\\\tidewell.exe'")
+set(CPACK_NSIS_DELETE_ICONS_EXTRA "Delete '$SMPROGRAMS\\\\$MUI_TEMP\\\\Tidewell.lnk'")
 set(CPACK_NSIS_INSTALLED_ICON_NAME tidewell.exe)
 set(CPACK_NSIS_MUI_ICON ${ico})
 set(CPACK_NSIS_MUI_UNIICON ${ico})
