@@ -1,5 +1,6 @@
 # What `cmake --install` puts where, and the packages CPack makes from it: a Debian package on
-# Linux; an NSIS installer and a plain zip from the Windows cross build.
+# Linux; an NSIS installer and a plain zip from the Windows cross build. Only the program and
+# the files a desktop needs to show it are installed; tests and benchmarks install nothing.
 include(GNUInstallDirs)
 
 set(CPACK_PACKAGE_NAME tidewell)
@@ -9,7 +10,6 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Empties the Trash on a schedule")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.quendra.com/")
 set(CPACK_PACKAGE_CHECKSUM SHA256)
 set(CPACK_STRIP_FILES ON)
-# Only the program and its desktop files: the tests' and benchmarks' targets install nothing.
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 
 if(WIN32)
