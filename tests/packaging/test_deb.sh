@@ -54,7 +54,8 @@ exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/tidewell.desktop)
 $sudo apt-get remove --purge -y -qq tidewell >/dev/null || fail "apt-get remove --purge"
 left=""
 while IFS= read -r path; do
-    [ -f "$path" ] || [ -L "$path" ] && left+="$path "
+    # Folders such as /usr/share/doc stay: other packages own them too.
+    if [ -f "$path" ] || [ -L "$path" ]; then left+="$path "; fi
 done <<<"$installed"
 left+=$(find /usr -path /usr/local -prune -o -iname '*tidewell*' -print | tr '\n' ' ')
 [ -z "$left" ] || fail "left behind in /usr: $left"
