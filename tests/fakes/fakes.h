@@ -12,7 +12,7 @@
 #include "app/form1.h"
 #include "fakes/fake_notification_area.h"
 #include "platform/linux/linux_locale.h"
-#include "platform/linux/linux_window_hook.h"
+#include "platform/window_table.h"
 
 namespace tw::test {
 
@@ -156,7 +156,7 @@ struct Harness {
     linux_platform::LinuxLocale locale{"%m/%d/%Y", "%H:%M:%S", "."};
     FakeRecycleBinShell shell;
     FakeNotificationArea tray;
-    linux_platform::LinuxWindowHook hook;
+    WindowTable hook;
     MemoryStartAtLogin startAtLogin;
     FakeFiles files;
     FakeInstance instance;
