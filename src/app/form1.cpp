@@ -1,6 +1,6 @@
 #include "app/form1.h"
 
-#include "scheduling/calendar.h"
+#include "runtime/calendar.h"
 
 namespace tw {
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/errors.h"
-#include "scheduling/calendar.h"
+#include "runtime/calendar.h"
+#include "runtime/errors.h"
 
 namespace tw::test {
 
