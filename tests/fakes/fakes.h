@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "fakes/fake_locale.h"
 #include "fakes/fake_notification_area.h"
-#include "platform/linux/linux_locale.h"
 #include "platform/window_table.h"
 
 namespace tw::test {
@@ -153,7 +153,7 @@ struct Harness {
     FakePump pump;
     ScriptedMessageBox boxes;
     MemorySettings settings;
-    linux_platform::LinuxLocale locale{"%m/%d/%Y", "%H:%M:%S", "."};
+    FakeLocale locale{"%m/%d/%Y", "%H:%M:%S", "."};
     FakeRecycleBinShell shell;
     FakeNotificationArea tray;
     WindowTable hook;
