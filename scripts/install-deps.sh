@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6
     libgtest-dev libgmock-dev googletest
     xvfb xauth icewm xdotool x11-utils imagemagick fonts-liberation
-    trash-cli libglib2.0-bin util-linux time
+    trash-cli libglib2.0-bin util-linux time python3
     # The 32-bit Windows cross build and Wine to run its tests (about 1.7 GB on a fresh machine).
     g++-mingw-w64-i686 wine wine32:i386
 )
