@@ -22,7 +22,9 @@ fi
 scratch=$TIDEWELL_WINE_SCRATCH
 export HOME="$scratch/home" XDG_DATA_HOME="$scratch/data" WINEPREFIX="$scratch/wine"
 mkdir -p "$HOME" "$XDG_DATA_HOME"
-export WINEDEBUG=-all WINEDLLOVERRIDES=winemenubuilder.exe=d WINEARCH=win32
+# No menu entries or file associations on the user's desktop; no offer to download Wine's
+# .NET and HTML engines, which would wait for a click nobody gives.
+export WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml=" WINEARCH=win32
 # This prefix's server only (wineserver is per prefix), so no other Wine session is touched.
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 wineboot -i >/dev/null 2>&1

@@ -12,6 +12,14 @@ git ls-files -z -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp'
     xargs -0 clang-format --dry-run -Werror
 echo "Formatting: clean"
 
+# The core includes no host header: hosts depend on the core, never the other way round.
+if git grep -nE '#include [<"](platform/(linux|qt|win32)/|Q[A-Za-z]+>|windows\.h|unistd\.h|sys/)' -- \
+    src/app src/runtime src/scheduling src/emptying src/tray src/startup 'src/platform/*.h' \
+    'src/platform/*.cpp' ':!src/platform/*/*'; then
+    echo "The core includes a host header (above)." >&2
+    exit 1
+fi
+
 start=$SECONDS
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
