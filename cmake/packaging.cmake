@@ -3,6 +3,11 @@
 # the files a desktop needs to show it are installed; tests and benchmarks install nothing.
 include(GNUInstallDirs)
 
+# A Windows build without the Windows host has no program to package.
+if(NOT TARGET tidewell)
+    return()
+endif()
+
 set(CPACK_PACKAGE_NAME tidewell)
 set(CPACK_PACKAGE_VENDOR Quendra)
 set(CPACK_PACKAGE_CONTACT "Quendra <support@quendra.com>")

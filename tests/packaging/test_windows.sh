@@ -36,7 +36,11 @@ source "$repo/tests/e2e/lib.sh" "$setup"
 contents=$(cmake -E tar tf "$zip" | grep -v '/$')
 [[ "$contents" =~ ^Tidewell-[0-9.]+-win32/tidewell.exe$ ]] || fail "the zip holds: $contents"
 
-export WINEPREFIX=$E2E_TMP/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No menu entries on the desktop, no offer to download Wine's .NET and HTML engines.
+export WINEPREFIX=$E2E_TMP/wine WINEARCH=win32 WINEDEBUG=-all
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=;mshtml="
+# This prefix's server only: it ends whatever the test left running there.
+trap 'status=$?; wineserver -k >/dev/null 2>&1 || true; (exit $status); cleanup' EXIT
 start_desktop
 wineboot -i >/dev/null 2>&1 || fail "wineboot"
 c=$WINEPREFIX/drive_c
