@@ -14,9 +14,11 @@
 #include "platform/linux/linux_locale.h"
 #include "platform/linux/linux_recycle_bin.h"
 #include "platform/linux/linux_window_hook.h"
+#include "platform/qt/qt_background_empty.h"
 #include "platform/qt/qt_cursor_loader.h"
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_guard.h"
+#include "platform/qt/qt_handler_gate.h"
 #include "platform/qt/qt_instance_lock.h"
 #include "platform/qt/qt_lifetime.h"
 #include "platform/qt/qt_message_box.h"
@@ -65,7 +67,8 @@ int main(int argc, char** argv) {
     linux_platform::LinuxLocale locale;
     linux_platform::LinuxFiles files;
     linux_platform::AutostartFile startAtLogin;
-    linux_platform::LinuxRecycleBinShell recycleBin;
+    linux_platform::LinuxRecycleBinShell trash;
+    qt_platform::BackgroundEmptyShell recycleBin(trash);
     linux_platform::LinuxWindowHook windowHook;
     qt_platform::QtNotificationArea notificationArea(windowHook);
     qt_platform::QtLifetime lifetime;
@@ -93,7 +96,9 @@ int main(int argc, char** argv) {
 
     // Logging off or shutting down is a close request like the close box.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&](QSessionManager&) {
-        if (!lifetime.ended()) qt_platform::guarded(report, [&] { form.Form_QueryUnload(); });
+        qt_platform::runHandler(&app, [&] {
+            if (!lifetime.ended()) qt_platform::guarded(report, [&] { form.Form_QueryUnload(); });
+        });
     });
 
     qt_platform::guarded(report, [&] { form.Form_Load(); });
