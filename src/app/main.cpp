@@ -25,6 +25,7 @@
 #include "platform/qt/qt_notification_area.h"
 #include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_skin_engine.h"
+#include "platform/qt/qt_tray_watch.h"
 #include "platform/qt/qt_window_renderer.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -93,6 +94,16 @@ int main(int argc, char** argv) {
         form.Form, {[&form] { form.Form_QueryUnload(); }, &cursors, &lifetime, report});
     messageBox.setOwner(&renderer.window());
     skin.attach(form.Form.handle(), &renderer.window());
+    // The window can't be lost: a second launch shows it, and so does losing the tray.
+    const auto asHandler = [&](void (Form1::*handler)()) {
+        return [&, handler] { qt_platform::guarded(report, [&] { (form.*handler)(); }); };
+    };
+    instance.onShowRequest = [&, show = asHandler(&Form1::ShowRunningCopy)] {
+        qt_platform::runHandler(&renderer.window(), show);
+    };
+    qt_platform::TrayWatch trayWatch(
+        renderer.window(), [&] { return notificationArea.isAvailable(); },
+        asHandler(&Form1::NotificationAreaLost));
 
     // Logging off or shutting down is a close request like the close box.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&](QSessionManager&) {
