@@ -9,6 +9,7 @@ packages=(
     libgtest-dev libgmock-dev
     xvfb xauth icewm xdotool x11-utils imagemagick fonts-liberation
     trash-cli libglib2.0-bin util-linux time
+    weston qt6-wayland
 )
 
 missing=()
