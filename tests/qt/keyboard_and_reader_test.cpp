@@ -5,7 +5,6 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QFile>
 #include <QImage>
 #include <QKeyEvent>
 
@@ -61,19 +60,10 @@ TEST(Keyboard, EnterAndKeypadEnterPressTheFocusedButtonOnceEach) {
     EXPECT_EQ(f.PushButton4.caption(), "Turn On");
 }
 
-QString sampleSkin() {
-    QFile file(QStringLiteral(TIDEWELL_SOURCE_DIR "/resources/sample-skin/x/o.cjs"));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    return QString::fromUtf8(file.readAll());
-}
-
 TEST(Keyboard, TheFocusShowsOnEveryControlThatTakesIt) {
     for (const bool skinned : {false, true}) {
         SCOPED_TRACE(skinned ? "sample skin" : "no skin");
-        RenderedForm r([&](test::Harness& h) {
-            if (skinned) h.files.existing.push_back(h.files.folder + "/x/o.cjs");
-        });
-        if (skinned) r.window().setStyleSheet(sampleSkin());
+        RenderedForm r = skinned ? RenderedForm::skinned() : RenderedForm();
         r.loadAndShow();
         int focusable = 0;
         for (controls::Control* c : r.form->Form.controls()) {

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -74,20 +73,11 @@ double inkContrast(const QImage& shot, const QRect& area) {
     return strongest;
 }
 
-QString sampleSkin() {
-    QFile file(QStringLiteral(TIDEWELL_SOURCE_DIR "/resources/sample-skin/x/o.cjs"));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    return QString::fromUtf8(file.readAll());
-}
-
 TEST(ReadableText, CaptionsOnTheWindowStandOutFromTheirBackgroundUnderADarkPalette) {
     for (const bool skinned : {false, true}) {
         SCOPED_TRACE(skinned ? "sample skin" : "no skin");
         const DarkDesktop dark;
-        RenderedForm r([&](test::Harness& h) {
-            if (skinned) h.files.existing.push_back(h.files.folder + "/x/o.cjs");
-        });
-        if (skinned) r.window().setStyleSheet(sampleSkin());
+        RenderedForm r = skinned ? RenderedForm::skinned() : RenderedForm();
         r.loadAndShow();
         Form1& f = *r.form;
         const QImage shot = r.window().grab().toImage();
