@@ -15,7 +15,8 @@ start=$SECONDS
 timeout 20 "$TIDEWELL" >"$E2E_TMP/tidewell-second.log" 2>&1 || fail "the second copy ended with status $?"
 [ $((SECONDS - start)) -le 5 ] || fail "the second copy took $((SECONDS - start)) s to end"
 wait_until 10 main_viewable || fail "a second launch did not show the hidden window"
-[ "$(xdotool getactivewindow 2>/dev/null)" = "$MAIN" ] || fail "the shown window is not in front"
+in_front() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$MAIN" ]; }
+wait_until 5 in_front || fail "the shown window is not in front"
 [ "$(xdotool search --onlyvisible --name '^Tidewell$' | wc -l)" -eq 1 ] || fail "more than one window"
 
 # Hidden again, the panel goes away and a window manager without one takes over.
