@@ -11,6 +11,8 @@ packages=(
     trash-cli libglib2.0-bin util-linux time python3
     # Packages: the .deb and its checks, the icons drawn from the SVG, the Windows installer.
     dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin nsis
+    # The Wayland end-to-end test: a compositor and Qt's Wayland platform.
+    weston qt6-wayland
     # The 32-bit Windows cross build and Wine to run its tests (about 1.7 GB on a fresh machine).
     g++-mingw-w64-i686 wine wine32:i386
 )
