@@ -32,11 +32,15 @@ void Form1::Timer1_Timer() {
     // No countdown for the present schedule yet: the load has not computed it (an error box
     // of the load runs its own event loop, and this tick with it), or the computation failed.
     // Counting or emptying on a stale or zero count would empty what nobody scheduled.
-    if (Loading || !countdownReady_) {
+    const auto noCountdown = [&] {
+        if (!Loading && countdownReady_) return false;
         if (!Loading) stopSchedule();
-        return;
-    }
+        return true;
+    };
+    if (noCountdown()) return;
     trap.run(104, [&] { services_.pump.processEvents(); });
+    // A handler that ran just now may have restarted the countdown and failed.
+    if (noCountdown()) return;
     trap.run(106, [&] {
         // One tick is one second while ticks come on time. A tick that comes late (suspend,
         // a stalled machine) is credited with the whole seconds that really passed, on a clock
