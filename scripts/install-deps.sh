@@ -13,7 +13,7 @@ packages=(
 )
 
 # The locales whose time formats the tests read back across (12/24-hour, dots, AM/PM words).
-test_locales=(en_US de_DE fr_FR fi_FI el_GR)
+test_locales=(en_US de_DE fr_FR fi_FI el_GR en_IN)
 
 missing=()
 for p in "${packages[@]}"; do
