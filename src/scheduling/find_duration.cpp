@@ -1,11 +1,9 @@
 // FindDuration: the whole seconds from now to the next scheduled empty.
 
-#include <cmath>
-#include <limits>
-
 #include "app/form1.h"
-#include "platform/errors.h"
-#include "scheduling/calendar.h"
+#include "runtime/calendar.h"
+#include "runtime/checked_int32.h"
+#include "runtime/errors.h"
 #include "scheduling/interval_count.h"
 
 namespace tw {
@@ -15,14 +13,6 @@ namespace {
 // The weekday used when the list has no selection; the load always selects one, and Monday
 // is what it selects on a fresh installation.
 constexpr int kDefaultWeekdayIndex = 1;
-
-std::int32_t toInt32(std::int64_t value) {
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max()) {
-        throw overflowError();
-    }
-    return static_cast<std::int32_t>(value);
-}
 
 }  // namespace
 
@@ -48,7 +38,7 @@ void Form1::FindDuration() {
         int days = (chosen + 1) - Weekday(today);
         if (days <= 0) days += 7;
         SecondsToNextEmpty =
-            toInt32(CalendarSeconds(AddDays(today, days), TimeOfDay{}) - nowSeconds);
+            checked::toInt32(CalendarSeconds(AddDays(today, days), TimeOfDay{}) - nowSeconds);
         countdownReady_ = true;
     } else if (Option2.value()) {
         // The target is read back from text, as the picker's value is only meaningful as a
@@ -58,7 +48,7 @@ void Form1::FindDuration() {
         if (!target || !target->date || !target->time) throw typeMismatchError();
         std::int64_t s = CalendarSeconds(*target->date, *target->time) - nowSeconds;
         if (s < 0) s = CalendarSeconds(AddDays(*target->date, 1), *target->time) - nowSeconds;
-        SecondsToNextEmpty = toInt32(s);
+        SecondsToNextEmpty = checked::toInt32(s);
         countdownReady_ = true;
     } else if (Option3.value()) {
         const std::string sep = services_.locale.decimalSeparator();
@@ -79,17 +69,12 @@ void Form1::FindDuration() {
         if (!hours || !minutes || !days) throw typeMismatchError();
         const double m = *minutes * 60.0;
         const double h = *hours * 3600.0 + m;
-        const double v = *days * 86400.0 + h;
-        const double rounded = std::nearbyint(v);  // ties to even in the default rounding mode
-        if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
-              rounded <= std::numeric_limits<std::int32_t>::max())) {
-            throw overflowError();
-        }
+        const std::int32_t seconds = checked::roundToInt32(*days * 86400.0 + h);
         // Zero empties at every tick. The user may ask for that by typing it, but a repaired
         // box must not turn a schedule into one: an hours or minutes box that held no count
         // beside zeros in the others would otherwise empty every second.
-        if (rounded == 0 && repaired) throw AppError(5, "Invalid procedure call or argument");
-        SecondsToNextEmpty = static_cast<std::int32_t>(rounded);
+        if (seconds == 0 && repaired) throw AppError(5, "Invalid procedure call or argument");
+        SecondsToNextEmpty = seconds;
         countdownReady_ = true;
     }
 }

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "scheduling/number_text.h"
+#include "runtime/number_text.h"
 
 namespace tw {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/date_value.h"
+#include "runtime/date_value.h"
 
 namespace tw::linux_platform {
 
