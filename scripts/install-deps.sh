@@ -10,6 +10,8 @@ packages=(
     xvfb xauth icewm xdotool x11-utils imagemagick fonts-liberation
     trash-cli libglib2.0-bin util-linux time python3
     locales
+    # The Wayland end-to-end test: a compositor and Qt's Wayland platform.
+    weston qt6-wayland
     # The 32-bit Windows cross build and Wine to run its tests (about 1.7 GB on a fresh machine).
     g++-mingw-w64-i686 wine wine32:i386
 )
