@@ -142,7 +142,7 @@ class TrashCount : public ::testing::Test {
   protected:
     std::int64_t count() {
         UniqueFd fd(::open(trash_.c_str(), O_RDONLY | O_DIRECTORY));
-        return countTrashItems(fd.get());
+        return countTrashItems(fd.get()).value_or(-1);
     }
     test::TempDir dir_;
     std::string trash_ = dir_ / "Trash";
@@ -163,7 +163,7 @@ TEST_F(TrashCount, CountsTopLevelItemsAndOrphanInfoFilesOnly) {
     EXPECT_EQ(count(), 5);
 }
 
-TEST_F(TrashCount, OrphanInfoFilesCountWithoutFilesButNotWithABrokenFilesDirectory) {
+TEST_F(TrashCount, OrphanInfoFilesCountWithoutFilesAndABrokenFilesDirectoryCantBeCounted) {
     test::makeDirs(trash_ + "/info");
     test::writeFile(trash_ + "/info/a.trashinfo");
     test::writeFile(trash_ + "/info/b.trashinfo");
@@ -171,7 +171,7 @@ TEST_F(TrashCount, OrphanInfoFilesCountWithoutFilesButNotWithABrokenFilesDirecto
     test::makeDirs(dir_ / "elsewhere");
     test::writeFile(dir_ / "elsewhere/a");
     test::makeSymlink(dir_ / "elsewhere", trash_ + "/files");
-    EXPECT_EQ(count(), 0);
+    EXPECT_EQ(count(), -1);
 }
 
 }  // namespace
