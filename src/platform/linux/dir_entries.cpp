@@ -88,12 +88,15 @@ void PackedEntries::append(ino_t ino, unsigned char type, const char* name, std:
     ++count_;
 }
 
-int listDirectory(int dirFd, PackedEntries& out) {
+namespace {
+
+// Reads the entries of `dirFd` into `out`: all of them, or one read's worth per `onBatch`.
+int readEntries(int dirFd, PackedEntries& out, const std::function<void(PackedEntries&)>* onBatch) {
     out.clear();
     if (::lseek(dirFd, 0, SEEK_SET) < 0) return errno;
     // A large buffer keeps the number of getdents calls low on big directories.
     alignas(dirent64) char buffer[64 * 1024];
-    bool sized = false;
+    bool sized = onBatch != nullptr;
     for (;;) {
         ssize_t got = ::getdents64(dirFd, buffer, sizeof buffer);
         if (got == 0) return 0;
@@ -117,7 +120,22 @@ int listDirectory(int dirFd, PackedEntries& out) {
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
             out.append(static_cast<ino_t>(d->d_ino), d->d_type, name, std::strlen(name));
         }
+        if (onBatch) {
+            (*onBatch)(out);
+            out.clear();
+        }
     }
+}
+
+}  // namespace
+
+int listDirectory(int dirFd, PackedEntries& out) {
+    return readEntries(dirFd, out, nullptr);
+}
+
+int listDirectoryInBatches(int dirFd, PackedEntries& batch,
+                           const std::function<void(PackedEntries&)>& onBatch) {
+    return readEntries(dirFd, batch, &onBatch);
 }
 
 bool inodeOrderHelps(int dirFd, std::size_t entries) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,11 @@ class PackedEntries {
 // Reads every entry of the directory `dirFd` (from its start) into `out`, with getdents64 and
 // nothing else per entry. Returns 0 or the errno of the failing read.
 int listDirectory(int dirFd, PackedEntries& out);
+
+// The same, a batch at a time for callers that need no listing of the whole directory: `batch`
+// holds the entries of one read when `onBatch` is called, and is reused for the next.
+int listDirectoryInBatches(int dirFd, PackedEntries& batch,
+                           const std::function<void(PackedEntries&)>& onBatch);
 
 // Whether removing in inode order can pay off for the directory `dirFd` holding `entries`:
 // large directories on disk file systems (not tmpfs, where there is nothing to seek).

@@ -19,13 +19,18 @@ int list(int trashFd, const char* name, PackedEntries& out) {
 }  // namespace
 
 std::optional<std::int64_t> countTrashItems(int trashFd) {
-    PackedEntries files, info;
-    const int filesError = list(trashFd, kTrashFiles, files);
+    PackedEntries info;
     const int infoError = list(trashFd, kTrashInfo, info);
-    if ((filesError != 0 && filesError != ENOENT) || (infoError != 0 && infoError != ENOENT)) {
+    if (infoError != 0 && infoError != ENOENT) return std::nullopt;
+    TrashItems items(info);
+    // files/ goes by in batches: its names are needed only long enough to be matched.
+    UniqueFd files(openOwnDirectory(trashFd, kTrashFiles));
+    if (!files) return errno == ENOENT ? std::optional(items.count()) : std::nullopt;
+    PackedEntries batch;
+    if (listDirectoryInBatches(files.get(), batch, [&](PackedEntries& b) { items.addItems(b); })) {
         return std::nullopt;
     }
-    return TrashItems(files, info).count();
+    return items.count();
 }
 
 }  // namespace tw::linux_platform

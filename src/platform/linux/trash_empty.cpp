@@ -112,7 +112,8 @@ void TrashSnapshot::noteFolderIdentities() {
 bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
     if (!scope_) return false;
     scope_->fencedMountPoints = options.fencedMountPoints;
-    TrashItems items(files_.entries, info_.entries);
+    TrashItems items(info_.entries);
+    items.addItems(files_.entries);
     TreeRemover remover(*scope_, log);
 
     DirEntry e;

@@ -51,9 +51,12 @@ int openOwnDirectory(int parentFd, const char* name);
 // two listings without a system call; names stay in the listings' arenas.
 class TrashItems {
   public:
-    // Marks each entry of `info` with what it is (the k* marks below) and rewinds both
-    // listings. `info` must outlive this object and keep its contents.
-    TrashItems(PackedEntries& files, PackedEntries& info);
+    // Indexes the records of `info` and marks each of its entries with what it is (the k*
+    // marks below); rewinds it. `info` must outlive this object and keep its contents.
+    explicit TrashItems(PackedEntries& info);
+    // Counts the entries of `files` (all of files/, or one batch of it at a time) as items and
+    // marks the records they have; rewinds it.
+    void addItems(PackedEntries& files);
 
     static constexpr unsigned char kNotARecord = 0;
     static constexpr unsigned char kOrphan = 1;
@@ -65,10 +68,16 @@ class TrashItems {
     std::size_t recordOf(std::string_view item) const;
 
   private:
-    std::size_t slotOf(std::string_view item, std::size_t hash) const;
+    // A slot: the record's hash in the high half (compared before any name), 1 + its arena
+    // offset in the low half; 0 when free.
+    static constexpr std::uint64_t kFingerprint = 0xFFFFFFFF00000000u;
+    std::size_t find(std::string_view item, std::uint64_t hash) const;
+    // The first record whose fingerprint is that of `hash`, or npos.
+    std::size_t candidate(std::uint64_t hash) const;
+    bool matches(std::size_t record, std::string_view item) const;
 
-    const PackedEntries& info_;
-    std::vector<std::uint32_t> slots_;  // 1 + arena offset of a record; 0 for a free slot
+    PackedEntries& info_;
+    std::vector<std::uint64_t> slots_;
     std::size_t mask_ = 0;
     std::int64_t filesCount_ = 0;
     std::int64_t orphans_ = 0;
