@@ -26,13 +26,6 @@ bool isTrashInfoRecord(const DirEntry& entry) {
            name.substr(name.size() - kTrashInfoSuffix.size()) == kTrashInfoSuffix;
 }
 
-std::string trashInfoName(std::string_view item) {
-    std::string name;
-    name.reserve(item.size() + kTrashInfoSuffix.size());
-    name.append(item).append(kTrashInfoSuffix);
-    return name;
-}
-
 bool grantOwnerAccess(int parentFd, const char* name) {
     struct stat st;
     return ::fstatat(parentFd, name, &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) == 0 &&

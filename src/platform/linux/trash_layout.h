@@ -6,7 +6,7 @@
 //
 //   files/      the trashed items, one top-level entry each
 //   info/       one <item>.trashinfo record per item, written before the item is moved in
-//   expunged/   items on their way out: moved here (same file system, so atomically) before
+//   expunged/   folders on their way out: moved here (same file system, so atomically) before
 //               their contents are removed; what is left here is removed by the next empty
 //   directorysizes  a cache of folder sizes, dropped with the items
 
@@ -34,8 +34,6 @@ inline constexpr int kTrashDirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CL
 // A .trashinfo record: an entry of info/ that is not a directory and whose name ends in
 // ".trashinfo". Anything else in info/ (a record being written, say) is not ours to judge.
 bool isTrashInfoRecord(const DirEntry& entry);
-// "<item>.trashinfo" for the item `item`.
-std::string trashInfoName(std::string_view item);
 
 // Gives the user read, write and search permission on the directory `name` of `parentFd`
 // when it is a real directory of the user's own. True when it did.
