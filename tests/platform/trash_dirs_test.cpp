@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "platform/linux/trash_count.h"
@@ -161,6 +163,22 @@ TEST_F(TrashCount, CountsTopLevelItemsAndOrphanInfoFilesOnly) {
     test::makeDirs(trash_ + "/info/odd.trashinfo");                      // not an item
     test::makeDirs(trash_ + "/expunged/old");                            // not an item
     EXPECT_EQ(count(), 5);
+}
+
+TEST_F(TrashCount, ALargeTrashCountsExactlyWhatItsEmptyRemoves) {
+    // Enough names to fill several reads of files/ and the look-ahead of the matching.
+    test::makeDirs(trash_ + "/files");
+    test::makeDirs(trash_ + "/info");
+    for (int i = 0; i < 3000; ++i) {
+        const std::string name = "item-" + std::to_string(i) + std::string(i % 50, 'x');
+        if (i % 3 != 0) test::writeFile(trash_ + "/files/" + name);
+        if (i % 5 != 0) test::writeFile(trash_ + "/info/" + name + ".trashinfo");
+    }
+    // Items: 2000 in files/; orphans: the records of the 1000 missing, less 200 without one.
+    EXPECT_EQ(count(), 2000 + 800);
+    EXPECT_TRUE(test::emptyTrashAt(trash_));
+    EXPECT_EQ(count(), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(trash_ + "/info"));
 }
 
 TEST_F(TrashCount, OrphanInfoFilesCountWithoutFilesAndABrokenFilesDirectoryCantBeCounted) {
