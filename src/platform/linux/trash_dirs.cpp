@@ -60,7 +60,8 @@ void addHomeTrash(const MountTable& mounts, const Mount& mount, const std::strin
     struct stat st;
     if (fd ? ::fstat(fd.get(), &st) == 0
            : error != ENOENT && parentFd &&
-                 ::fstatat(parentFd.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                 ::fstatat(parentFd.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                 S_ISDIR(st.st_mode)) {
         add(out, *resolved, std::move(fd), st, error);
     }
 }
