@@ -20,7 +20,8 @@ constexpr int kNameAttempts = 100;
 // A name in expunged/ that no other empty, of ours or another program's, uses.
 std::string expungedName() {
     static std::atomic<unsigned> counter{0};
-    return "tidewell-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    static const std::string prefix = "tidewell-" + std::to_string(::getpid()) + "-";
+    return prefix + std::to_string(++counter);
 }
 
 // Renames without replacing what is at the target (EEXIST then). Where the file system lacks
