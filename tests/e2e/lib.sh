@@ -36,6 +36,9 @@ trap cleanup EXIT
 
 fail() {
     echo "FAIL: $*" >&2
+    if [ -n "${XVFB_PID:-}" ] && ! xvfb_running; then
+        echo "(the X server has ended - killed from outside? see $E2E_TMP/xvfb.log)" >&2
+    fi
     [ -n "${DISPLAY:-}" ] && import -window root "$E2E_TMP/failure.png" 2>/dev/null || true
     exit 1
 }
@@ -51,18 +54,39 @@ wait_until() {
     done
 }
 
+# Whether our Xvfb is still running (a zombie counts as ended: nobody has waited for it yet).
+XVFB_PID=""
+xvfb_running() {
+    local state
+    state=$(awk '{print $3}' "/proc/$XVFB_PID/stat" 2>/dev/null) || return 1
+    [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# wait_until for the desktop's start: gives up at once, saying so, if the X server has gone.
+wait_on_display() {
+    local limit=$1
+    shift
+    local deadline=$((SECONDS + limit))
+    until "$@" >/dev/null 2>&1; do
+        xvfb_running || fail "Xvfb ended while the desktop was starting"
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.2
+    done
+}
+
 start_desktop() {
     exec 9>"$E2E_TMP/display"
     # shellcheck disable=SC2086
     Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp ${XVFB_EXTRA:-} >"$E2E_TMP/xvfb.log" 2>&1 &
-    PIDS+=($!)
-    wait_until 20 test -s "$E2E_TMP/display" || fail "Xvfb did not start"
+    XVFB_PID=$!
+    PIDS+=("$XVFB_PID")
+    wait_on_display 20 test -s "$E2E_TMP/display" || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
     icewm >"$E2E_TMP/icewm.log" 2>&1 &
     PIDS+=($!)
-    wait_until 20 xprop -root _NET_SUPPORTING_WM_CHECK || fail "icewm did not start"
+    wait_on_display 20 xprop -root _NET_SUPPORTING_WM_CHECK || fail "icewm did not start"
     # The program looks for a notification area once, at start: wait until icewm's is there.
-    wait_until 20 tray_manager_running || fail "icewm's notification area did not start"
+    wait_on_display 20 tray_manager_running || fail "icewm's notification area did not start"
 }
 
 # Whether a notification area owns the system tray selection of screen 0, as Qt checks it.
@@ -138,11 +162,35 @@ click_empty_now() { click_at 268 329; }
 click_start_at_login() { click_at 32 254; }
 click_start_in_tray() { click_at 296 254; }
 
-# Answers the open message box with its default button.
+viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
+
+# Whether window $1 is both the window manager's active window and holds the keyboard focus.
+has_focus() {
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] &&
+        [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]
+}
+
+# Gives window $1 the keyboard focus and waits until it has it. A busy window manager may not
+# have taken the window on yet, or drop a request: ask again until the focus is there.
+focus_window() {
+    local window=$1 deadline=$((SECONDS + 30))
+    until has_focus "$window"; do
+        viewable "$window" || return 1
+        [ $SECONDS -lt $deadline ] || return 1
+        timeout 5 xdotool windowactivate "$window" >/dev/null 2>&1 || true
+        wait_until 2 has_focus "$window" && break
+    done
+}
+
+# Answers message box $1 (default: $DIALOG) with its default button, then waits for it to go.
+# The key is sent once, and only while the box holds the focus: a key sent elsewhere would reach
+# the main window, where Enter presses the focused button. Never pressed twice, since a second
+# press could answer the box that follows (a confirmation is followed by "Done.").
 accept_dialog() {
-    xdotool windowactivate --sync "$DIALOG" 2>/dev/null || true
+    local box=${1:-$DIALOG}
+    focus_window "$box" || fail "the message box could not be given the focus"
     xdotool key --clearmodifiers Return
-    wait_until 10 sh -c "! xdotool getwindowname $DIALOG >/dev/null 2>&1 || ! xwininfo -id $DIALOG | grep -q IsViewable" ||
+    wait_until 30 sh -c "! xwininfo -id $box 2>/dev/null | grep -q IsViewable" ||
         fail "the message box did not close"
 }
 
@@ -183,6 +231,6 @@ balloon_shown() {
 balloon_gone() { ! balloon_shown; }
 
 close_main_window() {
-    xdotool windowactivate --sync "$MAIN" 2>/dev/null || true
+    focus_window "$MAIN" || fail "the main window could not be given the focus"
     xdotool key --clearmodifiers alt+F4
 }

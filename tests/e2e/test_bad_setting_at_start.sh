@@ -18,8 +18,7 @@ screenshot "$E2E_TMP/box.png"
 [ "$(error_boxes | wc -l)" = 1 ] || fail "more than one error box"
 [ -n "$(trash-list)" ] || fail "emptied while the box was open"
 
-xdotool windowactivate --sync "$(error_boxes | head -n1)" 2>/dev/null || true
-xdotool key --clearmodifiers Return
+accept_dialog "$(error_boxes | head -n1)"
 wait_for_main_window
 sleep 3
 [ -z "$(error_boxes)" ] || fail "the error was reported again"

@@ -13,6 +13,7 @@ wait_until 10 test -f "$entry" || fail "no autostart entry was written"
 grep -qx 'Type=Application' "$entry" || fail "entry lacks Type=Application"
 grep -qx 'Name=Tidewell' "$entry" || fail "entry lacks Name=Tidewell"
 grep -qxF "Exec=\"$TIDEWELL\"" "$entry" || fail "entry does not run this program: $(grep Exec "$entry")"
+grep -qxF "TryExec=$TIDEWELL" "$entry" || fail "entry is not skipped once the program is gone"
 [ "$(config_value 'Windows%20Startup')" = On ] || [ "$(config_value 'Windows Startup')" = On ] ||
     fail "the choice was not stored"
 

@@ -139,7 +139,10 @@ TEST(AutostartEntry, QuotesTheProgramPathByTheDesktopEntryRules) {
     EXPECT_NE(entry.find("Name=Tidewell\n"), std::string::npos);
     // The string-value escape doubles the backslashes that the quoting added.
     EXPECT_NE(AutostartEntry("/a$b").find("Exec=\"/a\\\\$b\"\n"), std::string::npos);
-    EXPECT_NE(entry.find("Exec=\"/opt/My Apps/tide well\"\n"), std::string::npos);
+    EXPECT_NE(entry.find("\nExec=\"/opt/My Apps/tide well\"\n"), std::string::npos);
+    // TryExec is a plain path: no quotes, only the string-value escape.
+    EXPECT_NE(entry.find("\nTryExec=/opt/My Apps/tide well\n"), std::string::npos);
+    EXPECT_NE(AutostartEntry("/a$b\\c").find("\nTryExec=/a$b\\\\c\n"), std::string::npos);
 }
 
 struct TempDir {

@@ -73,6 +73,11 @@ std::string AutostartEntry(const std::string& executablePath) {
            "Type=Application\n"
            "Name=Tidewell\n"
            "Comment=Empties the trash on a schedule\n"
+           // TryExec takes the plain path: desktops skip the entry once the program is gone,
+           // since uninstalling it cannot remove every user's entry.
+           "TryExec=" +
+           escapeValue(executablePath) +
+           "\n"
            "Exec=" +
            escapeValue(QuoteExecArgument(executablePath)) +
            "\n"
