@@ -134,11 +134,13 @@ wait_for_main_window() {
     MAIN=$(main_window)
 }
 
-# A message box: a visible "Tidewell" window other than the main window.
+# A message box: a visible "Tidewell" window of dialog type. The name search also finds the icon
+# in the notification area, whose key presses go nowhere.
 dialog_window() {
     local w
     for w in $(tidewell_windows); do
         [ "$w" = "${MAIN:-}" ] && continue
+        xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q '_NET_WM_WINDOW_TYPE_DIALOG' || continue
         echo "$w"
         return 0
     done

@@ -21,7 +21,7 @@ wait_until 15 sh -c "! kill -0 $TW_PID" || fail "closing did not end the program
 
 start_tidewell 2
 wait_until 20 tray_icon || fail "no icon after the restart"
-wait_until 5 balloon_shown || fail "no balloon when starting in the tray"
+wait_until 15 balloon_shown || fail "no balloon when starting in the tray"
 main_window >/dev/null && fail "the window showed although it should start in the tray"
 xdotool mousemove --window "$(tray_icon)" 10 10 click 1
 wait_for_main_window

@@ -12,7 +12,7 @@ ICON=$(tray_icon)
 xdotool windowminimize "$MAIN"
 wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "minimising did not hide the window"
 screenshot "$E2E_TMP/balloon.png"
-wait_until 5 balloon_shown || fail "no balloon on the first minimise"
+wait_until 15 balloon_shown || fail "no balloon on the first minimise"
 wait_until 15 balloon_gone || fail "the balloon stayed past its five seconds"
 
 xdotool mousemove --window "$ICON" 10 10 click 1
@@ -22,7 +22,7 @@ xdotool windowminimize "$MAIN"
 wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "the second minimise did not hide"
 # No event marks a balloon that is rightly not shown (and a click on the icon would hide
 # one), so look for it as long as the first one was given to appear.
-wait_until 5 balloon_shown && fail "a second balloon in the same run"
+wait_until 15 balloon_shown && fail "a second balloon in the same run"
 xdotool mousemove --window "$ICON" 10 10 click 3
 wait_until 10 main_viewable || fail "a right click on the icon did not bring the window back"
 

@@ -16,7 +16,7 @@ timeout 20 "$TIDEWELL" >"$E2E_TMP/tidewell-second.log" 2>&1 || fail "the second 
 [ $((SECONDS - start)) -le 5 ] || fail "the second copy took $((SECONDS - start)) s to end"
 wait_until 10 main_viewable || fail "a second launch did not show the hidden window"
 in_front() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$MAIN" ]; }
-wait_until 5 in_front || fail "the shown window is not in front"
+wait_until 15 in_front || fail "the shown window is not in front"
 [ "$(xdotool search --onlyvisible --name '^Tidewell$' | wc -l)" -eq 1 ] || fail "more than one window"
 
 # Hidden again, the panel goes away and a window manager without one takes over.
