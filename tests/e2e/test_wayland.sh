@@ -48,12 +48,23 @@ click_at() {
     xdotool mousemove 0 0 sleep 0.3 mousemove $((CX + $1)) $((CY + $2)) sleep 0.3 click 1
 }
 
+# No window list to ask on Wayland: a message box shows as the main window's title turning
+# grey, as another window (the box) has the keyboard. Enter must not go to the main window,
+# where it presses the focused button.
+main_active() {
+    import -window root "$E2E_TMP/title.png"
+    [ "$(convert "$E2E_TMP/title.png" -crop 80x12+$((CX + 225))+$((CY - 23)) +repage \
+        -colorspace gray -format '%[fx:minima < 0.4]' info:)" = 1 ]
+}
+box_active() { ! main_active; }
+wait_until 20 main_active || fail "the window does not have the keyboard"
 click_at 268 329                   # "Empty Trash Bin Now (Test)"
-sleep 1
+wait_until 20 box_active || fail "no message box after empty-now"
 xdotool key Return                 # "Are you sure ...?" - Yes
 wait_until 20 sh -c '[ -z "$(trash-list)" ]' || fail "empty-now left the trash: $(trash-list)"
-sleep 1
+wait_until 20 box_active || fail "no box after emptying"
 xdotool key Return                 # "Done."
+wait_until 20 main_active || fail "the box did not close"
 
 echo later >"$HOME/docs/later.txt"
 gio trash "$HOME/docs/later.txt"
