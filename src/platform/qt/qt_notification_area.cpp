@@ -8,12 +8,8 @@
 #include <QWidget>
 #include <limits>
 
+#include "platform/qt/qt_app_icon.h"
 #include "tray/shell_record.h"
-
-// The resource file is compiled into a static library; nothing else would pull it in.
-static void initTidewellResources() {
-    Q_INIT_RESOURCE(tidewell);
-}
 
 namespace tw::qt_platform {
 
@@ -53,8 +49,7 @@ struct QtNotificationArea::Entry {
 
 QtNotificationArea::QtNotificationArea(linux_platform::LinuxWindowHook& windows)
     : windows_(windows), context_(std::make_unique<QObject>()) {
-    initTidewellResources();
-    icons_.emplace(kApplicationIcon, QIcon(QStringLiteral(":/tidewell.png")));
+    icons_.emplace(kApplicationIcon, applicationIcon());
 }
 
 QtNotificationArea::~QtNotificationArea() = default;
