@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <limits>
 
-#include "platform/qt/qt_app_icon.h"
+#include "platform/qt/qt_builtin_pictures.h"
 #include "tray/shell_record.h"
 
 namespace tw::qt_platform {

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/qt/qt_builtin_pictures.h"
 #include "platform/qt/qt_control_input.h"
 #include "platform/qt/qt_control_widgets.h"
 #include "platform/qt/qt_lifetime.h"
@@ -16,6 +17,7 @@ using namespace tw::controls;
 
 WindowRenderer::WindowRenderer(Window& model, Options options)
     : model_(model), options_(std::move(options)), window_(std::make_unique<HostWindow>()) {
+    preloadStylePictures();
     window_->setObjectName(qs(model_.name()));
     window_->setFixedSize(pixelRect(model_.geometry()).size());
     window_->setMouseTracking(true);

@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QScreen>
 
-#include "platform/qt/qt_app_icon.h"
+#include "platform/qt/qt_builtin_pictures.h"
 #include "platform/qt/qt_cursor_loader.h"
 #include "platform/qt/qt_units.h"
 
