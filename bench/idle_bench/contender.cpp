@@ -19,7 +19,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // Thirty days in the interval mode: the countdown runs for the whole benchmark and never
-// reaches an empty (the home is a throwaway one anyway).
+// reaches an empty (the home is a throwaway one anyway). Every key is there, as after the
+// first run, so that the start stores nothing new.
 void writeSettings(const fs::path& configHome, bool hidden) {
     fs::create_directories(configHome / "Quendra");
     std::ofstream out(configHome / "Quendra" / "Tidewell.conf");
@@ -27,7 +28,8 @@ void writeSettings(const fs::path& configHome, bool hidden) {
         << "StartStopState=On\n"
         << "Minimized=" << (hidden ? "On" : "Off") << "\n"
         << "Option1=False\nOption2=False\nOption3=True\n"
-        << "Text11=0\nText2=0\nText3=30\n";
+        << "Text11=0\nText2=0\nText3=30\n"
+        << "Windows Startup=Off\nWeekly=Monday\nWeekly Time=10:20:30\n";
     if (!out.flush()) throw std::runtime_error("cannot write the settings");
 }
 
