@@ -9,7 +9,8 @@ namespace tw::qt_platform {
 
 void ProgressBox::setPosition(int value) {
     setValue(value);
-    if (endMovedSincePainted()) update();
+    // A hidden bar is painted whole when it shows again.
+    if (isVisible() && endMovedSincePainted()) update();
 }
 
 void ProgressBox::paintEvent(QPaintEvent* event) {
