@@ -1,9 +1,9 @@
 // The window's own behaviour: minimise into the tray, restore, close, help and pointers.
 
-#include "app/error_trap.h"
 #include "app/form1.h"
 #include "app/product.h"
 #include "app/settings.h"
+#include "runtime/error_trap.h"
 
 namespace tw {
 
@@ -30,6 +30,22 @@ void Form1::cSysTray1_MouseUp(std::int16_t, std::int32_t) {
     Form.setVisible(true);
     Form.activate();
     MinimizedToTray = false;
+}
+
+void Form1::ShowRunningCopy() {
+    if (Form.windowState() == controls::WindowState::Minimized) {
+        Form.setWindowState(controls::WindowState::Normal);
+    }
+    cSysTray1_MouseUp(0, 0);
+}
+
+void Form1::NotificationAreaLost() {
+    if (!MinimizedToTray) return;
+    MinimizedToTray = false;
+    // Minimised first, so that it never flashes up at full size; Resize leaves it on the task
+    // bar while there is no notification area.
+    Form.setWindowState(controls::WindowState::Minimized);
+    Form.setVisible(true);
 }
 
 void Form1::Form_QueryUnload() {

@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "platform/qt/qt_builtin_pictures.h"
+#include "platform/qt/qt_handler_gate.h"
 #include "tray/shell_record.h"
 
 namespace tw::qt_platform {
@@ -47,9 +48,9 @@ struct QtNotificationArea::Entry {
     Balloon balloon;
 };
 
-QtNotificationArea::QtNotificationArea(linux_platform::LinuxWindowHook& windows)
+QtNotificationArea::QtNotificationArea(WindowMessages& windows)
     : windows_(windows), context_(std::make_unique<QObject>()) {
-    icons_.emplace(kApplicationIcon, applicationIcon());
+    icons_.emplace(kApplicationIconHandle, applicationIcon());
 }
 
 QtNotificationArea::~QtNotificationArea() = default;
@@ -214,7 +215,9 @@ void QtNotificationArea::clearBalloon(Entry& entry) {
 void QtNotificationArea::post(const Entry& entry, std::uint32_t code) {
     QMetaObject::invokeMethod(
         context_.get(),
-        [this, key = entry.key, serial = entry.serial, code] { deliver(key, serial, code); },
+        [this, key = entry.key, serial = entry.serial, code] {
+            runHandler(context_.get(), [this, key, serial, code] { deliver(key, serial, code); });
+        },
         Qt::QueuedConnection);
 }
 
