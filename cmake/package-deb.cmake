@@ -56,7 +56,7 @@ window with a live countdown, an icon in the notification area, a button
 that empties the Trash at once and an option to start at login.
 
 It empties the Trash of local drives only, following the freedesktop.org
-Trash specification, and never follows a symbolic link out of the Trash.")
+Trash standard, and never follows a symbolic link out of the Trash.")
 # Directories that dpkg creates must be 0755 whatever the builder's umask.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
