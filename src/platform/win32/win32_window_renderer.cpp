@@ -56,12 +56,16 @@ bool paintsBackColor(Kind kind) {
 // The closed height of a drop-down list follows its font; set its selection field so that the
 // whole box has the height of the design.
 void fitComboHeight(HWND combo, int wanted) {
-    RECT rect{};
-    GetWindowRect(combo, &rect);
-    const int now = rect.bottom - rect.top;
-    const LRESULT field = SendMessageA(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    if (field > 0 && now != wanted) {
-        SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field + (wanted - now));
+    // What the field's height reads back and what makes the box how high differ between
+    // systems: correct the height asked for by what is still missing, a few times at most.
+    LRESULT field = SendMessageA(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    for (int attempt = 0; attempt < 4 && field > 0; ++attempt) {
+        RECT rect{};
+        GetWindowRect(combo, &rect);
+        const int now = rect.bottom - rect.top;
+        if (now == wanted || field + (wanted - now) <= 0) return;
+        field += wanted - now;
+        SendMessageA(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     }
 }
 
