@@ -60,27 +60,29 @@ void setValue(HKEY root, const std::string& key, const std::string& name, const 
     RegCloseKey(hkey);
 }
 
+// A section of its own: the program's "Tidewell" section may be read by a later test run of
+// the program in the same prefix.
 TEST(Win32SettingsStore, LandsUnderTheApplicationsKeyAsAnsiText) {
     std::vector<std::string> told;
     Win32SettingsStore store([&](const std::string& m) { told.push_back(m); });
-    store.write("Quendra", "Tidewell", "Weekly",
+    store.write("Quendra", "Tidewell Test", "Weekly",
                 "Gr\xC3\xBC\xC3\x9F"
                 "e");  // "Grüße"
-    store.write("Quendra", "Tidewell", "Text11", "");
+    store.write("Quendra", "Tidewell Test", "Text11", "");
 
     DWORD type = 0;
-    EXPECT_EQ(registryText(HKEY_CURRENT_USER, "Software\\Quendra\\Tidewell", "Weekly", &type),
+    EXPECT_EQ(registryText(HKEY_CURRENT_USER, "Software\\Quendra\\Tidewell Test", "Weekly", &type),
               std::wstring(L"Gr\u00FC\u00DFe"));
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     // Stored with its terminating NUL, as REG_SZ readers expect.
-    EXPECT_EQ(registryBytes(HKEY_CURRENT_USER, "Software\\Quendra\\Tidewell", "Text11"),
+    EXPECT_EQ(registryBytes(HKEY_CURRENT_USER, "Software\\Quendra\\Tidewell Test", "Text11"),
               std::string(1, '\0'));
 
-    EXPECT_EQ(store.read("Quendra", "Tidewell", "Weekly"),
+    EXPECT_EQ(store.read("Quendra", "Tidewell Test", "Weekly"),
               "Gr\xC3\xBC\xC3\x9F"
               "e");
-    EXPECT_EQ(store.read("Quendra", "Tidewell", "Text11"), "");
-    EXPECT_EQ(store.read("Quendra", "Tidewell", "Never written"), std::nullopt);
+    EXPECT_EQ(store.read("Quendra", "Tidewell Test", "Text11"), "");
+    EXPECT_EQ(store.read("Quendra", "Tidewell Test", "Never written"), std::nullopt);
     EXPECT_EQ(store.read("Quendra", "No such section", "Weekly"), std::nullopt);
     EXPECT_TRUE(told.empty());
 }
@@ -153,17 +155,18 @@ TEST(Win32StartAtLogin, WritesTheMachineWideValueAndDeletesItAgain) {
 TEST(Win32StartAtLogin, AStandardUserGetsTheValueUnderTheirOwnRunKey) {
     Win32StartAtLogin entry(&standardUser);
     std::string error;
-    ASSERT_TRUE(entry.add("tidewell.exe", "C:\\Program Files\\Tidewell\\tidewell.exe", error))
+    ASSERT_TRUE(
+        entry.add("TidewellTest.exe", "C:\\Program Files\\Tidewell\\TidewellTest.exe", error))
         << error;
-    EXPECT_EQ(registryText(HKEY_LOCAL_MACHINE, kRunKey, "tidewell.exe"), std::nullopt);
+    EXPECT_EQ(registryText(HKEY_LOCAL_MACHINE, kRunKey, "TidewellTest.exe"), std::nullopt);
     // Quoted: unquoted, the system would first try to start "C:\Program".
-    EXPECT_EQ(registryText(HKEY_CURRENT_USER, kRunKey, "tidewell.exe"),
-              std::wstring(L"\"C:\\Program Files\\Tidewell\\tidewell.exe\""));
-    EXPECT_TRUE(entry.isRegistered("tidewell.exe"));
+    EXPECT_EQ(registryText(HKEY_CURRENT_USER, kRunKey, "TidewellTest.exe"),
+              std::wstring(L"\"C:\\Program Files\\Tidewell\\TidewellTest.exe\""));
+    EXPECT_TRUE(entry.isRegistered("TidewellTest.exe"));
 
-    ASSERT_TRUE(entry.remove("tidewell.exe", error)) << error;
-    EXPECT_EQ(registryText(HKEY_CURRENT_USER, kRunKey, "tidewell.exe"), std::nullopt);
-    EXPECT_FALSE(entry.isRegistered("tidewell.exe"));
+    ASSERT_TRUE(entry.remove("TidewellTest.exe", error)) << error;
+    EXPECT_EQ(registryText(HKEY_CURRENT_USER, kRunKey, "TidewellTest.exe"), std::nullopt);
+    EXPECT_FALSE(entry.isRegistered("TidewellTest.exe"));
 }
 
 TEST(Win32StartAtLogin, UntickingRemovesTheValueFromBothKeys) {
