@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The blue 'Q' sits in the notification area; minimising hides the window behind it, a click
+# on the icon brings it back, and closing ends the program and takes the icon away.
+source "$(dirname "$0")/lib.sh" "$1"
+
+start_desktop
+start_tidewell
+wait_for_main_window
+wait_until 20 tray_icon || fail "no icon in the notification area"
+ICON=$(tray_icon)
+
+xdotool windowminimize "$MAIN"
+wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "minimising did not hide the window"
+screenshot "$E2E_TMP/in-tray.png"
+# Hidden, not minimised on the task bar: the window is not mapped at all.
+xwininfo -id "$MAIN" | grep -q "IsUnMapped" || fail "the window stayed on the task bar"
+sleep 6 # the balloon's five seconds run out
+
+xdotool mousemove --window "$ICON" 8 8 click 1
+wait_until 10 main_viewable || fail "a click on the icon did not bring the window back"
+xdotool getwindowgeometry "$MAIN" | grep -q "Geometry: 536x351" || fail "the window came back in another size"
+
+# A second time, with the other button.
+xdotool windowminimize "$MAIN"
+wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "the second minimise did not hide"
+sleep 1
+xdotool mousemove --window "$ICON" 8 8 click 3
+wait_until 10 main_viewable || fail "a right click on the icon did not bring the window back"
+
+close_main_window
+wait_until 15 sh -c "! kill -0 $TW_PID" || fail "closing did not end the program"
+tray_icon && fail "the icon stayed behind"
+echo "PASS: tray and window"
