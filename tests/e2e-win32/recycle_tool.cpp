@@ -4,8 +4,9 @@
 //   recycle_tool count       prints the number of items in the Recycle Bins of all drives
 // Exits non-zero when the shell reports a failure.
 
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>

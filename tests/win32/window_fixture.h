@@ -4,6 +4,7 @@
 // test has to see into: the settings (kept in memory, every write recorded) and the message
 // boxes (recorded and answered at once, so that no test waits for a click).
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -82,7 +83,8 @@ inline int& formsMade() {
 }
 
 struct RenderedForm {
-    RenderedForm() {
+    // `taskbarCreated` stands in for the notification area's re-adding of its icon.
+    explicit RenderedForm(std::function<void()> taskbarCreated = {}) {
         form = std::make_unique<Form1>(
             Services{clock, pumpService, messageBox, settings, locale, recycleBin, notificationArea,
                      windowHook, startAtLogin, files, instance, skin, cursors, lifetime});
@@ -92,8 +94,8 @@ struct RenderedForm {
                                                     {},
                                                     [this] { return lifetime.ended(); },
                                                     {},
-                                                    0,
-                                                    {}});
+                                                    RegisterWindowMessageA("TaskbarCreated"),
+                                                    std::move(taskbarCreated)});
         windows.bind(kMainWindowHandle, renderer->hwnd());
         windows.bind(kTrayWindowHandle, renderer->trayHwnd());
         pumpService.setDialogWindow(renderer->hwnd());

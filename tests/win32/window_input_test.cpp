@@ -179,5 +179,23 @@ TEST(Win32WindowInput, CheckBoxListAndCloseBoxReachTheModel) {
     EXPECT_FALSE(IsWindowVisible(r.hwnd()));
 }
 
+TEST(Win32WindowMessages, TaskbarCreatedReachesTheTrayAndLoggingOffClosesTheProgram) {
+    int readded = 0;
+    RenderedForm r([&] { ++readded; });
+    r.loadAndShow();
+    // Explorer broadcasts it to every top-level window when it starts again.
+    SendMessageA(r.hwnd(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_EQ(readded, 1);
+    EXPECT_FALSE(r.lifetime.ended());
+
+    // Logging off that another program cancels is not a close.
+    SendMessageA(r.hwnd(), WM_ENDSESSION, FALSE, 0);
+    EXPECT_FALSE(r.lifetime.ended());
+    EXPECT_EQ(SendMessageA(r.hwnd(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageA(r.hwnd(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_TRUE(r.lifetime.ended());
+    EXPECT_FALSE(r.form->Timer1.timerEnabled());
+}
+
 }  // namespace
 }  // namespace tw

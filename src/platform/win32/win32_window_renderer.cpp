@@ -390,7 +390,9 @@ LRESULT WindowRenderer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (LOWORD(wParam) == WA_INACTIVE) {
                 HWND focus = GetFocus();
                 if (focus && IsChild(hwnd_, focus)) savedFocus_ = focus;
-            } else if (HWND back = savedFocus_ ? savedFocus_ : firstTabStop_) {
+            } else if (HWND back = savedFocus_ ? savedFocus_ : firstTabStop_;
+                       back && !HIWORD(wParam)) {
+                // Not while minimised: the focus returns when the window is restored.
                 SetFocus(back);
             }
             return 0;
