@@ -1,6 +1,6 @@
 #include "app/form1.h"
 
-#include "scheduling/calendar.h"
+#include "runtime/calendar.h"
 
 namespace tw {
 
@@ -11,8 +11,8 @@ using controls::Geometry;
 
 const Font kButtonFont{"Arial", 11.25, true, 204};
 
-// The picture stored with the design for the tray control: handle 1 is the program's icon.
-const Picture kTrayPicture{Picture::Type::Icon, 1};
+// The picture stored with the design for the tray control: the program's icon.
+const Picture kTrayPicture{Picture::Type::Icon, kApplicationIconHandle};
 
 // The tray control's properties as the window layout stores them.
 class DesignedTrayProperties : public PropertyBag {

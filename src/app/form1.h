@@ -43,9 +43,6 @@ struct Services {
     Lifetime& lifetime;
 };
 
-inline constexpr WindowHandle kMainWindowHandle = 1;
-inline constexpr WindowHandle kTrayWindowHandle = 2;
-
 class Form1 {
   public:
     explicit Form1(Services services);

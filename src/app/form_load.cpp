@@ -1,12 +1,13 @@
 // The start-up sequence: refuse a second copy, dress the window, restore every choice.
 
 #include "app/app_title.h"
-#include "app/error_trap.h"
 #include "app/form1.h"
 #include "app/product.h"
 #include "app/settings.h"
-#include "platform/errors.h"
-#include "scheduling/calendar.h"
+#include "runtime/calendar.h"
+#include "runtime/error_trap.h"
+#include "runtime/errors.h"
+#include "runtime/number_text.h"
 
 namespace tw {
 

@@ -27,11 +27,4 @@ std::string ReadSetting(SettingsStore& store, const std::string& application,
 void WriteSetting(SettingsStore& store, const std::string& application, const std::string& section,
                   const std::string& key, const std::string& value);
 
-// The text-to-truth-value conversion: "True"/"False" in any letter case, or any numeric text
-// (0 is false). Anything else is a "Type mismatch".
-bool TextToBool(const std::string& text, const std::string& decimalSeparator);
-inline const char* BoolToText(bool value) {
-    return value ? "True" : "False";
-}
-
 }  // namespace tw

@@ -1,9 +1,9 @@
 // The window's own behaviour: minimise into the tray, restore, close, help and pointers.
 
-#include "app/error_trap.h"
 #include "app/form1.h"
 #include "app/product.h"
 #include "app/settings.h"
+#include "runtime/error_trap.h"
 
 namespace tw {
 

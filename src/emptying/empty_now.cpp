@@ -1,8 +1,8 @@
 // "Empty Trash Bin Now (Test)": empty at once after a confirmation.
 
-#include "app/error_trap.h"
 #include "app/form1.h"
 #include "emptying/mod_clean_up.h"
+#include "runtime/error_trap.h"
 
 namespace tw {
 

@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "app/error_trap.h"
 #include "app/form1.h"
-#include "platform/errors.h"
+#include "runtime/checked_int32.h"
+#include "runtime/error_trap.h"
+#include "runtime/errors.h"
 
 namespace tw::modCleanUp {
 
@@ -52,8 +53,7 @@ bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm) {
             if (shell.getDriveType(root) != DriveType::Fixed) continue;
             query.cbSize = sizeof(RecycleBinQuery);
             shell.queryRecycleBin(root, query);
-            const std::int64_t items = std::int64_t(query.itemsLow) + query.itemsHigh;
-            if (items > INT32_MAX || items < INT32_MIN) throw overflowError();
+            const std::int32_t items = checked::add(query.itemsLow, query.itemsHigh);
             if (items > 0) {
                 // A bin that could not be emptied completely is a failure the user must see.
                 if (shell.emptyRecycleBin(activeForm, nullptr, kEmptyQuietly) != kShellOk) {

@@ -1,16 +1,8 @@
 #pragma once
 
-namespace tw {
+#include "runtime/date_value.h"
 
-// A local wall-clock moment with one-second resolution.
-struct LocalDateTime {
-    int year = 1970;
-    int month = 1;  // 1..12
-    int day = 1;    // 1..31
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-};
+namespace tw {
 
 class Clock {
   public:

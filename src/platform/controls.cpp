@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/errors.h"
+#include "runtime/errors.h"
 
 namespace tw::controls {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/date_value.h"
 #include "platform/window_handle.h"
+#include "runtime/date_value.h"
 
 namespace tw::controls {
 

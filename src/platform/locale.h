@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/date_value.h"
+#include "runtime/date_value.h"
 
 namespace tw {
 

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
-#include "app/error_trap.h"
 #include "app/form1.h"
 #include "emptying/mod_clean_up.h"
-#include "platform/errors.h"
+#include "runtime/checked_int32.h"
+#include "runtime/error_trap.h"
 #include "scheduling/format_duration.h"
 
 namespace tw {
@@ -52,16 +51,12 @@ void Form1::Timer1_Timer() {
         }
         tickSerial_ = Timer1.serial();
         tickAnchored_ = true;
-        if (SecondsElapsed > std::numeric_limits<std::int32_t>::max() - step) {
-            throw overflowError();
-        }
-        SecondsElapsed += step;
+        SecondsElapsed = checked::add(SecondsElapsed, step);
     });
     trap.run(108, [&] { UpdateProgress(SecondsToNextEmpty, SecondsElapsed); });
     trap.run(110, [&] {
-        const std::int64_t remaining = std::int64_t(SecondsToNextEmpty) - SecondsElapsed;
-        if (remaining < std::numeric_limits<std::int32_t>::min()) throw overflowError();
-        Frame2.setCaption(kCountdownPrefix + FormatDuration(static_cast<std::int32_t>(remaining)));
+        const std::int32_t remaining = checked::subtract(SecondsToNextEmpty, SecondsElapsed);
+        Frame2.setCaption(kCountdownPrefix + FormatDuration(remaining));
     });
     if (trap.test(112, [&] { return SecondsElapsed >= SecondsToNextEmpty; })) {
         trap.run(114, [&] { Timer1.setTimerEnabled(false); });

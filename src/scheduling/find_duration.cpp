@@ -1,12 +1,10 @@
 // FindDuration: the whole seconds from now to the next scheduled empty.
 
-#include <cmath>
-#include <limits>
-
 #include "app/form1.h"
-#include "platform/errors.h"
-#include "scheduling/calendar.h"
-#include "scheduling/number_text.h"
+#include "runtime/calendar.h"
+#include "runtime/checked_int32.h"
+#include "runtime/errors.h"
+#include "runtime/number_text.h"
 
 namespace tw {
 
@@ -15,14 +13,6 @@ namespace {
 // The weekday used when the list has no selection; the load always selects one, and Monday
 // is what it selects on a fresh installation.
 constexpr int kDefaultWeekdayIndex = 1;
-
-std::int32_t toInt32(std::int64_t value) {
-    if (value < std::numeric_limits<std::int32_t>::min() ||
-        value > std::numeric_limits<std::int32_t>::max()) {
-        throw overflowError();
-    }
-    return static_cast<std::int32_t>(value);
-}
 
 }  // namespace
 
@@ -45,7 +35,7 @@ void Form1::FindDuration() {
         int days = (chosen + 1) - Weekday(today);
         if (days <= 0) days += 7;
         SecondsToNextEmpty =
-            toInt32(CalendarSeconds(AddDays(today, days), TimeOfDay{}) - nowSeconds);
+            checked::toInt32(CalendarSeconds(AddDays(today, days), TimeOfDay{}) - nowSeconds);
     } else if (Option2.value()) {
         // The target is read back from text, as the picker's value is only meaningful as a
         // time of day: a picker that holds a date instead fails here with a type mismatch.
@@ -54,7 +44,7 @@ void Form1::FindDuration() {
         if (!target || !target->date || !target->time) throw typeMismatchError();
         std::int64_t s = CalendarSeconds(*target->date, *target->time) - nowSeconds;
         if (s < 0) s = CalendarSeconds(AddDays(*target->date, 1), *target->time) - nowSeconds;
-        SecondsToNextEmpty = toInt32(s);
+        SecondsToNextEmpty = checked::toInt32(s);
     } else if (Option3.value()) {
         const std::string sep = services_.locale.decimalSeparator();
         if (!IsNumeric(Text11.text(), sep)) Text11.setText("0");
@@ -68,13 +58,7 @@ void Form1::FindDuration() {
         if (!hours || !minutes || !days) throw typeMismatchError();
         const double m = *minutes * 60.0;
         const double h = *hours * 3600.0 + m;
-        const double v = *days * 86400.0 + h;
-        const double rounded = std::nearbyint(v);  // ties to even in the default rounding mode
-        if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
-              rounded <= std::numeric_limits<std::int32_t>::max())) {
-            throw overflowError();
-        }
-        SecondsToNextEmpty = static_cast<std::int32_t>(rounded);
+        SecondsToNextEmpty = checked::roundToInt32(*days * 86400.0 + h);
     }
 }
 

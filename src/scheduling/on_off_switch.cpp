@@ -1,9 +1,9 @@
 // The on/off switch: its caption is its state.
 
-#include "app/error_trap.h"
 #include "app/form1.h"
 #include "app/product.h"
 #include "app/settings.h"
+#include "runtime/error_trap.h"
 
 namespace tw {
 

@@ -5,7 +5,7 @@
 #include "app/form1.h"
 #include "app/product.h"
 #include "app/settings.h"
-#include "scheduling/number_text.h"
+#include "runtime/number_text.h"
 
 namespace tw {
 

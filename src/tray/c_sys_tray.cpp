@@ -1,9 +1,8 @@
 #include "tray/c_sys_tray.h"
 
-#include <limits>
 #include <utility>
 
-#include "platform/errors.h"
+#include "runtime/checked_int32.h"
 #include "tray/m_sys_tray.h"
 #include "tray/shell_record.h"
 
@@ -12,24 +11,6 @@ namespace tw {
 namespace {
 
 constexpr const char* kDefaultTrayTip = "Vorede Vovode";
-
-std::int32_t checkedMultiply(std::int32_t a, std::int32_t b) {
-    const std::int64_t product = static_cast<std::int64_t>(a) * b;
-    if (product < std::numeric_limits<std::int32_t>::min() ||
-        product > std::numeric_limits<std::int32_t>::max()) {
-        throw overflowError();
-    }
-    return static_cast<std::int32_t>(product);
-}
-
-std::int32_t checkedAdd(std::int32_t a, std::int32_t b) {
-    const std::int64_t sum = static_cast<std::int64_t>(a) + b;
-    if (sum < std::numeric_limits<std::int32_t>::min() ||
-        sum > std::numeric_limits<std::int32_t>::max()) {
-        throw overflowError();
-    }
-    return static_cast<std::int32_t>(sum);
-}
 
 // Raises an event through a copy of its handler, so that a handler that replaces itself
 // (or another one) while it runs does not pull the function out from under the call.
@@ -166,12 +147,12 @@ void cSysTray::ShowBalloon(const std::string& Tip, const std::string& sTitle,
     if (ShowOnce && s.onceCount >= 1) return;
 
     // Checked before anything is shown, so an impossible display time shows nothing.
-    const std::int32_t timeoutMs = ShowTimer > 0 ? checkedMultiply(ShowTimer, 1000) : 0;
+    const std::int32_t timeoutMs = ShowTimer > 0 ? checked::multiply(ShowTimer, 1000) : 0;
     const ShellRecordFields balloon = balloonRecord(s.trayWindow, s.shellId(), Tip, sTitle,
                                                     static_cast<std::uint32_t>(timeoutMs));
     s.notify(kNimModify, balloon);
     s.balloonPending = true;
-    if (ShowOnce) s.onceCount = checkedAdd(s.onceCount, 1);
+    if (ShowOnce) s.onceCount = checked::add(s.onceCount, 1);
     if (ShowTimer <= 0) return;
 
     // Wait for the balloon's end or its time, letting other handlers run meanwhile (among

@@ -19,7 +19,7 @@ namespace tw {
 
 // Named design-time properties saved with the window layout that hosts the control.
 class PropertyBag {
-public:
+  public:
     virtual ~PropertyBag() = default;
     virtual std::optional<bool> readBool(const std::string& name) = 0;
     virtual std::optional<Picture> readPicture(const std::string& name) = 0;
@@ -33,7 +33,7 @@ inline constexpr std::uint32_t kTrayCallbackMessage = 0x465;
 inline constexpr int kTrayControlSizeTwips = 510;
 
 class cSysTray {
-public:
+  public:
     struct Services {
         NotificationArea& notificationArea;
         WindowHook& windowHook;
@@ -81,7 +81,7 @@ public:
     // Tells the host that a persisted property changed.
     std::function<void(const std::string& name)> PropertyChanged;
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -61,9 +61,23 @@ start_desktop() {
     icewm >"$E2E_TMP/icewm.log" 2>&1 &
     PIDS+=($!)
     wait_until 20 xprop -root _NET_SUPPORTING_WM_CHECK || fail "icewm did not start"
-    # The notification area comes up with the task bar.
-    wait_until 20 sh -c 'xprop -root | grep -q "_NET_SYSTEM_TRAY_S0\|_NET_SUPPORTED"' || true
-    sleep 1
+    # The program looks for a notification area once, at start: wait until icewm's is there.
+    wait_until 20 tray_manager_running || fail "icewm's notification area did not start"
+}
+
+# Whether a notification area owns the system tray selection of screen 0, as Qt checks it.
+tray_manager_running() {
+    python3 - <<'PY'
+import ctypes, sys
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+x.XGetSelectionOwner.restype = ctypes.c_ulong
+d = x.XOpenDisplay(None)
+sys.exit(0 if d and x.XGetSelectionOwner(d, x.XInternAtom(d, b"_NET_SYSTEM_TRAY_S0", 0)) else 1)
+PY
 }
 
 TW_PID=""
@@ -165,6 +179,8 @@ balloon_shown() {
     done
     return 1
 }
+
+balloon_gone() { ! balloon_shown; }
 
 close_main_window() {
     xdotool windowactivate --sync "$MAIN" 2>/dev/null || true

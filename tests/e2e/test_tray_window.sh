@@ -13,15 +13,16 @@ xdotool windowminimize "$MAIN"
 wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "minimising did not hide the window"
 screenshot "$E2E_TMP/balloon.png"
 wait_until 5 balloon_shown || fail "no balloon on the first minimise"
-sleep 6                                       # the balloon's five seconds run out
+wait_until 15 balloon_gone || fail "the balloon stayed past its five seconds"
 
 xdotool mousemove --window "$ICON" 10 10 click 1
 wait_until 10 main_viewable || fail "a left click on the icon did not bring the window back"
 
 xdotool windowminimize "$MAIN"
 wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "the second minimise did not hide"
-sleep 1
-balloon_shown && fail "a second balloon in the same run"
+# No event marks a balloon that is rightly not shown (and a click on the icon would hide
+# one), so look for it as long as the first one was given to appear.
+wait_until 5 balloon_shown && fail "a second balloon in the same run"
 xdotool mousemove --window "$ICON" 10 10 click 3
 wait_until 10 main_viewable || fail "a right click on the icon did not bring the window back"
 

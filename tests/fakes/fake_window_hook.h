@@ -5,19 +5,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/linux_window_hook.h"
+#include "platform/window_table.h"
 
 namespace tw::test {
 
-class FakeWindowHook : public linux_platform::LinuxWindowHook {
+class FakeWindowHook : public WindowTable {
   public:
     WindowProc setWindowProc(WindowHandle window, WindowProc proc) override {
         note("setWindowProc " + std::to_string(window));
-        return LinuxWindowHook::setWindowProc(window, proc);
+        return WindowTable::setWindowProc(window, proc);
     }
     void setUserData(WindowHandle window, std::intptr_t value) override {
         note("setUserData " + std::to_string(window));
-        LinuxWindowHook::setUserData(window, value);
+        WindowTable::setUserData(window, value);
     }
 
     std::vector<std::string>* log = nullptr;

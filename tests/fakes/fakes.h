@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "fakes/fake_locale.h"
 #include "fakes/fake_notification_area.h"
-#include "platform/linux/linux_locale.h"
-#include "platform/linux/linux_window_hook.h"
+#include "platform/window_table.h"
 
 namespace tw::test {
 
@@ -153,10 +153,10 @@ struct Harness {
     FakePump pump;
     ScriptedMessageBox boxes;
     MemorySettings settings;
-    linux_platform::LinuxLocale locale{"%m/%d/%Y", "%H:%M:%S", "."};
+    FakeLocale locale{"%m/%d/%Y", "%H:%M:%S", "."};
     FakeRecycleBinShell shell;
     FakeNotificationArea tray;
-    linux_platform::LinuxWindowHook hook;
+    WindowTable hook;
     MemoryStartAtLogin startAtLogin;
     FakeFiles files;
     FakeInstance instance;

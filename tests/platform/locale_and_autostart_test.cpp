@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "platform/linux/autostart_file.h"
@@ -82,28 +83,85 @@ TEST(AutostartFile, WritesAndRemovesTheEntryCreatingTheFolder) {
     EXPECT_TRUE(autostart.remove("tidewell", error)) << "removing what is not there is fine";
 }
 
-TEST(AutostartFile, AnUnwritableFolderFailsWithAReasonForAnOrdinaryUser) {
+TEST(AutostartFile, AStaleLongerTemporaryFileLeavesNothingInTheEntry) {
     TempDir home;
-    const std::string folder = home.path + "/config/autostart";
-    ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
-    ASSERT_EQ(chmod(home.path.c_str(), 0755), 0);
-    ASSERT_EQ(chown((home.path + "/config").c_str(), 65534, 65534), 0);
-    ASSERT_EQ(chown(folder.c_str(), 65534, 65534), 0);
-    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    AutostartFile autostart(home.path + "/config");
+    std::string error;
+    ASSERT_TRUE(autostart.add("tidewell", "/usr/bin/tidewell", error)) << error;
+    // An earlier run died after writing a longer temporary file.
+    std::ofstream(autostart.entryPath("tidewell") + ".tmp")
+        << std::string(8192, '#') << "\nExec=/tmp/not-ours\n";
 
-    // Root ignores permission bits: the check runs as an ordinary user.
+    ASSERT_TRUE(autostart.add("tidewell", "/usr/bin/tidewell", error)) << error;
+    EXPECT_EQ(slurp(autostart.entryPath("tidewell")), AutostartEntry("/usr/bin/tidewell"));
+    struct stat st {};
+    EXPECT_NE(lstat((autostart.entryPath("tidewell") + ".tmp").c_str(), &st), 0);
+}
+
+TEST(AutostartFile, ALinkAtTheTemporaryNameIsNotWrittenThrough) {
+    TempDir home;
+    AutostartFile autostart(home.path + "/config");
+    std::string error;
+    ASSERT_TRUE(autostart.add("tidewell", "/usr/bin/tidewell", error)) << error;
+    const std::string victim = home.path + "/precious";
+    std::ofstream(victim) << "keep me";
+    ASSERT_EQ(symlink(victim.c_str(), (autostart.entryPath("tidewell") + ".tmp").c_str()), 0);
+
+    EXPECT_FALSE(autostart.add("tidewell", "/opt/tidewell", error));
+    EXPECT_NE(error.find(".tmp"), std::string::npos) << error;
+    EXPECT_EQ(slurp(victim), "keep me");
+    EXPECT_EQ(slurp(autostart.entryPath("tidewell")), AutostartEntry("/usr/bin/tidewell"));
+}
+
+// Root ignores permission bits: permission checks run `check` in a child as user nobody and
+// return its exit code.
+int asOrdinaryUser(const std::function<bool()>& check) {
     const pid_t child = fork();
     if (child == 0) {
         if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0) _exit(3);
-        AutostartFile autostart(home.path + "/config");
-        std::string error;
-        const bool added = autostart.add("tidewell", "/usr/bin/tidewell", error);
-        _exit(!added && error.find("Permission denied") != std::string::npos ? 0 : 1);
+        _exit(check() ? 0 : 1);
     }
     int status = 0;
     waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// An autostart folder owned by nobody that nobody may not write to.
+std::string lockedFolder(const TempDir& home) {
+    const std::string folder = home.path + "/config/autostart";
+    EXPECT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+    EXPECT_EQ(chmod(home.path.c_str(), 0755), 0);
+    EXPECT_EQ(chown((home.path + "/config").c_str(), 65534, 65534), 0);
+    EXPECT_EQ(chown(folder.c_str(), 65534, 65534), 0);
+    EXPECT_EQ(chmod(folder.c_str(), 0555), 0);
+    return folder;
+}
+
+TEST(AutostartFile, AnUnwritableFolderFailsWithAReasonForAnOrdinaryUser) {
+    TempDir home;
+    lockedFolder(home);
+    EXPECT_EQ(asOrdinaryUser([&] {
+                  AutostartFile autostart(home.path + "/config");
+                  std::string error;
+                  const bool added = autostart.add("tidewell", "/usr/bin/tidewell", error);
+                  return !added && error.find("Permission denied") != std::string::npos;
+              }),
+              0);
+}
+
+TEST(AutostartFile, AnEntryThatCannotBeRemovedIsReportedAndStays) {
+    TempDir home;
+    const std::string folder = lockedFolder(home);
+    std::ofstream(folder + "/tidewell.desktop") << AutostartEntry("/usr/bin/tidewell");
+    EXPECT_EQ(asOrdinaryUser([&] {
+                  AutostartFile autostart(home.path + "/config");
+                  std::string error;
+                  const bool removed = autostart.remove("tidewell", error);
+                  return !removed &&
+                         error.find("tidewell.desktop: Permission denied") != std::string::npos &&
+                         autostart.isRegistered("tidewell");
+              }),
+              0);
 }
 
 }  // namespace

@@ -14,13 +14,13 @@
 
 #include "cursor_file.h"
 #include "fork_child.h"
-#include "platform/errors.h"
 #include "platform/qt/qt_cursor_loader.h"
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_instance_lock.h"
 #include "platform/qt/qt_lifetime.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_skin_engine.h"
+#include "runtime/errors.h"
 
 namespace tw::qt_platform {
 namespace {

@@ -9,8 +9,8 @@
 #include <functional>
 #include <vector>
 
-#include "platform/linux/linux_window_hook.h"
 #include "platform/qt/qt_notification_area.h"
+#include "platform/window_table.h"
 #include "tray/c_sys_tray.h"
 #include "tray/shell_record.h"
 
@@ -55,7 +55,7 @@ class QtTray : public ::testing::Test {
     std::int32_t send(std::uint32_t message, const ShellRecordFields& fields) {
         return area.shellNotifyIcon(message, encodeShellRecord(fields));
     }
-    void addIcon(std::optional<std::uint32_t> icon = QtNotificationArea::kApplicationIcon) {
+    void addIcon(std::optional<std::uint32_t> icon = kApplicationIconHandle) {
         ASSERT_EQ(send(kNimAdd, addIconRecord(kWindow, 0, icon, "Tidewell")), 1);
     }
     QSystemTrayIcon* tray() const { return area.trayIcon(kWindow, 0); }
@@ -69,7 +69,7 @@ class QtTray : public ::testing::Test {
     }
     void processPending() { QCoreApplication::processEvents(); }
 
-    linux_platform::LinuxWindowHook windows;
+    WindowTable windows;
     QtNotificationArea area{windows};
 };
 
@@ -206,7 +206,7 @@ TEST_F(QtTray, ClearingTheBalloonStopsItsTimer) {
 }
 
 TEST_F(QtTray, ApplicationIconIsHandleOne) {
-    EXPECT_FALSE(area.icon(QtNotificationArea::kApplicationIcon).isNull());
+    EXPECT_FALSE(area.icon(kApplicationIconHandle).isNull());
     EXPECT_TRUE(area.icon(12345).isNull());
 }
 

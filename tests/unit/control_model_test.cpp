@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "platform/controls.h"
-#include "platform/errors.h"
+#include "runtime/errors.h"
 
 namespace tw::controls {
 namespace {

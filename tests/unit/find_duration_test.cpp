@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fakes.h"
-#include "platform/errors.h"
+#include "runtime/errors.h"
 
 namespace tw {
 namespace {

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "app/app_title.h"
-#include "app/error_trap.h"
 #include "app/settings.h"
-#include "platform/errors.h"
+#include "runtime/error_trap.h"
+#include "runtime/errors.h"
+#include "runtime/number_text.h"
 #include "scheduling/format_duration.h"
-#include "scheduling/number_text.h"
 
 namespace tw {
 namespace {

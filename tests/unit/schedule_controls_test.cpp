@@ -118,7 +118,7 @@ TEST_F(ScheduleControls, TwoBadBoxesDoNotPassWarningsBackAndForth) {
 
 TEST(ScheduleControlsLocale, ATimeWrittenWithDotsStillRestartsTheDailyCountdown) {
     test::Harness h;
-    h.locale = linux_platform::LinuxLocale("%d.%m.%Y", "%H.%M.%S", ",");
+    h.locale = test::FakeLocale("%d.%m.%Y", "%H.%M.%S", ",");
     Form1& form = h.make();
     form.Form_Load();
     h.clock.set(2026, 12, 7, 21, 0, 0);

@@ -8,7 +8,7 @@
 #include "fakes/fake_event_loop.h"
 #include "fakes/fake_notification_area.h"
 #include "fakes/fake_window_hook.h"
-#include "platform/errors.h"
+#include "runtime/errors.h"
 #include "tray/c_sys_tray.h"
 #include "tray/m_sys_tray.h"
 #include "tray/shell_record.h"
@@ -116,7 +116,7 @@ TEST_F(TrayControl, InTrayHooksTheWindowBeforeAddingAndUnhooksAfterDeleting) {
     tray->setInTray(false);
     EXPECT_EQ(log, (std::vector<std::string>{"shell delete", "setWindowProc 2"}));
     EXPECT_EQ(area.calls.back().fields(), deleteIconRecord(kWindow, 0));
-    EXPECT_EQ(hook.windowProc(kWindow), &linux_platform::LinuxWindowHook::DefaultWindowProc);
+    EXPECT_EQ(hook.windowProc(kWindow), &WindowTable::DefaultWindowProc);
     EXPECT_FALSE(tray->iconAdded());
     EXPECT_FALSE(tray->InTray());
     EXPECT_EQ(changes, (std::vector<std::string>{"InTray", "InTray"}));
@@ -377,7 +377,7 @@ TEST_F(TrayControl, DestructionTakesTheIconOutQuietly) {
     show();
     tray.reset();
     EXPECT_EQ(log, (std::vector<std::string>{"shell delete", "setWindowProc 2"}));
-    EXPECT_EQ(hook.windowProc(kWindow), &linux_platform::LinuxWindowHook::DefaultWindowProc);
+    EXPECT_EQ(hook.windowProc(kWindow), &WindowTable::DefaultWindowProc);
     EXPECT_TRUE(changes.empty());
     EXPECT_FALSE(mSysTray::hookInstalled());
 }

@@ -7,14 +7,12 @@
 #include "fakes/fake_event_loop.h"
 #include "fakes/fake_notification_area.h"
 #include "fakes/fake_window_hook.h"
-#include "platform/linux/linux_window_hook.h"
+#include "platform/window_table.h"
 #include "tray/c_sys_tray.h"
 #include "tray/m_sys_tray.h"
 
 namespace tw {
 namespace {
-
-using linux_platform::LinuxWindowHook;
 
 constexpr WindowHandle kWindow = 2;
 
@@ -111,13 +109,13 @@ TEST_F(TrayHook, AUserDataSlotNamingNoLiveControlIsPassedOver) {
     EXPECT_EQ(order, std::vector<std::string>{"host"});
 }
 
-TEST(LinuxWindowHook, WindowsKeepTheirOwnProcedureAndUserData) {
-    LinuxWindowHook windows;
+TEST(WindowTable, WindowsKeepTheirOwnProcedureAndUserData) {
+    WindowTable windows;
     // Every window starts with the default procedure, which answers 0.
     EXPECT_EQ(windows.sendMessage(5, 0x10, 1, 2), 0);
     EXPECT_EQ(windows.getUserData(5), 0);
 
-    EXPECT_EQ(windows.setWindowProc(5, &HostProc), &LinuxWindowHook::DefaultWindowProc);
+    EXPECT_EQ(windows.setWindowProc(5, &HostProc), &WindowTable::DefaultWindowProc);
     windows.setUserData(5, 1234);
     g_hostMessages.clear();
     EXPECT_EQ(windows.sendMessage(5, 0x10, 1, 2), 0x21);
@@ -131,7 +129,7 @@ TEST(LinuxWindowHook, WindowsKeepTheirOwnProcedureAndUserData) {
 
     // A null procedure puts the default back.
     EXPECT_EQ(windows.setWindowProc(5, nullptr), &HostProc);
-    EXPECT_EQ(windows.windowProc(5), &LinuxWindowHook::DefaultWindowProc);
+    EXPECT_EQ(windows.windowProc(5), &WindowTable::DefaultWindowProc);
 }
 
 }  // namespace

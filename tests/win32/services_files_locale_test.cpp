@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "platform/errors.h"
 #include "platform/win32/win32_cursor.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_locale.h"
+#include "runtime/errors.h"
 
 namespace tw::win32_platform {
 namespace {

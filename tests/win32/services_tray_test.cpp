@@ -44,15 +44,15 @@ struct Tray {
 
     Tray() {
         windows.bind(kTrayWindowHandle, window.hwnd());
-        area.setIcon(Win32NotificationArea::kApplicationIcon,
+        area.setIcon(kApplicationIconHandle,
                      LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION)));
         tray.emplace(cSysTray::Services{area, hook, pump, clock}, kTrayWindowHandle,
-                     Picture{Picture::Type::Icon, Win32NotificationArea::kApplicationIcon});
+                     Picture{Picture::Type::Icon, kApplicationIconHandle});
         tray->MouseUp = [this](std::int16_t button, std::int32_t id) {
             mouseUps.emplace_back(button, id);
         };
         tray->setTrayTip("Tidewell");
-        tray->setTrayIcon(Picture{Picture::Type::Icon, Win32NotificationArea::kApplicationIcon});
+        tray->setTrayIcon(Picture{Picture::Type::Icon, kApplicationIconHandle});
     }
 };
 

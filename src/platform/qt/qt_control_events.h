@@ -6,7 +6,7 @@
 #include <unordered_map>
 
 #include "platform/controls.h"
-#include "platform/qt/qt_guard.h"
+#include "platform/error_reporter.h"
 
 namespace tw::qt_platform {
 

@@ -2,7 +2,7 @@
 
 // Hands what the user does in a widget to its model control, through the model's setters.
 
-#include "platform/qt/qt_guard.h"
+#include "platform/error_reporter.h"
 #include "platform/qt/qt_widget_sync.h"
 
 namespace tw::qt_platform {

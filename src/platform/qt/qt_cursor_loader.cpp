@@ -6,8 +6,8 @@
 #include <QPixmap>
 #include <algorithm>
 
-#include "platform/errors.h"
 #include "platform/qt/qt_units.h"
+#include "runtime/errors.h"
 
 namespace tw::qt_platform {
 

@@ -51,10 +51,10 @@ struct QtNotificationArea::Entry {
     Balloon balloon;
 };
 
-QtNotificationArea::QtNotificationArea(linux_platform::LinuxWindowHook& windows)
+QtNotificationArea::QtNotificationArea(WindowMessages& windows)
     : windows_(windows), context_(std::make_unique<QObject>()) {
     initTidewellResources();
-    icons_.emplace(kApplicationIcon, QIcon(QStringLiteral(":/tidewell.png")));
+    icons_.emplace(kApplicationIconHandle, QIcon(QStringLiteral(":/tidewell.png")));
 }
 
 QtNotificationArea::~QtNotificationArea() = default;

@@ -4,7 +4,7 @@
 // icon, tooltip and balloon they describe, and turns the user's activity on the icon into the
 // shell's notification codes, sent as the record's callback message to the record's window.
 //
-// Icons are found by handle in a small registry; handle 1 is the application icon.
+// Icons are found by handle in a small registry; kApplicationIconHandle is the application icon.
 //
 // Notifications are queued on the user-interface thread in the order they happen and sent
 // one per call, so that the handlers they run (which may delete the icon) never run inside
@@ -20,8 +20,9 @@
 #include <memory>
 #include <utility>
 
-#include "platform/linux/linux_window_hook.h"
 #include "platform/notification_area.h"
+#include "platform/window_handle.h"
+#include "platform/window_messages.h"
 
 class QObject;
 class QSystemTrayIcon;
@@ -30,9 +31,7 @@ namespace tw::qt_platform {
 
 class QtNotificationArea : public NotificationArea {
   public:
-    static constexpr std::uint32_t kApplicationIcon = 1;
-
-    explicit QtNotificationArea(linux_platform::LinuxWindowHook& windows);
+    explicit QtNotificationArea(WindowMessages& windows);
     ~QtNotificationArea() override;
     QtNotificationArea(const QtNotificationArea&) = delete;
     QtNotificationArea& operator=(const QtNotificationArea&) = delete;
@@ -71,11 +70,11 @@ class QtNotificationArea : public NotificationArea {
     void deliver(Key key, std::uint64_t serial, std::uint32_t code);
     Entry* find(Key key) const;
 
-    linux_platform::LinuxWindowHook& windows_;
+    WindowMessages& windows_;
     // Receiver of the queued notifications: destroying it drops whatever is still queued.
     std::unique_ptr<QObject> context_;
     std::map<std::uint32_t, QIcon> icons_;
-    std::uint32_t nextIconHandle_ = kApplicationIcon + 1;
+    std::uint32_t nextIconHandle_ = kApplicationIconHandle + 1;
     std::map<Key, std::unique_ptr<Entry>> entries_;
     std::uint64_t nextSerial_ = 1;
 };

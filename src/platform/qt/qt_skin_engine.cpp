@@ -2,8 +2,8 @@
 
 #include <QFile>
 
-#include "platform/errors.h"
 #include "platform/qt/qt_units.h"
+#include "runtime/errors.h"
 
 namespace tw::qt_platform {
 

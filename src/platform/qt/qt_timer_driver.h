@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "platform/controls.h"
-#include "platform/qt/qt_guard.h"
+#include "platform/error_reporter.h"
 
 namespace tw::qt_platform {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/error_reporter.h"
 #include "platform/qt/qt_control_events.h"
-#include "platform/qt/qt_guard.h"
 #include "platform/qt/qt_host_window.h"
 #include "platform/qt/qt_timer_driver.h"
 #include "platform/qt/qt_widget_sync.h"

@@ -1,7 +1,7 @@
 #include "platform/win32/win32_cursor.h"
 
-#include "platform/errors.h"
 #include "platform/win32/win32_text.h"
+#include "runtime/errors.h"
 
 namespace tw::win32_platform {
 

@@ -1,6 +1,5 @@
 #include "platform/win32/win32_notification_area.h"
 
-#include <cstddef>
 #include <cstring>
 
 #include "platform/win32/win32_api.h"
@@ -13,24 +12,6 @@
 namespace tw::win32_platform {
 
 namespace {
-
-// The record the core builds is the shell's: 488 bytes, balloon fields, no GUID.
-static_assert(NOTIFYICONDATAA_V2_SIZE == kShellRecordSize);
-static_assert(offsetof(NOTIFYICONDATAA, hWnd) == shell_record::kHWnd);
-static_assert(offsetof(NOTIFYICONDATAA, uID) == shell_record::kUId);
-static_assert(offsetof(NOTIFYICONDATAA, uFlags) == shell_record::kUFlags);
-static_assert(offsetof(NOTIFYICONDATAA, uCallbackMessage) == shell_record::kUCallbackMessage);
-static_assert(offsetof(NOTIFYICONDATAA, hIcon) == shell_record::kHIcon);
-static_assert(offsetof(NOTIFYICONDATAA, szTip) == shell_record::kSzTip);
-static_assert(sizeof(NOTIFYICONDATAA::szTip) == shell_record::kSzTipSize);
-static_assert(offsetof(NOTIFYICONDATAA, dwState) == shell_record::kDwState);
-static_assert(offsetof(NOTIFYICONDATAA, dwStateMask) == shell_record::kDwStateMask);
-static_assert(offsetof(NOTIFYICONDATAA, szInfo) == shell_record::kSzInfo);
-static_assert(sizeof(NOTIFYICONDATAA::szInfo) == shell_record::kSzInfoSize);
-static_assert(offsetof(NOTIFYICONDATAA, uTimeout) == shell_record::kUTimeout);
-static_assert(offsetof(NOTIFYICONDATAA, szInfoTitle) == shell_record::kSzInfoTitle);
-static_assert(sizeof(NOTIFYICONDATAA::szInfoTitle) == shell_record::kSzInfoTitleSize);
-static_assert(offsetof(NOTIFYICONDATAA, dwInfoFlags) == shell_record::kDwInfoFlags);
 
 template <std::size_t N>
 void putText(char (&field)[N], const std::optional<std::string>& text) {

@@ -21,9 +21,6 @@ namespace tw::win32_platform {
 
 class Win32NotificationArea : public NotificationArea {
   public:
-    // The core's picture handle of the program icon.
-    static constexpr std::uint32_t kApplicationIcon = 1;
-
     explicit Win32NotificationArea(const Win32WindowTable& windows);
 
     // Shell_NotifyIconA's result: 1 done, 0 refused (or a record that names no real window).
@@ -31,7 +28,8 @@ class Win32NotificationArea : public NotificationArea {
     // Whether a taskbar with a notification area is running.
     bool isAvailable() const override;
 
-    // The real icon behind a picture handle of the core. Not owned.
+    // The real icon behind a picture handle of the core (kApplicationIconHandle: the
+    // program's icon). Not owned.
     void setIcon(std::uint32_t handle, HICON icon);
     // The program's icon resource 1 at the notification area's size.
     static HICON loadApplicationIcon();

@@ -13,9 +13,6 @@ namespace tw::win32_platform {
 
 namespace {
 
-static_assert(sizeof(SHQUERYRBINFO) == sizeof(RecycleBinQuery),
-              "the core's query record is the shell's");
-
 std::int64_t itemsIn(const char* rootPath) {
     SHQUERYRBINFO info{};
     info.cbSize = sizeof info;

@@ -8,15 +8,14 @@
 
 #include "app/form1.h"
 #include "app/product.h"
+#include "platform/error_reporter.h"
 #include "platform/linux/autostart_file.h"
 #include "platform/linux/linux_clock.h"
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_locale.h"
 #include "platform/linux/linux_recycle_bin.h"
-#include "platform/linux/linux_window_hook.h"
 #include "platform/qt/qt_cursor_loader.h"
 #include "platform/qt/qt_event_pump.h"
-#include "platform/qt/qt_guard.h"
 #include "platform/qt/qt_instance_lock.h"
 #include "platform/qt/qt_lifetime.h"
 #include "platform/qt/qt_message_box.h"
@@ -24,6 +23,7 @@
 #include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_skin_engine.h"
 #include "platform/qt/qt_window_renderer.h"
+#include "platform/window_table.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // The D-Bus library keeps its connection data until the process ends; not a leak of ours.
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     linux_platform::LinuxFiles files;
     linux_platform::AutostartFile startAtLogin;
     linux_platform::LinuxRecycleBinShell recycleBin;
-    linux_platform::LinuxWindowHook windowHook;
+    WindowTable windowHook;
     qt_platform::QtNotificationArea notificationArea(windowHook);
     qt_platform::QtLifetime lifetime;
     qt_platform::QtEventPump pump(&lifetime);
@@ -80,9 +80,9 @@ int main(int argc, char** argv) {
                         windowHook, startAtLogin, files, instance, skin, cursors, lifetime});
 
     // A handler without an error trap of its own failed: say so and carry on.
-    const qt_platform::ErrorReporter report = [&](const std::string& description) {
-        qt_platform::reportToStderr(description);
-        qt_platform::guarded({}, [&] {
+    const ErrorReporter report = [&](const std::string& description) {
+        reportToStderr(description);
+        guarded({}, [&] {
             messageBox.show(description, kProductName, MsgButtons::Ok, MsgIcon::Warning);
         });
     };
@@ -93,14 +93,14 @@ int main(int argc, char** argv) {
 
     // Logging off or shutting down is a close request like the close box.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&](QSessionManager&) {
-        if (!lifetime.ended()) qt_platform::guarded(report, [&] { form.Form_QueryUnload(); });
+        if (!lifetime.ended()) guarded(report, [&] { form.Form_QueryUnload(); });
     });
 
-    qt_platform::guarded(report, [&] { form.Form_Load(); });
+    guarded(report, [&] { form.Form_Load(); });
     // A second copy ends during the load, before anything is shown.
     if (lifetime.ended()) return lifetime.exitCode();
     // Showing raises Resize, which sends a window minimised during the load into the tray.
-    qt_platform::guarded(report, [&] { form.Form.setVisible(true); });
+    guarded(report, [&] { form.Form.setVisible(true); });
     if (lifetime.ended()) return lifetime.exitCode();
     return QApplication::exec();
 }

@@ -1,11 +1,11 @@
-#include "platform/qt/qt_guard.h"
+#include "platform/error_reporter.h"
 
 #include <cstdio>
 
-namespace tw::qt_platform {
+namespace tw {
 
 void reportToStderr(const std::string& description) {
     std::fprintf(stderr, "Tidewell: %s\n", description.c_str());
 }
 
-}  // namespace tw::qt_platform
+}  // namespace tw

@@ -1,12 +1,13 @@
 #pragma once
 
-// Model calls made from Qt's event dispatch must not let an exception unwind through Qt.
+// A host calls into the model from its event dispatch: an error that escapes a handler there
+// is reported and the program carries on, instead of unwinding through the toolkit.
 
 #include <exception>
 #include <functional>
 #include <string>
 
-namespace tw::qt_platform {
+namespace tw {
 
 // Told about an error that escaped a handler; the program carries on.
 using ErrorReporter = std::function<void(const std::string& description)>;
@@ -25,4 +26,4 @@ void guarded(const ErrorReporter& report, Call&& call) {
     }
 }
 
-}  // namespace tw::qt_platform
+}  // namespace tw

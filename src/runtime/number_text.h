@@ -15,4 +15,11 @@ inline bool IsNumeric(const std::string& text, const std::string& decimalSeparat
     return ReadNumber(text, decimalSeparator).has_value();
 }
 
+// The text-to-truth-value conversion: "True"/"False" in any letter case, or any numeric text
+// (0 is false). Anything else is a "Type mismatch".
+bool TextToBool(const std::string& text, const std::string& decimalSeparator);
+inline const char* BoolToText(bool value) {
+    return value ? "True" : "False";
+}
+
 }  // namespace tw

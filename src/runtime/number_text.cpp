@@ -1,7 +1,11 @@
-#include "scheduling/number_text.h"
+#include "runtime/number_text.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
+
+#include "runtime/errors.h"
 
 namespace tw {
 
@@ -49,6 +53,16 @@ std::optional<double> ReadNumber(const std::string& text, const std::string& dec
     if (error != std::errc() || last != canonical.data() + canonical.size()) return std::nullopt;
     if (!std::isfinite(value)) return std::nullopt;
     return negative ? -value : value;
+}
+
+bool TextToBool(const std::string& text, const std::string& decimalSeparator) {
+    std::string lower = text;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (lower == "true") return true;
+    if (lower == "false") return false;
+    if (const auto number = ReadNumber(text, decimalSeparator)) return *number != 0.0;
+    throw typeMismatchError();
 }
 
 }  // namespace tw

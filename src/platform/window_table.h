@@ -1,18 +1,19 @@
 #pragma once
 
 // Window procedures without a window system: an in-process table of window handles, each
-// with its current procedure and user-data slot. The notification area delivers the
-// shell's callbacks through sendMessage, on the user-interface thread, one call per
-// notification.
+// with its current procedure and user-data slot. A host whose toolkit has no window
+// procedures (Qt) uses it as the window hook, and its notification area delivers the shell's
+// callbacks through sendMessage, on the user-interface thread, one call per notification.
 
 #include <cstdint>
 #include <unordered_map>
 
 #include "platform/window_hook.h"
+#include "platform/window_messages.h"
 
-namespace tw::linux_platform {
+namespace tw {
 
-class LinuxWindowHook : public WindowHook {
+class WindowTable : public WindowHook, public WindowMessages {
   public:
     // The procedure every window starts with: it handles nothing and returns 0.
     static std::int32_t DefaultWindowProc(WindowHandle window, std::uint32_t message,
@@ -27,7 +28,7 @@ class LinuxWindowHook : public WindowHook {
 
     // Runs the window's current procedure with the message and returns its result.
     std::int32_t sendMessage(WindowHandle window, std::uint32_t message, std::uint32_t wParam,
-                             std::int32_t lParam);
+                             std::int32_t lParam) override;
     WindowProc windowProc(WindowHandle window) const;
 
   private:
@@ -38,4 +39,4 @@ class LinuxWindowHook : public WindowHook {
     std::unordered_map<WindowHandle, Window> windows_;
 };
 
-}  // namespace tw::linux_platform
+}  // namespace tw

@@ -1,10 +1,16 @@
-#include "app/error_trap.h"
+#include "runtime/error_trap.h"
 
 #include <new>
 
-#include "app/product.h"
-
 namespace tw {
+
+namespace {
+
+// The build label that the report names as the source of an error, and where to send it.
+constexpr const char* kErrorSource = "Tidewell2021/08/31";
+constexpr const char* kSupportAddress = "support@quendra.com";
+
+}  // namespace
 
 std::string errorReportText(const std::string& description, const std::string& module,
                             const std::string& procedure, int line) {

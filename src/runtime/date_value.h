@@ -19,6 +19,16 @@ struct TimeOfDay {
     bool operator==(const TimeOfDay&) const = default;
 };
 
+// A local wall-clock moment with one-second resolution.
+struct LocalDateTime {
+    int year = 1970;
+    int month = 1;  // 1..12
+    int day = 1;    // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+};
+
 // A date-time as the window designer's controls hold it: an optional date part and an
 // optional time part. A value with only a date shows no time at all, one with only a time
 // shows no date.

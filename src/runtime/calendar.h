@@ -2,8 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/clock.h"
-#include "platform/date_value.h"
+#include "runtime/date_value.h"
 
 namespace tw {
 
