@@ -127,12 +127,13 @@ TEST(Win32SettingsStore, AFailedWriteIsReportedOnceAndKeepsTheStoredValue) {
 }
 
 // Denies what a standard user is denied: writing under HKEY_LOCAL_MACHINE. Reading stays.
-LONG standardUser(HKEY root, const char* subKey, REGSAM access, HKEY* key) {
+LONG standardUser(HKEY root, const char* subKey, REGSAM access, bool create, HKEY* key) {
     if (root == HKEY_LOCAL_MACHINE && (access & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
-    return RegOpenKeyExA(root, subKey, 0, access, key);
+    if (!create) return RegOpenKeyExA(root, subKey, 0, access, key);
+    return RegCreateKeyExA(root, subKey, 0, nullptr, 0, access, nullptr, key, nullptr);
 }
 
-LONG nobody(HKEY, const char*, REGSAM, HKEY*) {
+LONG nobody(HKEY, const char*, REGSAM, bool, HKEY*) {
     return ERROR_ACCESS_DENIED;
 }
 
@@ -153,6 +154,8 @@ TEST(Win32StartAtLogin, WritesTheMachineWideValueAndDeletesItAgain) {
 }
 
 TEST(Win32StartAtLogin, AStandardUserGetsTheValueUnderTheirOwnRunKey) {
+    // A new user's profile, without a Run key of its own yet.
+    RegDeleteKeyA(HKEY_CURRENT_USER, kRunKey);
     Win32StartAtLogin entry(&standardUser);
     std::string error;
     ASSERT_TRUE(

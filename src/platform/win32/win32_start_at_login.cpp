@@ -7,8 +7,10 @@ namespace tw::win32_platform {
 
 namespace {
 
-LONG openKey(HKEY root, const char* subKey, REGSAM access, HKEY* key) {
-    return RegOpenKeyExA(root, subKey, 0, access, key);
+LONG openKey(HKEY root, const char* subKey, REGSAM access, bool create, HKEY* key) {
+    if (!create) return RegOpenKeyExA(root, subKey, 0, access, key);
+    return RegCreateKeyExA(root, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key,
+                           nullptr);
 }
 
 // A program without a manifest that a standard user runs has its writes under
@@ -41,14 +43,15 @@ std::string Win32StartAtLogin::runCommand(const std::string& executablePath) {
 
 LONG Win32StartAtLogin::write(HKEY root, const std::string& name, const std::string& data) {
     RegistryKey key;
-    LONG status = open_(root, kRunKey, KEY_SET_VALUE, key.out());
+    // A new user's profile may have no Run key yet.
+    LONG status = open_(root, kRunKey, KEY_SET_VALUE, true, key.out());
     if (status == ERROR_SUCCESS) status = setStringValue(key.get(), name, data);
     return status;
 }
 
 LONG Win32StartAtLogin::erase(HKEY root, const std::string& name) {
     RegistryKey key;
-    LONG status = open_(root, kRunKey, KEY_SET_VALUE, key.out());
+    LONG status = open_(root, kRunKey, KEY_SET_VALUE, false, key.out());
     if (status == ERROR_SUCCESS) status = RegDeleteValueA(key.get(), toAnsi(name).c_str());
     if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;  // nothing there to remove
     // A key this user may not change is fine as long as it does not hold the value.
@@ -58,7 +61,7 @@ LONG Win32StartAtLogin::erase(HKEY root, const std::string& name) {
 
 bool Win32StartAtLogin::has(HKEY root, const std::string& name) {
     RegistryKey key;
-    if (open_(root, kRunKey, KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS) return false;
+    if (open_(root, kRunKey, KEY_QUERY_VALUE, false, key.out()) != ERROR_SUCCESS) return false;
     std::string data;
     const LONG status = getStringValue(key.get(), name, data);
     return status == ERROR_SUCCESS || status == ERROR_INVALID_DATATYPE;

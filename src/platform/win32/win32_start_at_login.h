@@ -16,8 +16,10 @@ class Win32StartAtLogin : public StartAtLogin {
   public:
     static constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
-    // Opens a sub key as RegOpenKeyExA does; tests replace it to deny a root.
-    using KeyOpener = std::function<LONG(HKEY root, const char* subKey, REGSAM access, HKEY* key)>;
+    // Opens a sub key (RegOpenKeyExA), or with `create` creates it when it is missing
+    // (RegCreateKeyExA); tests replace it to deny a root.
+    using KeyOpener =
+        std::function<LONG(HKEY root, const char* subKey, REGSAM access, bool create, HKEY* key)>;
     explicit Win32StartAtLogin(KeyOpener open = {});
 
     // Written under one root; the copy under the other is removed, so that the program does
