@@ -50,6 +50,9 @@ void Win32SettingsStore::write(const std::string& application, const std::string
     LONG status = RegCreateKeyExA(root_, toAnsi(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                   KEY_SET_VALUE, nullptr, hkey.out(), nullptr);
     if (status == ERROR_SUCCESS) status = setStringValue(hkey.get(), key, value);
+    // On disk before the call returns, like every other store of the program: the system
+    // would write it back only some seconds later, and a power cut in between loses it.
+    if (status == ERROR_SUCCESS) status = RegFlushKey(hkey.get());
     if (status == ERROR_SUCCESS) return;
     report("Tidewell could not save the setting \"" + key + "\" in the registry (" + path +
            "): " + describeError(status) + "\r\nThe change holds until the program ends.");
