@@ -196,6 +196,15 @@ TEST(Win32StartAtLogin, FailuresAreReportedOnlyWhenTheValueCannotBeWrittenOrStay
     EXPECT_NE(error.find("HKEY_CURRENT_USER"), std::string::npos) << error;
     EXPECT_FALSE(locked.isRegistered("Locked.exe"));
 
+    // A folder name this machine's code page can't spell would be written as '?'.
+    if (GetACP() != 1251 && GetACP() != CP_UTF8) {
+        Win32StartAtLogin entry;
+        error.clear();
+        EXPECT_FALSE(entry.add("Cyr.exe", "C:\\\xD0\x94\xD0\xB8\xD0\xBC\xD0\xB0\\Cyr.exe", error));
+        EXPECT_FALSE(error.empty());
+        EXPECT_FALSE(entry.isRegistered("Cyr.exe"));
+    }
+
     // An administrator registered the program for everyone: a standard user can't take it out,
     // and must be told rather than see the box unticked while it still starts.
     setValue(HKEY_LOCAL_MACHINE, kRunKey, "Admin.exe", "C:\\Admin.exe");

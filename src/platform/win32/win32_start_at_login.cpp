@@ -70,6 +70,14 @@ bool Win32StartAtLogin::has(HKEY root, const std::string& name) {
 bool Win32StartAtLogin::add(const std::string& name, const std::string& executablePath,
                             std::string& error) {
     const std::string data = runCommand(executablePath);
+    // A path the system's code page can't spell comes out with '?', which no file name holds:
+    // such a value would start nothing.
+    if (toAnsi(executablePath).find('?') != std::string::npos) {
+        error = "the program's path \"" + executablePath +
+                "\" has characters that the system's code page for programs without Unicode "
+                "support lacks";
+        return false;
+    }
     const LONG machine =
         registryVirtualized() ? ERROR_ACCESS_DENIED : write(HKEY_LOCAL_MACHINE, name, data);
     if (machine == ERROR_SUCCESS) {
