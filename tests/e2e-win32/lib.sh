@@ -122,16 +122,34 @@ wait_for_dialog() {
     DIALOG=$(dialog_window)
 }
 
-# Answers the open message box with a key: Return for its default button (Yes, or OK), n for No.
-# The box takes the keyboard when it opens; it is given it again when something else has it.
+# Answers the open message box: yes, no or ok. The box takes the keyboard a moment after it
+# shows, and a key sent before that is lost; so the key is repeated, and when the box still
+# stays, its button is clicked (Wine centres the buttons in a row 21 pixels above the bottom
+# edge, 64 pixels apart).
+dialog_gone() { ! xwininfo -id "$DIALOG" 2>/dev/null | grep -q IsViewable; }
 answer_dialog() {
-    sleep 0.5
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$DIALOG" ] || xdotool windowactivate "$DIALOG" 2>/dev/null || true
-    xdotool key --clearmodifiers "$1"
-    wait_until 10 sh -c "! xwininfo -id $DIALOG 2>/dev/null | grep -q IsViewable" ||
-        fail "the message box did not close"
+    local key width height x attempt
+    case $1 in
+        yes) key=y ;;
+        no) key=n ;;
+        *) key=Return ;;
+    esac
+    for attempt in 1 2 3 4; do
+        sleep 1
+        xdotool key --clearmodifiers "$key"
+        wait_until 3 dialog_gone && return 0
+        read -r width height < <(xdotool getwindowgeometry "$DIALOG" |
+            sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+        case $1 in
+            yes) x=$((width / 2 - 32)) ;;
+            no) x=$((width / 2 + 32)) ;;
+            *) x=$((width / 2)) ;;
+        esac
+        xdotool mousemove --window "$DIALOG" "$x" $((height - 21)) click 1
+        wait_until 3 dialog_gone && return 0
+    done
+    fail "the message box did not close"
 }
-accept_dialog() { answer_dialog Return; }
 
 # Clicks at client coordinates (pixels) of the main window.
 click_at() {

@@ -14,16 +14,16 @@ screenshot "$E2E_TMP/window.png"
 # Answering No keeps everything.
 click_empty_now
 wait_for_dialog
-answer_dialog n
+answer_dialog no
 sleep 1
 [ "$(recycle_bin_count)" = 2 ] || fail "No emptied the Recycle Bin"
 
 click_empty_now
 wait_for_dialog
-accept_dialog
+answer_dialog yes
 # The outcome is reported in a box of its own.
 wait_for_dialog
-accept_dialog
+answer_dialog ok
 wait_until 20 sh -c "[ \"\$(wine '$RECYCLE_TOOL' count | tr -d '\r')\" = 0 ]" ||
     fail "the Recycle Bin still holds $(recycle_bin_count) items"
 [ -z "$(ls -A "$XDG_DATA_HOME/Trash/files" 2>/dev/null)" ] || fail "files are left in the Trash"

@@ -352,13 +352,10 @@ LRESULT WindowRenderer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             HWND from = reinterpret_cast<HWND>(lParam);
             if (RenderedControl* r = rendered(from)) {
                 controlCommand(*r, HIWORD(wParam), gdi_, options_.reportError);
-            } else if (!from && LOWORD(wParam) == IDOK) {
-                // Enter: the push button with the focus is pressed, as a dialog's default is.
-                RenderedControl* focused = rendered(GetFocus());
-                if (focused && focused->control->kind() == Kind::PushButton) {
-                    controlCommand(*focused, BN_CLICKED, gdi_, options_.reportError);
-                }
             }
+            // The dialog manager's Return (IDOK) and Escape (IDCANCEL) press nothing: no
+            // button of this window is a default button, so a key meant for a message box
+            // that arrives here early cannot start anything.
             return 0;
         }
         case WM_NOTIFY: {
