@@ -1,5 +1,5 @@
 # Host tests of the Win32 window: the rendered window, input into the model and the timer
-# driver. Run under Wine with an X display (scripts/test-win32-host.sh).
+# driver. Run under Wine with an X display (scripts/test-windows.sh).
 
 add_executable(tidewell_win32_window_tests
     ${CMAKE_CURRENT_LIST_DIR}/window_input_test.cpp

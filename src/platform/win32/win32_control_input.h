@@ -6,7 +6,7 @@
 #include "platform/win32/win32_api.h"
 
 #include "platform/win32/win32_control_sync.h"
-#include "platform/win32/win32_guard.h"
+#include "platform/error_reporter.h"
 
 namespace tw::win32_platform {
 

@@ -7,11 +7,11 @@
 
 #include "app/form1.h"
 #include "app/product.h"
+#include "platform/error_reporter.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_cursor.h"
 #include "platform/win32/win32_event_pump.h"
 #include "platform/win32/win32_files.h"
-#include "platform/win32/win32_guard.h"
 #include "platform/win32/win32_instance.h"
 #include "platform/win32/win32_lifetime.h"
 #include "platform/win32/win32_locale.h"
@@ -22,6 +22,7 @@
 #include "platform/win32/win32_settings_store.h"
 #include "platform/win32/win32_skin.h"
 #include "platform/win32/win32_start_at_login.h"
+#include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_hook.h"
 #include "platform/win32/win32_window_renderer.h"
 #include "platform/win32/win32_window_table.h"
@@ -33,6 +34,13 @@ void initCommonControls() {
     classes.dwSize = sizeof classes;
     classes.dwICC = ICC_STANDARD_CLASSES | ICC_DATE_CLASSES | ICC_PROGRESS_CLASS;
     InitCommonControlsEx(&classes);
+}
+
+// A GUI program has no console: the debugger's output as well as stderr (Wine shows both).
+void reportToDebugger(const std::string& description) {
+    const std::string line = "Tidewell: " + description + "\n";
+    OutputDebugStringA(tw::win32_platform::toAnsi(line).c_str());
+    tw::reportToStderr(description);
 }
 
 HICON trayIcon() {
@@ -83,7 +91,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // tray window.
     windows.bind(kMainWindowHandle, renderer.hwnd());
     windows.bind(kTrayWindowHandle, renderer.trayHwnd());
-    notificationArea.setIcon(1, trayIcon());
+    notificationArea.setIcon(kApplicationIconHandle, trayIcon());
     messageBox.setOwner(renderer.hwnd());
     pump.setDialogWindow(renderer.hwnd());
 

@@ -10,7 +10,7 @@
 #include <functional>
 
 #include "platform/controls.h"
-#include "platform/win32/win32_guard.h"
+#include "platform/error_reporter.h"
 
 namespace tw::win32_platform {
 

@@ -9,7 +9,6 @@ add_library(tidewell_win32_window STATIC
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_control_sync.cpp
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_control_windows.cpp
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_gdi_cache.cpp
-    ${TIDEWELL_WIN32_WINDOW_DIR}/win32_guard.cpp
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_timer_driver.cpp
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_units.cpp
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_window_renderer.cpp
