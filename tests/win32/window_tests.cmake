@@ -4,6 +4,7 @@
 add_executable(tidewell_win32_window_tests
     ${CMAKE_CURRENT_LIST_DIR}/window_input_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/window_layout_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/window_state_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/window_timer_test.cpp)
 target_include_directories(tidewell_win32_window_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(tidewell_win32_window_tests PRIVATE tidewell_win32_window GTest::gtest_main)
