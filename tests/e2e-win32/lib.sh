@@ -60,6 +60,20 @@ wait_until() {
     done
 }
 
+# attempt_until N CHECK ACTION...: runs ACTION until the command line CHECK succeeds within
+# 5 seconds, at most N times.
+attempt_until() {
+    local times=$1 check=$2
+    shift 2
+    local i
+    for ((i = 0; i < times; i++)); do
+        "$@"
+        # shellcheck disable=SC2086  # CHECK is a command line
+        wait_until 5 $check && return 0
+    done
+    return 1
+}
+
 start_desktop() {
     exec 9>"$E2E_TMP/display"
     Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
@@ -185,9 +199,17 @@ setting() {
         awk -v key="$1" '$1 == key {sub(/^[\t ]*[^\t ]+[\t ]+REG_SZ[\t ]*/, ""); print; exit}'
 }
 
+# The window manager's close (Alt+F4): the program's close handler ends it. The key goes to
+# the active window, so the window is activated first, and the key sent again while the
+# program still runs.
 close_main_window() {
-    xdotool windowactivate --sync "$MAIN" 2>/dev/null || true
-    xdotool key --clearmodifiers alt+F4
+    local attempt
+    for attempt in 1 2 3; do
+        xdotool windowactivate --sync "$MAIN" 2>/dev/null || true
+        xdotool key --clearmodifiers alt+F4
+        wait_until 5 sh -c "! kill -0 $TW_PID" && return 0
+    done
+    return 1
 }
 
 screenshot() { import -window root "${1:-$E2E_TMP/shot.png}"; }
