@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "platform/error_reporter.h"
 #include "platform/win32/win32_control_sync.h"
 #include "platform/win32/win32_gdi_cache.h"
-#include "platform/error_reporter.h"
 #include "platform/win32/win32_timer_driver.h"
 #include "platform/win32/win32_window_sync.h"
 
