@@ -23,7 +23,11 @@ void putText(char (&field)[N], const std::optional<std::string>& text) {
 }  // namespace
 
 Win32NotificationArea::Win32NotificationArea(const Win32WindowTable& windows)
-    : windows_(windows), taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {}
+    : windows_(windows), taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
+    // A program started "as administrator" is otherwise shielded from this message of the
+    // ordinary user's Explorer, and would lose its icon for good when Explorer restarts.
+    ChangeWindowMessageFilter(taskbarCreated_, MSGFLT_ADD);
+}
 
 bool Win32NotificationArea::isAvailable() const {
     return FindWindowA("Shell_TrayWnd", nullptr) != nullptr;
