@@ -51,7 +51,7 @@ std::int32_t Win32RecycleBinShell::emptyRecycleBin(WindowHandle owner, const cha
     const char* shellRoot = rootPath ? root.c_str() : nullptr;
     const HRESULT result = SHEmptyRecycleBinA(windows_.hwnd(owner), shellRoot, flags);
     if (FAILED(result)) return static_cast<std::int32_t>(result);
-    // S_OK says the call ran, not that every item went (a file held open stays): ask the bins.
+    // The interface promises success only when the bins are empty; ask them, not the result.
     return itemsIn(shellRoot) == 0 ? kShellOk : kShellFail;
 }
 
