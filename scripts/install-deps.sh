@@ -9,6 +9,8 @@ packages=(
     libgtest-dev libgmock-dev googletest
     xvfb xauth icewm xdotool x11-utils imagemagick fonts-liberation
     trash-cli libglib2.0-bin util-linux time python3
+    # The Wayland end-to-end test: a compositor and Qt's Wayland platform.
+    weston qt6-wayland
     # The 32-bit Windows cross build and Wine to run its tests (about 1.7 GB on a fresh machine).
     g++-mingw-w64-i686 wine wine32:i386
 )

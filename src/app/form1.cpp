@@ -87,6 +87,13 @@ Form1::Form1(Services services)
     for (controls::PushButton* button : {&PushButton1, &PushButton4, &PushButton2}) {
         button->setFont(kButtonFont);
     }
+    // For assistive technology each box is named by its label, not by the frame around it.
+    Text3.setAccessibleName(Label3.caption());
+    Text11.setAccessibleName(Label5.caption());
+    Text2.setAccessibleName(Label4.caption());
+    dtpWeekly.setAccessibleName(Option2.caption());
+    ProgressBar1.setAccessibleName("Countdown to the next empty");
+    Frame2.setAnnouncesCaption(true);
 
     // Design state before any handler is connected: "Empty every:" selected, the picker
     // holding today's date without a time, the countdown timer enabled with interval 0.

@@ -124,6 +124,11 @@ class Form1 {
     void ApplySkin();
     void SetAppTitle();
     bool FileExists(const std::string& path);
+    // Asked by the host: a second launch shows this copy's window, as a click on the tray icon
+    // does, restoring it from the task bar too; a notification area that went away while the
+    // window hid behind its icon gives the window back, minimised on the task bar.
+    void ShowRunningCopy();
+    void NotificationAreaLost();
 
     // --- Start at login (startup/). ---
     void Check4_Click();

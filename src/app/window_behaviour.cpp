@@ -32,6 +32,22 @@ void Form1::cSysTray1_MouseUp(std::int16_t, std::int32_t) {
     MinimizedToTray = false;
 }
 
+void Form1::ShowRunningCopy() {
+    if (Form.windowState() == controls::WindowState::Minimized) {
+        Form.setWindowState(controls::WindowState::Normal);
+    }
+    cSysTray1_MouseUp(0, 0);
+}
+
+void Form1::NotificationAreaLost() {
+    if (!MinimizedToTray) return;
+    MinimizedToTray = false;
+    // Minimised first, so that it never flashes up at full size; Resize leaves it on the task
+    // bar while there is no notification area.
+    Form.setWindowState(controls::WindowState::Minimized);
+    Form.setVisible(true);
+}
+
 void Form1::Form_QueryUnload() {
     Timer1.setTimerEnabled(false);
     cSysTray1.setInTray(false);

@@ -79,6 +79,13 @@ class Control {
     void setBackColor(std::uint32_t color);
     bool centred() const { return centred_; }
     void setCentred(bool centred);
+    // What assistive technology calls the control, when its caption does not say it (a box
+    // named by the label beside it). Set once, before a host renders the window.
+    const std::string& accessibleName() const { return accessibleName_; }
+    void setAccessibleName(std::string name) { accessibleName_ = std::move(name); }
+    // The caption is a status line that assistive technology announces as it changes.
+    bool announcesCaption() const { return announcesCaption_; }
+    void setAnnouncesCaption(bool announces) { announcesCaption_ = announces; }
 
     // The host's mouse-move report.
     void mouseMove();
@@ -106,6 +113,8 @@ class Control {
     Font font_;
     std::uint32_t backColor_ = kWhite;
     bool centred_ = false;
+    std::string accessibleName_;
+    bool announcesCaption_ = false;
     Handler observer_;
 };
 

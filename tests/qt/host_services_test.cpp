@@ -5,10 +5,12 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTimer>
 #include <QWidget>
 
@@ -166,6 +168,33 @@ TEST(MessageBox, ShowsTheTextWithNewlinesAndDefaultsToYes) {
     answerNextBox([](QMessageBox& box) { return box.button(QMessageBox::No); });
     EXPECT_EQ(boxes.show("Empty now?", "Tidewell", MsgButtons::YesNo, MsgIcon::None),
               MsgAnswer::No);
+}
+
+TEST(MessageBox, IsWideEnoughForItsTitleAndOffersTheAddressOfItsTextAsALink) {
+    QtMessageBox boxes;
+    answerNextBox([](QMessageBox& box) {
+        EXPECT_GE(box.width(), QFontMetrics(box.font()).horizontalAdvance("Tidewell") + 100);
+        return box.button(QMessageBox::Ok);
+    });
+    boxes.show("Done.", "Tidewell", MsgButtons::Ok, MsgIcon::None);
+
+    const QString text =
+        "Questions? Please contact Team Quendra at https://www.quendra.com/contact";
+    answerNextBox([&](QMessageBox& box) {
+        auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+        EXPECT_TRUE(label->textInteractionFlags() & Qt::TextSelectableByMouse);
+        EXPECT_TRUE(label->textInteractionFlags() & Qt::LinksAccessibleByMouse);
+        EXPECT_TRUE(label->openExternalLinks());
+        EXPECT_TRUE(label->text().contains("href=\"https://www.quendra.com/contact\""));
+        // The same text, on one line wide enough that the address is never broken.
+        QTextDocument shown;
+        shown.setHtml(label->text());
+        EXPECT_EQ(shown.toPlainText(), text);
+        EXPECT_GE(label->contentsRect().width(),
+                  QFontMetrics(label->font()).horizontalAdvance(text));
+        return box.button(QMessageBox::Ok);
+    });
+    boxes.show(text.toStdString(), "Tidewell", MsgButtons::Ok, MsgIcon::None);
 }
 
 TEST(EventPump, RunsWaitingEventsAndStopsOnceTheProgramHasEnded) {

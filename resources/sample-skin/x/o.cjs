@@ -5,6 +5,18 @@ QWidget {
     color: #1b2a3a;
 }
 
+/* Light faces of its own go with the dark text, so that the skin reads the same on a dark
+   desktop palette as on a light one. */
+#Form1, QGroupBox, QLabel, QRadioButton, QCheckBox {
+    background-color: #eef3f9;
+}
+
+QLineEdit, QAbstractSpinBox, QComboBox, QComboBox QAbstractItemView {
+    background-color: #ffffff;
+    selection-background-color: #3d7fd6;
+    selection-color: #ffffff;
+}
+
 QGroupBox {
     border: 1px solid #7a9cc0;
     border-radius: 4px;
@@ -29,6 +41,7 @@ QPushButton:hover {
 }
 
 QProgressBar {
+    background-color: #ffffff;
     border: 1px solid #7a9cc0;
     border-radius: 3px;
     text-align: center;

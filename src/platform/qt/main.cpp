@@ -14,14 +14,17 @@
 #include "platform/linux/linux_files.h"
 #include "platform/linux/linux_locale.h"
 #include "platform/linux/linux_recycle_bin.h"
+#include "platform/qt/qt_background_empty.h"
 #include "platform/qt/qt_cursor_loader.h"
 #include "platform/qt/qt_event_pump.h"
+#include "platform/qt/qt_handler_gate.h"
 #include "platform/qt/qt_instance_lock.h"
 #include "platform/qt/qt_lifetime.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_notification_area.h"
 #include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_skin_engine.h"
+#include "platform/qt/qt_tray_watch.h"
 #include "platform/qt/qt_window_renderer.h"
 #include "platform/window_table.h"
 
@@ -65,7 +68,8 @@ int main(int argc, char** argv) {
     linux_platform::LinuxLocale locale;
     linux_platform::LinuxFiles files;
     linux_platform::AutostartFile startAtLogin;
-    linux_platform::LinuxRecycleBinShell recycleBin;
+    linux_platform::LinuxRecycleBinShell trash;
+    qt_platform::BackgroundEmptyShell recycleBin(trash);
     WindowTable windowHook;
     qt_platform::QtNotificationArea notificationArea(windowHook);
     qt_platform::QtLifetime lifetime;
@@ -90,10 +94,22 @@ int main(int argc, char** argv) {
         form.Form, {[&form] { form.Form_QueryUnload(); }, &cursors, &lifetime, report});
     messageBox.setOwner(&renderer.window());
     skin.attach(form.Form.handle(), &renderer.window());
+    // The window can't be lost: a second launch shows it, and so does losing the tray.
+    const auto asHandler = [&](void (Form1::*handler)()) {
+        return [&, handler] { guarded(report, [&] { (form.*handler)(); }); };
+    };
+    instance.onShowRequest = [&, show = asHandler(&Form1::ShowRunningCopy)] {
+        qt_platform::runHandler(&renderer.window(), show);
+    };
+    qt_platform::TrayWatch trayWatch(
+        renderer.window(), [&] { return notificationArea.isAvailable(); },
+        asHandler(&Form1::NotificationAreaLost));
 
     // Logging off or shutting down is a close request like the close box.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app, [&](QSessionManager&) {
-        if (!lifetime.ended()) guarded(report, [&] { form.Form_QueryUnload(); });
+        qt_platform::runHandler(&app, [&] {
+            if (!lifetime.ended()) guarded(report, [&] { form.Form_QueryUnload(); });
+        });
     });
 
     guarded(report, [&] { form.Form_Load(); });

@@ -1,8 +1,12 @@
 #pragma once
 
-// The pointer moving over a control and the user moving the focus, reported to the model.
+// The pointer moving over a control and the user moving the focus, reported to the model; the
+// keyboard's Enter on a button.
 
 #include <QObject>
+
+class QAbstractButton;
+class QKeyEvent;
 #include <unordered_map>
 
 #include "platform/controls.h"
@@ -20,6 +24,8 @@ class ControlEventFilter : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    static bool pressedByEnter(QAbstractButton& button, const QKeyEvent& key);
+
     controls::Window& window_;
     ErrorReporter report_;
     std::unordered_map<const QObject*, controls::Control*> controls_;

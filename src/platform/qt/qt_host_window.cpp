@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QTimer>
 
+#include "platform/qt/qt_handler_gate.h"
+
 namespace tw::qt_platform {
 
 HostWindow::HostWindow()
@@ -11,9 +13,16 @@ HostWindow::HostWindow()
                            Qt::WindowCloseButtonHint) {}
 
 void HostWindow::closeEvent(QCloseEvent* event) {
-    // The close is never refused; the model ends the program.
-    event->accept();
-    if (onCloseRequest) onCloseRequest();
+    // The close is never refused; the model ends the program. During an empty the request
+    // waits for it, with the window still up.
+    if (handlersHeld()) {
+        event->ignore();
+    } else {
+        event->accept();
+    }
+    runHandler(this, [this] {
+        if (onCloseRequest) onCloseRequest();
+    });
 }
 
 void HostWindow::changeEvent(QEvent* event) {
@@ -22,7 +31,9 @@ void HostWindow::changeEvent(QEvent* event) {
     // The model's Resize handler hides the window and may wait for the balloon; let Qt finish
     // the state change first.
     QTimer::singleShot(0, this, [this] {
-        if (onStateChange) onStateChange();
+        runHandler(this, [this] {
+            if (onStateChange) onStateChange();
+        });
     });
 }
 

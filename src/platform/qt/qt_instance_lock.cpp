@@ -22,14 +22,40 @@ QtInstanceLock::QtInstanceLock(QString folder)
 
 QtInstanceLock::~QtInstanceLock() = default;
 
+QString QtInstanceLock::socketPath() const {
+    QString path = path_;
+    path.chop(QStringLiteral(".lock").size());
+    return path + QStringLiteral(".socket");
+}
+
+void QtInstanceLock::listenForShowRequests() {
+    server_ = std::make_unique<ShowRequestServer>();
+    server_->onRequest = [this] {
+        if (onShowRequest) onShowRequest();
+    };
+    // Without the socket the program still runs; a second launch then only ends, as before.
+    if (!server_->listen(socketPath())) {
+        std::fprintf(stderr,
+                     "Tidewell: can't listen at %s; a second launch can't show the window.\n",
+                     qPrintable(socketPath()));
+    }
+}
+
 bool QtInstanceLock::anotherCopyRunning() {
     if (lock_ && lock_->isLocked()) return false;
     lock_ = std::make_unique<QLockFile>(path_);
     // Never stale by age: a copy that runs for months keeps its lock. A lock whose process
     // is gone is still taken over (QLockFile checks the owner's process).
     lock_->setStaleLockTime(0);
-    if (lock_->tryLock(0)) return false;
-    if (lock_->error() == QLockFile::LockFailedError) return true;
+    if (lock_->tryLock(0)) {
+        listenForShowRequests();
+        return false;
+    }
+    if (lock_->error() == QLockFile::LockFailedError) {
+        // A copy that can't be reached (still starting, or stuck) is left alone all the same.
+        askToShow(socketPath());
+        return true;
+    }
     // The lock can't be made at all (no runtime folder, no permission): better to run
     // than to refuse to start.
     std::fprintf(stderr,

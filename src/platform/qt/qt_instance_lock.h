@@ -1,12 +1,15 @@
 #pragma once
 
-// One running copy per user: a lock file in the user's runtime folder.
+// One running copy per user: a lock file in the user's runtime folder. The copy that holds it
+// listens beside it for a second launch asking to see the window.
 
 #include <QLockFile>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "platform/instance.h"
+#include "platform/qt/qt_instance_channel.h"
 
 namespace tw::qt_platform {
 
@@ -16,14 +19,21 @@ class QtInstanceLock : public InstanceLock {
     explicit QtInstanceLock(QString folder = {});
     ~QtInstanceLock() override;
 
-    // Takes the lock, or tells that a live copy holds it. A lock left behind by a copy that
-    // died is taken over.
+    // Takes the lock, or tells that a live copy holds it and asks that copy to show its
+    // window. A lock left behind by a copy that died is taken over.
     bool anotherCopyRunning() override;
     QString lockPath() const { return path_; }
+    QString socketPath() const;
+
+    // Runs in the copy that holds the lock when a second launch asks to see the window.
+    std::function<void()> onShowRequest;
 
   private:
+    void listenForShowRequests();
+
     QString path_;
     std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<ShowRequestServer> server_;
 };
 
 }  // namespace tw::qt_platform

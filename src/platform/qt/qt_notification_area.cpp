@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <limits>
 
+#include "platform/qt/qt_handler_gate.h"
 #include "tray/shell_record.h"
 
 // The resource file is compiled into a static library; nothing else would pull it in.
@@ -219,7 +220,9 @@ void QtNotificationArea::clearBalloon(Entry& entry) {
 void QtNotificationArea::post(const Entry& entry, std::uint32_t code) {
     QMetaObject::invokeMethod(
         context_.get(),
-        [this, key = entry.key, serial = entry.serial, code] { deliver(key, serial, code); },
+        [this, key = entry.key, serial = entry.serial, code] {
+            runHandler(context_.get(), [this, key, serial, code] { deliver(key, serial, code); });
+        },
         Qt::QueuedConnection);
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/qt/qt_handler_gate.h"
+
 namespace tw::qt_platform {
 
 using std::chrono::milliseconds;
@@ -43,6 +45,10 @@ void TimerDriver::arm() {
 void TimerDriver::fire() {
     // A tick does not nest inside another: the tick processes events.
     if (inTick_ || !timer_.running()) return;
+    if (handlersHeld()) {
+        runHandler(&qtimer_, [this] { fire(); });
+        return;
+    }
     deadline_ += interval();
     const TimePoint now = now_();
     // Far behind (a stalled machine, a long empty): one tick now and none to catch up; the

@@ -13,6 +13,7 @@
 #include <QTimeEdit>
 #include <algorithm>
 
+#include "platform/qt/qt_readable_text.h"
 #include "platform/qt/qt_units.h"
 
 namespace tw::qt_platform {
@@ -39,6 +40,7 @@ void syncCommon(const Control& c, QWidget& w) {
         if (w.palette().color(role) != color) {
             QPalette palette = w.palette();
             palette.setColor(role, color);
+            keepTextReadable(palette, color);
             w.setPalette(palette);
         }
         // A control of its container's colour lets the container show through, so that the

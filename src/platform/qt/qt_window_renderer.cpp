@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/qt/qt_accessibility.h"
 #include "platform/qt/qt_control_input.h"
 #include "platform/qt/qt_control_widgets.h"
 #include "platform/qt/qt_lifetime.h"
@@ -74,6 +75,7 @@ void WindowRenderer::buildControls() {
         QWidget* parent = c->container() ? widget(*c->container()) : window_.get();
         QWidget* w = createControlWidget(*c, parent ? parent : window_.get());
         if (!w) continue;
+        describeForAssistiveTechnology(*w, *c);
         auto r = std::make_unique<RenderedControl>();
         r->control = c;
         r->widget = w;

@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "platform/qt/qt_cursor_loader.h"
+#include "platform/qt/qt_readable_text.h"
 #include "platform/qt/qt_units.h"
 
 // The window icon lives in a resource compiled into a static library; nothing else would
@@ -69,6 +70,7 @@ void syncWindowLook(const controls::Window& model, HostWindow& window, WindowMir
     if (window.palette().color(QPalette::Window) != background || !window.autoFillBackground()) {
         QPalette palette = window.palette();
         palette.setColor(QPalette::Window, background);
+        keepTextReadable(palette, background);
         window.setPalette(palette);
         window.setAutoFillBackground(true);
     }

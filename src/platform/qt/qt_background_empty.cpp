@@ -1,0 +1,41 @@
+#include "platform/qt/qt_background_empty.h"
+
+#include <QEventLoop>
+#include <QThread>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/qt/qt_handler_gate.h"
+
+namespace tw::qt_platform {
+
+std::int32_t BackgroundEmptyShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
+                                                   std::uint32_t flags) {
+    const std::optional<std::string> root =
+        rootPath ? std::optional<std::string>(rootPath) : std::nullopt;
+    std::int32_t result = kShellFail;
+    std::exception_ptr failure;
+    const HandlerHold hold;
+    const std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            result = shell_.emptyRecycleBin(owner, root ? root->c_str() : nullptr, flags);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+    QEventLoop loop;
+    // Queued to this thread: a worker that is done before the loop runs still ends it.
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    // Paints, expose and the window manager's pings go on; the user's input waits in Qt's
+    // queue. The loop also ends early when the application is told to quit; the empty is
+    // waited for all the same, since its result and the files' state must be known.
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    if (failure) std::rethrow_exception(failure);
+    return result;
+}
+
+}  // namespace tw::qt_platform
