@@ -95,7 +95,9 @@ struct RenderedForm {
                                                     [this] { return lifetime.ended(); },
                                                     {},
                                                     RegisterWindowMessageA("TaskbarCreated"),
-                                                    std::move(taskbarCreated)});
+                                                    std::move(taskbarCreated),
+                                                    {},
+                                                    {}});
         windows.bind(kMainWindowHandle, renderer->hwnd());
         windows.bind(kTrayWindowHandle, renderer->trayHwnd());
         pumpService.setDialogWindow(renderer->hwnd());

@@ -343,6 +343,12 @@ LRESULT CALLBACK WindowRenderer::windowProc(HWND window, UINT message, WPARAM wP
 }
 
 LRESULT WindowRenderer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (options_.isShowRequest && options_.isShowRequest(message, wParam)) {
+        if (!ended() && options_.showRunningCopy) {
+            guarded(options_.reportError, options_.showRunningCopy);
+        }
+        return 0;
+    }
     if (options_.taskbarCreatedMessage != 0 && message == options_.taskbarCreatedMessage) {
         if (options_.onTaskbarCreated) guarded(options_.reportError, options_.onTaskbarCreated);
         return 0;

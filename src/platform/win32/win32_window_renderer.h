@@ -39,6 +39,10 @@ class WindowRenderer {
         // added again.
         UINT taskbarCreatedMessage = 0;
         std::function<void()> onTaskbarCreated;
+        // A second launch's request to show this copy's window: which messages are one, and
+        // what to do then.
+        std::function<bool(UINT message, WPARAM wParam)> isShowRequest;
+        std::function<void()> showRunningCopy;
     };
 
     WindowRenderer(controls::Window& model, Options options);
