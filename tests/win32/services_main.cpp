@@ -1,5 +1,6 @@
 // The host tests' main. Run as "--hold-instance <mutex> <event>", the program is instead the
-// other copy of an instance test: it takes the lock, says so and waits to be killed.
+// other copy of an instance test: it takes the lock, says so and waits to be killed; run as
+// "--second-copy <mutex>" it is a second launch: exit code 0 when it found a copy running.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
         if (ready == nullptr) return 3;
         SetEvent(ready);
         Sleep(INFINITE);
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--second-copy") == 0) {
+        tw::win32_platform::Win32InstanceLock lock(argv[2]);
+        return lock.anotherCopyRunning() ? 0 : 1;
     }
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

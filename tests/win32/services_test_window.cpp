@@ -11,6 +11,7 @@ constexpr const char* kClassName = "TidewellServicesTestWindow";
 
 struct Seen {
     int count = 0;
+    WPARAM lastWParam = 0;
     LPARAM lastLParam = 0;
 };
 std::map<std::pair<HWND, UINT>, Seen> g_seen;
@@ -18,6 +19,7 @@ std::map<std::pair<HWND, UINT>, Seen> g_seen;
 LRESULT CALLBACK ownProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     Seen& seen = g_seen[{window, message}];
     ++seen.count;
+    seen.lastWParam = wParam;
     seen.lastLParam = lParam;
     if (message == TestWindow::kProbeMessage) return TestWindow::kOwnAnswer;
     return DefWindowProcA(window, message, wParam, lParam);
@@ -60,6 +62,11 @@ int TestWindow::seen(UINT message) const {
 LPARAM TestWindow::lastLParam(UINT message) const {
     const auto it = g_seen.find({hwnd_, message});
     return it == g_seen.end() ? 0 : it->second.lastLParam;
+}
+
+WPARAM TestWindow::lastWParam(UINT message) const {
+    const auto it = g_seen.find({hwnd_, message});
+    return it == g_seen.end() ? 0 : it->second.lastWParam;
 }
 
 WNDPROC TestWindow::ownProcedure() {

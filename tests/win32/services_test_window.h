@@ -23,9 +23,11 @@ class TestWindow {
     TestWindow& operator=(const TestWindow&) = delete;
 
     HWND hwnd() const { return hwnd_; }
-    // Messages with this number that reached the window's own procedure, and the last lParam.
+    // Messages with this number that reached the window's own procedure, and the last one's
+    // parameters.
     int seen(UINT message) const;
     LPARAM lastLParam(UINT message) const;
+    WPARAM lastWParam(UINT message) const;
     static WNDPROC ownProcedure();
 
   private:
