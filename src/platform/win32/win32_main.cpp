@@ -86,7 +86,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         form.Form,
         {[&form] { form.Form_QueryUnload(); }, [&cursors] { return cursors.cursor(); },
          [&lifetime] { return lifetime.ended(); }, report, notificationArea.taskbarCreatedMessage(),
-         [&notificationArea] { notificationArea.onTaskbarCreated(); }});
+         [&notificationArea] { notificationArea.onTaskbarCreated(); },
+         [&instance](UINT message, WPARAM wParam) {
+             return instance.isShowRequest(message, wParam);
+         },
+         [&form] { form.ShowRunningCopy(); }});
     // The core's handles name these windows from now on; the tray's hook subclasses the real
     // tray window.
     windows.bind(kMainWindowHandle, renderer.hwnd());
@@ -96,7 +100,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     pump.setDialogWindow(renderer.hwnd());
 
     guarded(report, [&] { form.Form_Load(); });
-    // A second copy ends during the load, before anything is shown.
+    // A second copy ends during the load, before anything is shown (it has asked the running
+    // copy to show its window).
     if (lifetime.ended()) return lifetime.exitCode();
     // Showing raises Resize, which sends a window minimised during the load into the tray.
     guarded(report, [&] { form.Form.setVisible(true); });
