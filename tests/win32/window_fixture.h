@@ -77,6 +77,20 @@ inline void pump(HWND dialog) {
     }
 }
 
+// The real notification area, which a test can make go away.
+class SwitchableNotificationArea : public NotificationArea {
+  public:
+    explicit SwitchableNotificationArea(NotificationArea& real) : real_(real) {}
+    std::int32_t shellNotifyIcon(std::uint32_t message, const ShellRecord& record) override {
+        return real_.shellNotifyIcon(message, record);
+    }
+    bool isAvailable() const override { return available && real_.isAvailable(); }
+    bool available = true;
+
+  private:
+    NotificationArea& real_;
+};
+
 inline int& formsMade() {
     static int count = 0;
     return count;
@@ -85,9 +99,9 @@ inline int& formsMade() {
 struct RenderedForm {
     // `taskbarCreated` stands in for the notification area's re-adding of its icon.
     explicit RenderedForm(std::function<void()> taskbarCreated = {}) {
-        form = std::make_unique<Form1>(
-            Services{clock, pumpService, messageBox, settings, locale, recycleBin, notificationArea,
-                     windowHook, startAtLogin, files, instance, skin, cursors, lifetime});
+        form = std::make_unique<Form1>(Services{clock, pumpService, messageBox, settings, locale,
+                                                recycleBin, tray, windowHook, startAtLogin, files,
+                                                instance, skin, cursors, lifetime});
         renderer = std::make_unique<win32_platform::WindowRenderer>(
             form->Form,
             win32_platform::WindowRenderer::Options{[this] { form->Form_QueryUnload(); },
@@ -97,7 +111,9 @@ struct RenderedForm {
                                                     RegisterWindowMessageA("TaskbarCreated"),
                                                     std::move(taskbarCreated),
                                                     {},
-                                                    {}});
+                                                    {},
+                                                    [this] { return tray.isAvailable(); },
+                                                    [this] { form->NotificationAreaLost(); }});
         windows.bind(kMainWindowHandle, renderer->hwnd());
         windows.bind(kTrayWindowHandle, renderer->trayHwnd());
         pumpService.setDialogWindow(renderer->hwnd());
@@ -127,6 +143,7 @@ struct RenderedForm {
     win32_platform::Win32RecycleBinShell recycleBin{windows};
     win32_platform::Win32WindowHook windowHook{windows};
     win32_platform::Win32NotificationArea notificationArea{windows};
+    SwitchableNotificationArea tray{notificationArea};
     win32_platform::Win32Lifetime lifetime;
     win32_platform::Win32EventPump pumpService{&lifetime};
     RecordingMessageBox messageBox;

@@ -67,6 +67,26 @@ TEST(Win32WindowState, MinimisingHidesIntoTheTrayAndATrayClickBringsBackANormalW
     EXPECT_FALSE(IsIconic(r.hwnd()));
 }
 
+TEST(Win32WindowState, ANotificationAreaThatGoesAwayGivesTheHiddenWindowBackMinimised) {
+    RenderedForm r;
+    ASSERT_TRUE(r.notificationArea.isAvailable());
+    r.loadAndShow();
+    ShowWindow(r.hwnd(), SW_MINIMIZE);
+    r.pumpMessages();
+    ASSERT_FALSE(IsWindowVisible(r.hwnd()));
+    ASSERT_TRUE(r.form->MinimizedToTray);
+
+    r.tray.available = false;
+    const DWORD until = GetTickCount() + 10000;
+    while (!IsWindowVisible(r.hwnd()) && GetTickCount() < until) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
+        r.pumpMessages();
+    }
+    EXPECT_TRUE(IsWindowVisible(r.hwnd()));
+    EXPECT_TRUE(IsIconic(r.hwnd()));
+    EXPECT_FALSE(r.form->MinimizedToTray);
+}
+
 TEST(Win32WindowState, AStartInTheTrayNeverShowsTheWindowUntilTheIconIsClicked) {
     RenderedForm r;
     ASSERT_TRUE(r.notificationArea.isAvailable());

@@ -90,7 +90,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
          [&instance](UINT message, WPARAM wParam) {
              return instance.isShowRequest(message, wParam);
          },
-         [&form] { form.ShowRunningCopy(); }});
+         [&form] { form.ShowRunningCopy(); },
+         [&notificationArea] { return notificationArea.isAvailable(); },
+         [&form] { form.NotificationAreaLost(); }});
     // The core's handles name these windows from now on; the tray's hook subclasses the real
     // tray window.
     windows.bind(kMainWindowHandle, renderer.hwnd());

@@ -26,6 +26,10 @@ constexpr UINT kShowMessage = WM_APP + 1;
 constexpr UINT kFocusMessage = WM_APP + 2;
 constexpr UINT kStateMessage = WM_APP + 3;
 
+// How often a hidden window checks that the notification area is still there.
+constexpr UINT_PTR kTrayWatchTimer = 1;
+constexpr UINT kTrayWatchMilliseconds = 2000;
+
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 void registerClasses() {
@@ -95,6 +99,7 @@ WindowRenderer::~WindowRenderer() {
     timers_.clear();
     for (auto& r : rendered_)
         RemoveWindowSubclass(r->hwnd, &WindowRenderer::controlProc, kSubclassId);
+    KillTimer(hwnd_, kTrayWatchTimer);
     RemovePropA(hwnd_, kRendererProperty);
     SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcA));
     DestroyWindow(hwnd_);
@@ -200,6 +205,25 @@ void WindowRenderer::syncWindow() {
         }
     }
     syncFocus();
+    watchNotificationArea();
+}
+
+void WindowRenderer::watchNotificationArea() {
+    const bool watch = !ended() && !model_.visible() && options_.notificationAreaAvailable &&
+                       options_.notificationAreaLost;
+    if (watch == watchingTray_) return;
+    watchingTray_ = watch;
+    if (watch) {
+        SetTimer(hwnd_, kTrayWatchTimer, kTrayWatchMilliseconds, nullptr);
+    } else {
+        KillTimer(hwnd_, kTrayWatchTimer);
+    }
+}
+
+void WindowRenderer::checkNotificationArea() {
+    if (ended() || model_.visible() || options_.notificationAreaAvailable()) return;
+    guarded(options_.reportError, options_.notificationAreaLost);
+    watchNotificationArea();
 }
 
 void WindowRenderer::syncPointer() {
@@ -418,6 +442,12 @@ LRESULT WindowRenderer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // Logging off or shutting down is a close request like the close box.
             if (wParam) requestClose();
             return 0;
+        case WM_TIMER:
+            if (wParam == kTrayWatchTimer) {
+                if (watchingTray_) checkNotificationArea();
+                return 0;
+            }
+            break;
         case kShowMessage:
             showNow();
             return 0;

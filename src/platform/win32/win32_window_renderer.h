@@ -43,6 +43,10 @@ class WindowRenderer {
         // what to do then.
         std::function<bool(UINT message, WPARAM wParam)> isShowRequest;
         std::function<void()> showRunningCopy;
+        // Watched while the window is hidden: a notification area that goes away (Explorer
+        // ended) would leave no way back to the window.
+        std::function<bool()> notificationAreaAvailable;
+        std::function<void()> notificationAreaLost;
     };
 
     WindowRenderer(controls::Window& model, Options options);
@@ -77,6 +81,8 @@ class WindowRenderer {
     void syncFocus();
     void reportFocus(WPARAM index);
     void forwardWindowState();
+    void watchNotificationArea();
+    void checkNotificationArea();
     void moveFocus(WPARAM wParam, LPARAM lParam);
     void mouseMoveOverWindow(LPARAM lParam);
     LRESULT controlColour(HDC dc, HWND control);
@@ -101,6 +107,7 @@ class WindowRenderer {
     bool shownOnce_ = false;
     bool showPending_ = false;
     bool activatePending_ = false;
+    bool watchingTray_ = false;
 };
 
 }  // namespace tw::win32_platform
