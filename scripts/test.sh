@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test: the formatting check; logic, platform, Qt host and end to end under ASan and
-# UBSan; then the logic tests again as 32-bit Windows programs under Wine.
+# UBSan; then the logic tests again as 32-bit Windows programs under Wine; then the packages.
 # Arguments go to the Linux ctest run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,4 +38,8 @@ start=$SECONDS
 bash scripts/test-windows.sh
 windows=$((SECONDS - start))
 
-echo "All green. Linux: ${linux} s; Windows logic tests under Wine: ${windows} s (builds included)."
+start=$SECONDS
+bash tests/packaging/run.sh
+packages=$((SECONDS - start))
+
+echo "All green. Linux: ${linux} s; Windows under Wine: ${windows} s; packages: ${packages} s (builds included)."

@@ -139,10 +139,15 @@ class Form1 {
     void write(const std::string& key, const std::string& value);
     void storeOptions();
     void restartCountdown();
+    // The switch falls to off: a schedule whose countdown could not be computed must not run.
+    void stopSchedule();
     void checkNumericEntry(controls::TextBox& box);
     void setDefaultPointerUnlessBusy();
 
     Services services_;
+    // True once FindDuration has computed the countdown of the present schedule; false from
+    // the start of each computation until it succeeds. No tick counts or empties without it.
+    bool countdownReady_ = false;
     // Boot-clock reading that the countdown has been credited up to, and the timer serial it
     // belongs to; see Timer1_Timer.
     double tickAnchor_ = 0;

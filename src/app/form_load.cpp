@@ -118,6 +118,9 @@ void Form1::Form_Load() {
             FindDuration();
         }
     });
+    // A restored schedule whose countdown could not be computed does not run; the stored
+    // switch is left as the user set it, so the next start tries again.
+    if (s == "On" && !countdownReady_) stopSchedule();
 }
 
 }  // namespace tw

@@ -28,7 +28,18 @@ void Form1::Timer1_Timer() {
         trap.run(102, [&] { Frame2.setCaption("Off."); });
         return;
     }
+    // No countdown for the present schedule yet: the load has not computed it (an error box
+    // of the load runs its own event loop, and this tick with it), or the computation failed.
+    // Counting or emptying on a stale or zero count would empty what nobody scheduled.
+    const auto noCountdown = [&] {
+        if (!Loading && countdownReady_) return false;
+        if (!Loading) stopSchedule();
+        return true;
+    };
+    if (noCountdown()) return;
     trap.run(104, [&] { services_.pump.processEvents(); });
+    // A handler that ran just now may have restarted the countdown and failed.
+    if (noCountdown()) return;
     trap.run(106, [&] {
         // One tick is one second while ticks come on time. A tick that comes late (suspend,
         // a stalled machine) is credited with the whole seconds that really passed, on a clock
@@ -70,6 +81,9 @@ void Form1::Timer1_Timer() {
             // would be due again at the next tick and empty twice.
             if (Option2.value() && SecondsToNextEmpty == 0) SecondsToNextEmpty = 86400;
         });
+        // The next countdown could not be computed (its box was shown once): the old length
+        // belongs to a schedule the user has since changed, so stop rather than run it again.
+        if (!countdownReady_) stopSchedule();
         trap.run(120, [&] { Timer1.setTimerEnabled(true); });
         trap.run(122, [&] { SecondsElapsed = 0; });
     }

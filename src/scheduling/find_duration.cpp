@@ -4,7 +4,7 @@
 #include "runtime/calendar.h"
 #include "runtime/checked_int32.h"
 #include "runtime/errors.h"
-#include "runtime/number_text.h"
+#include "scheduling/interval_count.h"
 
 namespace tw {
 
@@ -25,6 +25,9 @@ std::string Form1::pickerText() const {
 }
 
 void Form1::FindDuration() {
+    // Until this computation succeeds there is no countdown to run: a failure below, or no
+    // mode selected, leaves the ticks nothing to count or empty on.
+    countdownReady_ = false;
     const LocalDateTime now = services_.clock.now();
     const CivilDate today = DateOf(now);
     const std::int64_t nowSeconds = CalendarSeconds(today, TimeOf(now));
@@ -36,6 +39,7 @@ void Form1::FindDuration() {
         if (days <= 0) days += 7;
         SecondsToNextEmpty =
             checked::toInt32(CalendarSeconds(AddDays(today, days), TimeOfDay{}) - nowSeconds);
+        countdownReady_ = true;
     } else if (Option2.value()) {
         // The target is read back from text, as the picker's value is only meaningful as a
         // time of day: a picker that holds a date instead fails here with a type mismatch.
@@ -45,20 +49,33 @@ void Form1::FindDuration() {
         std::int64_t s = CalendarSeconds(*target->date, *target->time) - nowSeconds;
         if (s < 0) s = CalendarSeconds(AddDays(*target->date, 1), *target->time) - nowSeconds;
         SecondsToNextEmpty = checked::toInt32(s);
+        countdownReady_ = true;
     } else if (Option3.value()) {
         const std::string sep = services_.locale.decimalSeparator();
-        if (!IsNumeric(Text11.text(), sep)) Text11.setText("0");
-        if (!IsNumeric(Text2.text(), sep)) Text2.setText("0");
-        if (!IsNumeric(Text3.text(), sep)) Text3.setText("1");
+        bool repaired = false;
+        const auto repair = [&](controls::TextBox& box, const char* replacement) {
+            if (ReadIntervalCount(box.text(), sep)) return;
+            box.setText(replacement);
+            repaired = true;
+        };
+        repair(Text11, "0");
+        repair(Text2, "0");
+        repair(Text3, "1");
         // A change handler could in principle put a non-number back; treat that as the
         // conversion failing rather than reading garbage.
-        const auto hours = ReadNumber(Text11.text(), sep);
-        const auto minutes = ReadNumber(Text2.text(), sep);
-        const auto days = ReadNumber(Text3.text(), sep);
+        const auto hours = ReadIntervalCount(Text11.text(), sep);
+        const auto minutes = ReadIntervalCount(Text2.text(), sep);
+        const auto days = ReadIntervalCount(Text3.text(), sep);
         if (!hours || !minutes || !days) throw typeMismatchError();
         const double m = *minutes * 60.0;
         const double h = *hours * 3600.0 + m;
-        SecondsToNextEmpty = checked::roundToInt32(*days * 86400.0 + h);
+        const std::int32_t seconds = checked::roundToInt32(*days * 86400.0 + h);
+        // Zero empties at every tick. The user may ask for that by typing it, but a repaired
+        // box must not turn a schedule into one: an hours or minutes box that held no count
+        // beside zeros in the others would otherwise empty every second.
+        if (seconds == 0 && repaired) throw AppError(5, "Invalid procedure call or argument");
+        SecondsToNextEmpty = seconds;
+        countdownReady_ = true;
     }
 }
 

@@ -14,6 +14,12 @@ void Form1::PushButton4_Click() {
         trap.run(104, [&] { Frame2.setCaption("On. Next empty will occur in: xx:xx:xx"); });
         trap.run(106, [&] { SecondsElapsed = 0; });
         trap.run(108, [&] { FindDuration(); });
+        // Without a countdown the schedule stays off, and "StartStopState" keeps what the user
+        // last chose; correcting the entry and switching on again is the way on.
+        if (!countdownReady_) {
+            stopSchedule();
+            return;
+        }
         trap.run(110, [&] { Timer1.setInterval(1000); });
         trap.run(112, [&] { Timer1.setTimerEnabled(true); });
         trap.run(114, [&] {
@@ -28,6 +34,12 @@ void Form1::PushButton4_Click() {
                          "Off");
         });
     }
+}
+
+void Form1::stopSchedule() {
+    PushButton4.setCaption("Turn On");
+    Timer1.setInterval(0);
+    Frame2.setCaption("Off.");
 }
 
 }  // namespace tw

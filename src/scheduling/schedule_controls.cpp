@@ -5,7 +5,7 @@
 #include "app/form1.h"
 #include "app/product.h"
 #include "app/settings.h"
-#include "runtime/number_text.h"
+#include "scheduling/interval_count.h"
 
 namespace tw {
 
@@ -101,7 +101,7 @@ void Form1::checkNumericEntry(controls::TextBox& box) {
     // Handing the focus back makes the box it went to lose it in turn; without this guard two
     // boxes holding letters would pass warnings back and forth without end.
     if (checkingEntry_) return;
-    if (IsNumeric(box.text(), services_.locale.decimalSeparator())) return;
+    if (ReadIntervalCount(box.text(), services_.locale.decimalSeparator())) return;
     checkingEntry_ = true;
     services_.messageBox.show("Must be a numeric entry.", AppTitle, MsgButtons::Ok, MsgIcon::None);
     Form.setFocus(box);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "emptying/mod_clean_up.h"
 #include "platform/linux/linux_recycle_bin.h"
 #include "platform/trash_test_support.h"
 
@@ -46,8 +47,10 @@ class RecycleBinShellTest : public ::testing::Test {
     }
     void writeMountInfo() { test::writeFile(dir_ / "mountinfo", mountInfo_); }
 
-    LinuxRecycleBinShell shell(const std::string& xdgDataHome = "") {
+    LinuxRecycleBinShell shell(const std::string& xdgDataHome = "",
+                               std::function<void()> afterSnapshot = {}) {
         ShellEnvironment env;
+        env.afterSnapshot = std::move(afterSnapshot);
         env.mountInfoPath = dir_ / "mountinfo";
         env.sysfsRoot = sysfs_;
         env.home = home_;
@@ -202,6 +205,74 @@ TEST_F(RecycleBinShellTest, WhatCannotBeRemovedIsReportedAndFailsTheEmpty) {
     EXPECT_NE(errors_.str().find("holds-a-mount/share': a mount point, left alone"),
               std::string::npos)
         << errors_.str();
+}
+
+TEST_F(RecycleBinShellTest, WhatIsTrashedOnAnyDriveWhileTheWalkEmptiesStays) {
+    const std::string second = dir_ / "second";
+    test::makeDirs(second);
+    mountInfo_ += test::mountInfoLine(27, "8:1", second, "ext4", "/dev/sda1");
+    writeMountInfo();
+    // The first fixed drive holds only a record whose item is gone: it counts, and goes.
+    const std::string first = userTrash(fixed_, 0);
+    test::makeDirs(first + "/info");
+    test::writeFile(first + "/info/gone.trashinfo", "[Trash Info]\n");
+    const std::string home = fixed_ + "/xdg/Trash";
+    test::trashItem(home, "old-home", true);
+    const std::string other = userTrash(second, 2);
+
+    auto s = shell(fixed_ + "/xdg", [&] {
+        test::trashItem(home, "late-home");
+        test::trashItem(other, "late-other", true);
+        test::chownTree(other, kUser, kUser);
+    });
+    // The walk: the first fixed drive's query finds the record and empties every bin; the
+    // second's query then finds what arrived meanwhile, which is not to be emptied.
+    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(s, 1));
+    EXPECT_FALSE(test::exists(first + "/info/gone.trashinfo"));
+    EXPECT_FALSE(test::exists(home + "/files/old-home"));
+    EXPECT_FALSE(test::exists(other + "/files/item0"));
+    EXPECT_FALSE(test::exists(other + "/info/item1.trashinfo"));
+    EXPECT_TRUE(test::exists(home + "/files/late-home"));
+    EXPECT_TRUE(test::exists(home + "/info/late-home.trashinfo"));
+    EXPECT_TRUE(test::exists(other + "/files/late-other/inner"));
+    EXPECT_TRUE(test::exists(other + "/info/late-other.trashinfo"));
+    EXPECT_EQ(errors_.str(), "");
+
+    // The next walk empties them.
+    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(s, 1));
+    EXPECT_EQ(count(s, fixed_), 0);
+    EXPECT_EQ(count(s, second), 0);
+}
+
+TEST_F(RecycleBinShellTest, ALockedTrashOfTheUsersOwnIsOpenedUpAndOneOfSomeoneElsesIsReported) {
+    test::trashItem(fixed_ + "/xdg/Trash", "home-1");
+    test::trashItem(fixed_ + "/xdg/Trash", "home-2", true);
+    test::chownTree(fixed_ + "/xdg", kUser, kUser);
+    const std::string own = userTrash(fixed_, 1);
+    const std::string foreign = userTrash(usb_, 1);
+    ASSERT_EQ(::chown((foreign + "/files").c_str(), 0, 0), 0);
+    for (const std::string& locked : {fixed_ + "/xdg/Trash", own, foreign + "/files"}) {
+        ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
+    }
+    // Bits of the status: 1, 2: the counts before and after; 4: the empty; 8: the unreadable
+    // trash counted as empty; 16: its empty reported success; 32: no message.
+    int status = test::runAs(kUser, kUser, [&] {
+        auto s = shell(fixed_ + "/xdg");
+        int result = 0;
+        RecycleBinQuery q;
+        q.cbSize = sizeof q;
+        if (s.queryRecycleBin(fixed_, q) != kShellOk || q.itemsLow != 3) result |= 1;
+        if (s.emptyRecycleBin(0, fixed_.c_str(), 7) != kShellOk) result |= 4;
+        if (s.queryRecycleBin(fixed_, q) != kShellOk || q.itemsLow != 0) result |= 2;
+        if (s.queryRecycleBin(usb_, q) != kShellFail || q.itemsLow < 1) result |= 8;
+        if (s.emptyRecycleBin(0, usb_.c_str(), 7) != kShellFail) result |= 16;
+        if (errors_.str().find(".Trash-4242/files': Permission denied") == std::string::npos) {
+            result |= 32;
+        }
+        return result;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(test::exists(foreign + "/info/item0.trashinfo"));
 }
 
 TEST_F(RecycleBinShellTest, AHomeTrashOnARemoteMountIsNeverTouched) {

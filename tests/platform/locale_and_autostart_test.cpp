@@ -10,6 +10,7 @@
 #include <functional>
 #include <sstream>
 
+#include "fakes/fakes.h"
 #include "platform/linux/autostart_file.h"
 #include "platform/linux/linux_locale.h"
 
@@ -36,6 +37,97 @@ TEST(LinuxLocale, TimesRoundTripInTwelveAndTwentyFourHourFormats) {
     EXPECT_EQ(us.parseDateTime("teatime"), std::nullopt);
     EXPECT_EQ(us.parseDateTime("25:00:00"), std::nullopt);
     EXPECT_EQ(us.parseDateTime("12/07/2026 12/07/2026"), std::nullopt);
+}
+
+// Installed by scripts/install-deps.sh; a machine without them skips what needs them.
+std::optional<LinuxLocale> installed(const char* name) {
+    return LinuxLocale::named(name);
+}
+#define REQUIRE_LOCALE(var, name) \
+    auto var = installed(name);   \
+    if (!var) GTEST_SKIP() << name << " is not installed; scripts/install-deps.sh adds it"
+
+const TimeOfDay kEvening{21, 22, 29};
+
+// "Weekly Time" is written in the locale of the day and read in the locale of the next start,
+// which may differ (an autostart under another LANG).
+TEST(LinuxLocale, AStoredTimeReadsBackWhicheverLocaleWroteIt) {
+    struct Named {
+        const char* name;
+        const char* writes;
+    };
+    const Named names[] = {
+        {"C", "21:22:29"},           {"en_US.UTF-8", "09:22:29 PM"},
+        {"de_DE.UTF-8", "21:22:29"}, {"fr_FR.UTF-8", "21:22:29"},
+        {"fi_FI.UTF-8", "21.22.29"}, {"en_IN.UTF-8", "09:22:29 PM "}};  // an empty time zone name
+    std::vector<std::pair<std::string, LinuxLocale>> locales;
+    for (const Named& n : names) {
+        REQUIRE_LOCALE(locale, n.name);
+        EXPECT_EQ(locale->formatTime(kEvening), n.writes) << n.name;
+        locales.emplace_back(n.name, *locale);
+    }
+    const CivilDate february{2027, 2, 28};
+    for (const auto& [readerName, reader] : locales) {
+        for (const auto& [writerName, writer] : locales) {
+            EXPECT_EQ(reader.parseDateTime(writer.formatTime(kEvening)),
+                      (DateValue{std::nullopt, kEvening}))
+                << writerName << " read under " << readerName;
+        }
+        // Typed or written by hand: no seconds, small letters, dots, a padded hour.
+        for (const char* text : {"9:22 PM", "9:22 pm", "21:22", "21.22", " 9:22 P.M."}) {
+            EXPECT_EQ(reader.parseDateTime(text), (DateValue{std::nullopt, TimeOfDay{21, 22, 0}}))
+                << text << " under " << readerName;
+        }
+        EXPECT_EQ(reader.parseDateTime("12:05:00 AM"),
+                  (DateValue{std::nullopt, TimeOfDay{0, 5, 0}}));
+        // The daily computation joins the date and the picker's text in the reader's own forms.
+        EXPECT_EQ(
+            reader.parseDateTime(reader.formatDate(february) + " " + reader.formatTime(kEvening)),
+            (DateValue{february, kEvening}))
+            << readerName;
+        // A date alone is a date, never a time: the load reports it.
+        EXPECT_EQ(reader.parseDateTime(reader.formatDate(february)),
+                  (DateValue{february, std::nullopt}))
+            << readerName;
+        for (const char* text : {"25:00:00", "13:00 PM", "21:22:29 XM", "21:22.29", "teatime",
+                                 "12/07/2026 12/07/2026"}) {
+            const auto value = reader.parseDateTime(text);
+            EXPECT_FALSE(value && value->time) << text << " under " << readerName;
+        }
+    }
+}
+
+TEST(LinuxLocale, AmAndPmInTheUsersLanguageReadBack) {
+    REQUIRE_LOCALE(greek, "el_GR.UTF-8");
+    REQUIRE_LOCALE(us, "en_US.UTF-8");
+    const std::string written = greek->formatTime(kEvening);
+    EXPECT_EQ(written, "09:22:29 \u03bc\u03bc");
+    EXPECT_EQ(greek->parseDateTime(written), (DateValue{std::nullopt, kEvening}));
+    EXPECT_EQ(greek->parseDateTime("9:22 \u03c0\u03bc"),
+              (DateValue{std::nullopt, TimeOfDay{9, 22, 0}}));
+    EXPECT_EQ(greek->parseDateTime(us->formatTime(kEvening)), (DateValue{std::nullopt, kEvening}));
+    // Another language's words are not guessed at: the load reports the value instead.
+    EXPECT_EQ(us->parseDateTime(written), std::nullopt);
+}
+
+TEST(LinuxLocale, ADailyScheduleStoredUnderEnglishStartsUnderGerman) {
+    REQUIRE_LOCALE(us, "en_US.UTF-8");
+    REQUIRE_LOCALE(german, "de_DE.UTF-8");
+    test::Harness h;
+    h.clock.set(2027, 1, 31, 21, 0, 0);
+    h.settings.put("StartStopState", "On");
+    h.settings.put("Option2", "True");
+    h.settings.put("Option3", "False");
+    h.settings.put("Weekly Time", us->formatTime(kEvening));
+    Form1 form(Services{h.clock, h.pump, h.boxes, h.settings, *german, h.shell, h.tray, h.hook,
+                        h.startAtLogin, h.files, h.instance, h.skin, h.cursors, h.lifetime});
+    form.Form_Load();
+    EXPECT_TRUE(h.boxes.shown.empty()) << h.boxes.shown[0].text;
+    EXPECT_EQ(form.PushButton4.caption(), "Turn Off");
+    EXPECT_EQ(form.SecondsToNextEmpty, 22 * 60 + 29);
+    form.dtpWeekly.setValue({std::nullopt, TimeOfDay{7, 0, 0}});
+    EXPECT_EQ(h.settings.get("Weekly Time"), "07:00:00") << "written in the present locale";
+    EXPECT_EQ(form.SecondsToNextEmpty, 10 * 3600);
 }
 
 TEST(AutostartEntry, QuotesTheProgramPathByTheDesktopEntryRules) {

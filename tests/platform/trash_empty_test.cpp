@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <iterator>
 
 #include "platform/linux/trash_empty.h"
 #include "platform/trash_test_support.h"
@@ -60,6 +62,48 @@ TEST_F(TrashEmpty, ItemsTrashedWhileItRunsSurvive) {
     EXPECT_TRUE(test::exists(trash_ + "/info/arriving.trashinfo"));
     EXPECT_FALSE(test::exists(trash_ + "/files/old-folder"));
     EXPECT_FALSE(test::exists(trash_ + "/info/old-folder.trashinfo"));
+}
+
+TEST_F(TrashEmpty, AFolderRestoredWhileItRunsLosesNothing) {
+    constexpr int kFiles = 3000;
+    test::trashItem(trash_, "big", true);
+    test::trashItem(trash_, "early", true);
+    test::makeDirs(trash_ + "/files/big/sub");
+    for (int i = 0; i < kFiles; ++i)
+        test::writeFile(trash_ + "/files/big/sub/f" + std::to_string(i));
+    // A restore: the folder moves out of files/, then its record goes.
+    auto restore = [&](const std::string& name) {
+        if (std::rename((trash_ + "/files/" + name).c_str(), (dir_ / name).c_str()) != 0) {
+            return false;
+        }
+        std::filesystem::remove(trash_ + "/info/" + name + ".trashinfo");
+        return true;
+    };
+
+    bool bigRestored = false;
+    EmptyOptions options;
+    options.afterSnapshot = [&] {
+        ASSERT_TRUE(restore("early"));
+        test::trashItem(trash_, "early", true);  // a new folder takes the free name
+        test::writeFile(trash_ + "/files/early/inner", "newer");
+    };
+    options.folderTaken = [&](std::string_view item) {
+        if (item == "big") bigRestored = restore("big");
+    };
+    EXPECT_TRUE(test::emptyTrashAt(trash_, nullptr, options));
+
+    EXPECT_EQ(test::readFile(dir_ / "early/inner"), "inner");
+    EXPECT_EQ(test::readFile(trash_ + "/files/early/inner"), "newer");
+    EXPECT_TRUE(test::exists(trash_ + "/info/early.trashinfo"));
+    // Taken for removal, the folder is out of reach: a restore either finds it whole or
+    // not at all.
+    if (bigRestored) {
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_ / "big/sub"), {}), kFiles);
+    } else {
+        EXPECT_FALSE(test::exists(trash_ + "/files/big"));
+        EXPECT_FALSE(test::exists(trash_ + "/info/big.trashinfo"));
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(trash_ + "/expunged"));
 }
 
 TEST_F(TrashEmpty, AFilesDirectoryThatIsALinkIsLeftAloneWithItsTrashInfo) {

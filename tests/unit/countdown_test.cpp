@@ -62,6 +62,7 @@ TEST_F(Countdown, ADailyScheduleEmptiesOnTheExactTickAndCountsADayAgain) {
 
     tick();  // the 3600th
     EXPECT_EQ(empties(), 1);
+    EXPECT_EQ(form->ProgressBar1.position(), 3600) << "the bar is full when the count runs out";
     EXPECT_EQ(status(), "Off.") << "what the empty left until the next tick";
     EXPECT_TRUE(h.boxes.shown.empty()) << "a scheduled empty is silent";
     EXPECT_EQ(form->SecondsElapsed, 0);
@@ -95,11 +96,12 @@ TEST_F(Countdown, ShortAndEmptyCountdownsEmptyOnTheFirstTick) {
 }
 
 TEST_F(Countdown, TheFirstTickShowsTheCountLessOneSecond) {
-    form->SecondsToNextEmpty = 90062;
-    form->SecondsElapsed = 0;
-    form->Timer1.setInterval(1000);
+    form->Text3.setText("1");
+    form->Text11.setText("1");
+    form->Text2.setText("1");
+    form->PushButton4.click();
     tick();
-    EXPECT_EQ(status(), "On. Next empty will occur in: 1 day(s) and 01:01:01");
+    EXPECT_EQ(status(), "On. Next empty will occur in: 1 day(s) and 01:00:59");
 }
 
 TEST_F(Countdown, ATickAfterSwitchingOffOnlyWritesOff) {
@@ -108,6 +110,7 @@ TEST_F(Countdown, ATickAfterSwitchingOffOnlyWritesOff) {
     tick(10);
     form->PushButton4.click();
     EXPECT_EQ(form->PushButton4.caption(), "Turn On");
+    EXPECT_EQ(status(), "Off.");
     EXPECT_EQ(h.settings.get("StartStopState"), "Off");
     EXPECT_EQ(form->Timer1.interval(), 0);
     form->Frame2.setCaption("something else");
@@ -159,28 +162,109 @@ TEST_F(Countdown, ALateTickAfterSuspendCatchesUpTheMissedMoment) {
     EXPECT_EQ(form->SecondsElapsed, 2);
 }
 
-TEST_F(Countdown, AFailingComputationReportsTheLineAndTheCountGoesOn) {
+TEST_F(Countdown, ATickSecondsLateWithTheEmptyFarOffCreditsThoseSecondsOnly) {
+    everyMinutes("60");
+    form->PushButton4.click();
+    tick(5);
+    trash(1);
+    h.clock.advance(3);  // a stalled machine: this tick comes three seconds late
+    form->Timer1.tick();
+    EXPECT_EQ(form->SecondsElapsed, 8);
+    EXPECT_EQ(status(), "On. Next empty will occur in: 00:59:52");
+    h.clock.advance(7.9);
+    form->Timer1.tick();
+    EXPECT_EQ(form->SecondsElapsed, 15);
+    EXPECT_EQ(empties(), 0);
+}
+
+TEST_F(Countdown, ATickNeverRunsInsideAnother) {
+    everyMinutes("1");
+    form->PushButton4.click();
+    // The host's timer fires again while the tick processes the waiting events.
+    h.pump.pending.push_back([this] {
+        h.clock.advance(1);
+        form->Timer1.tick();
+    });
+    tick();
+    EXPECT_EQ(form->SecondsElapsed, 1);
+    EXPECT_EQ(status(), "On. Next empty will occur in: 00:00:59");
+}
+
+TEST_F(Countdown, ANextCountdownThatFailsIsReportedOnceAndStopsTheSchedule) {
     everyMinutes("1");
     form->PushButton4.click();
     ASSERT_EQ(form->SecondsToNextEmpty, 60);
     form->Text3.setText("24856");  // takes effect at the next computation, which overflows
+    trash(1);
     tick(60);
+    EXPECT_EQ(empties(), 1) << "the countdown that was computed ran out";
     ASSERT_EQ(h.boxes.shown.size(), 1u);
     EXPECT_EQ(h.boxes.shown[0].title, "Application Error");
     EXPECT_EQ(h.boxes.shown[0].icon, MsgIcon::Warning);
     EXPECT_NE(h.boxes.shown[0].text.find(
                   "Overflow\r\nin Tidewell2021/08/31.Form1.Timer1_Timer at line 118"),
               std::string::npos);
-    EXPECT_TRUE(form->Timer1.running());
-    EXPECT_EQ(form->SecondsElapsed, 0);
-    EXPECT_EQ(form->SecondsToNextEmpty, 60) << "the previous length runs again";
+    // The old length belongs to a schedule the user has changed: it does not run again.
+    EXPECT_EQ(form->PushButton4.caption(), "Turn On");
+    EXPECT_EQ(status(), "Off.");
+    trash(1);
+    tick(120);
+    EXPECT_EQ(empties(), 1);
+    EXPECT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_EQ(h.settings.get("StartStopState"), "On") << "the user's choice is kept";
+}
 
-    form->PushButton4.click();  // off
-    form->PushButton4.click();  // on: the switch traps the same failure at its own line
-    ASSERT_EQ(h.boxes.shown.size(), 2u);
-    EXPECT_NE(h.boxes.shown[1].text.find("Form1.PushButton4_Click at line 108"), std::string::npos);
-    EXPECT_EQ(form->Timer1.interval(), 1000);
+TEST_F(Countdown, AnOverflowingEntryTypedThenSwitchedOnEmptiesNothingAndWarnsOnce) {
+    everyMinutes("1");
+    form->Text11.setText("99999999999");
+    trash(4);
+    form->PushButton4.click();
+    ASSERT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_NE(
+        h.boxes.shown[0].text.find("Overflow\r\nin Tidewell2021/08/31.Form1.PushButton4_Click "
+                                   "at line 108"),
+        std::string::npos);
+    EXPECT_EQ(form->PushButton4.caption(), "Turn On");
+    EXPECT_EQ(status(), "Off.");
+    EXPECT_EQ(h.settings.get("StartStopState"), "<missing>") << "not stored as on";
+    tick(12);
+    EXPECT_EQ(empties(), 0);
+    EXPECT_EQ(h.boxes.shown.size(), 1u);
+
+    // Corrected, the schedule switches on as usual.
+    form->Text11.setText("1");
+    form->PushButton4.click();
+    EXPECT_EQ(form->SecondsToNextEmpty, 3660);
     EXPECT_EQ(h.settings.get("StartStopState"), "On");
+    tick();
+    EXPECT_EQ(status(), "On. Next empty will occur in: 01:00:59");
+    EXPECT_EQ(empties(), 0);
+}
+
+TEST_F(Countdown, ANegativeEntryIsRefusedAndNeverScheduled) {
+    everyMinutes("0");
+    form->Form.setFocus(form->Text11);
+    form->Text11.setText("-1");
+    form->Form.setFocus(form->Text3);
+    ASSERT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_EQ(h.boxes.shown[0].text, "Must be a numeric entry.");
+    EXPECT_EQ(form->Form.focused(), &form->Text11);
+
+    // Switched on anyway: the refused box is repaired, and a repair that leaves nothing but
+    // zeros is no schedule.
+    trash(2);
+    form->PushButton4.click();
+    EXPECT_EQ(form->Text11.text(), "0");
+    EXPECT_EQ(form->PushButton4.caption(), "Turn On");
+    tick(5);
+    EXPECT_EQ(empties(), 0);
+
+    form->Text3.setText("-1");
+    form->PushButton4.click();
+    EXPECT_EQ(form->Text3.text(), "1");
+    EXPECT_EQ(form->SecondsToNextEmpty, 86400);
+    tick(5);
+    EXPECT_EQ(empties(), 0);
 }
 
 TEST_F(Countdown, ProgressBarTakesTheMaximumFirstAndNeverAPositionBeyondIt) {

@@ -111,13 +111,68 @@ TEST_F(FormLoad, OnlyOption3StoredAsZeroLeavesNoModeSelected) {
     EXPECT_FALSE(form.Option1.value() || form.Option2.value() || form.Option3.value());
 }
 
-TEST_F(FormLoad, AFailingFirstCountdownIsReportedAsStep178) {
+// While an error box of the load is open its event loop runs, and the switched-on timer ticks.
+TEST_F(FormLoad, NoTickEmptiesWhileTheLoadReportsAFailingStep) {
+    h.clock.set(2026, 12, 7, 21, 0, 0);
+    h.shell.drives = {{"/", DriveType::Fixed, 3}};
     h.settings.put("StartStopState", "On");
-    h.settings.put("Text3", "99999");
-    Form1& form = load();
-    EXPECT_EQ(errorLines(), std::vector<std::string>{"178"});
-    EXPECT_FALSE(form.Loading);
+    h.settings.put("Option1", "Yes");
+    h.settings.put("Text2", "30");
+    Form1& form = h.make();
+    h.boxes.whileOpen = [&] {
+        for (int i = 0; i < 5; ++i) {
+            h.clock.advance(1);
+            form.Timer1.tick();
+        }
+    };
+    form.Form_Load();
+    EXPECT_EQ(errorLines(), std::vector<std::string>{"162"});
+    EXPECT_TRUE(h.shell.calls.empty()) << "nothing queried, nothing emptied";
+    EXPECT_EQ(form.SecondsToNextEmpty, 86400 + 1800);
+    EXPECT_EQ(form.SecondsElapsed, 0);
+    EXPECT_EQ(form.PushButton4.caption(), "Turn Off");
     EXPECT_EQ(form.Timer1.interval(), 1000);
+}
+
+TEST_F(FormLoad, AFirstCountdownThatFailsIsReportedOnceAndTheScheduleStaysOff) {
+    h.shell.drives = {{"/", DriveType::Fixed, 3}};
+    h.settings.put("StartStopState", "On");
+    h.settings.put("Text11", "99999999999");
+    Form1& form = h.make();
+    const auto tick = [&](int n) {
+        for (int i = 0; i < n; ++i) {
+            h.clock.advance(1);
+            form.Timer1.tick();
+        }
+    };
+    h.boxes.whileOpen = [&] { tick(3); };
+    form.Form_Load();
+    tick(12);
+    EXPECT_EQ(errorLines(), std::vector<std::string>{"178"});
+    EXPECT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_NE(h.boxes.shown[0].text.find("Overflow"), std::string::npos);
+    EXPECT_TRUE(h.shell.calls.empty()) << "nothing queried, nothing emptied";
+    EXPECT_FALSE(form.Loading);
+    EXPECT_EQ(form.PushButton4.caption(), "Turn On");
+    EXPECT_EQ(form.Frame2.caption(), "Off.");
+    EXPECT_EQ(form.Timer1.interval(), 0);
+    EXPECT_EQ(h.settings.get("StartStopState"), "On") << "the next start tries again";
+
+    // A negative count read back from the store is no schedule either.
+    form.Text11.setText("-5");
+    form.PushButton4.click();
+    EXPECT_EQ(form.Text11.text(), "0");
+    EXPECT_EQ(form.SecondsToNextEmpty, 86400);
+    tick(3);
+    EXPECT_TRUE(h.shell.calls.empty());
+}
+
+TEST_F(FormLoad, AStoredTimeThatHoldsOnlyADateIsReported) {
+    h.settings.put("Option2", "True");
+    h.settings.put("Weekly Time", "12/07/2026");
+    Form1& form = load();
+    EXPECT_EQ(errorLines(), std::vector<std::string>{"168"});
+    EXPECT_EQ(form.dtpWeekly.value().time, std::nullopt) << "the designed value stays";
 }
 
 TEST_F(FormLoad, SkinAndPointerFilesNextToTheProgramAreUsedWhenPresent) {

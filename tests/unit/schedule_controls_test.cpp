@@ -49,13 +49,19 @@ TEST_F(ScheduleControls, ChangingTheTimeRestartsOnlyTheDailyCountdown) {
     EXPECT_EQ(form->SecondsElapsed, 0);
     EXPECT_EQ(form->SecondsToNextEmpty, 7200);
 
+    form->SecondsElapsed = 10;
     form->Option1.setValue(true);  // weekly: recomputed on choosing it, then only stored
-    const std::int32_t weekly = form->SecondsToNextEmpty;
+    EXPECT_EQ(form->SecondsToNextEmpty, 7 * 86400 - 21 * 3600) << "next Monday 00:00:00";
+    EXPECT_EQ(form->SecondsElapsed, 0);
     form->SecondsElapsed = 50;
     form->dtpWeekly.setValue({std::nullopt, TimeOfDay{1, 0, 0}});
     EXPECT_EQ(form->SecondsElapsed, 50);
-    EXPECT_EQ(form->SecondsToNextEmpty, weekly);
+    EXPECT_EQ(form->SecondsToNextEmpty, 7 * 86400 - 21 * 3600);
     EXPECT_EQ(h.settings.get("Weekly Time"), "01:00:00");
+
+    form->Option2.setValue(true);  // daily again: recomputed from the stored 01:00:00
+    EXPECT_EQ(form->SecondsToNextEmpty, 4 * 3600);
+    EXPECT_EQ(form->SecondsElapsed, 0);
 }
 
 TEST_F(ScheduleControls, AnotherWeekdayOrIntervalIsStoredButTheRunningCountStands) {

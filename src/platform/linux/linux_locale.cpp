@@ -1,9 +1,9 @@
 #include "platform/linux/linux_locale.h"
 
 #include <langinfo.h>
+#include <time.h>
 
 #include <clocale>
-#include <cstring>
 #include <ctime>
 
 namespace tw::linux_platform {
@@ -34,18 +34,21 @@ std::tm toTm(const CivilDate& d, const TimeOfDay& t) {
     return tm;
 }
 
-std::string format(const std::string& fmt, const std::tm& tm) {
+std::string format(const std::string& fmt, const std::tm& tm, locale_t locale) {
     char buffer[128];
-    const std::size_t n = std::strftime(buffer, sizeof buffer, fmt.c_str(), &tm);
+    const std::size_t n = strftime_l(buffer, sizeof buffer, fmt.c_str(), &tm, locale);
     return std::string(buffer, n);
 }
 
-// Parses all of `text` with `fmt`; trailing blanks are allowed.
-bool parseWhole(const std::string& text, const std::string& fmt, std::tm& tm) {
-    const char* end = strptime(text.c_str(), fmt.c_str(), &tm);
-    if (!end) return false;
-    while (*end == ' ') ++end;
-    return *end == '\0';
+const char* skipBlanks(const char* p) {
+    while (*p == ' ' || *p == '\t') ++p;
+    return p;
+}
+
+// Parses all of `text` with `fmt`; blanks around it are allowed.
+bool parseWhole(const std::string& text, const std::string& fmt, std::tm& tm, locale_t locale) {
+    const char* end = strptime_l(skipBlanks(text.c_str()), fmt.c_str(), &tm, locale);
+    return end && *skipBlanks(end) == '\0';
 }
 
 bool validTime(const std::tm& tm) {
@@ -53,51 +56,67 @@ bool validTime(const std::tm& tm) {
            tm.tm_sec >= 0 && tm.tm_sec < 60;
 }
 
+locale_t openLocale(const char* name) {
+    return newlocale(LC_TIME_MASK | LC_NUMERIC_MASK, name, locale_t(0));
+}
+
 }  // namespace
 
-LinuxLocale::LinuxLocale() {
-    std::setlocale(LC_TIME, "");
-    std::setlocale(LC_NUMERIC, "");
-    dateFormat_ = orDefault(nl_langinfo(D_FMT), "%m/%d/%Y");
-    timeFormat_ = withSeconds(orDefault(nl_langinfo(T_FMT), "%H:%M:%S"));
-    decimalSeparator_ = orDefault(nl_langinfo(RADIXCHAR), ".");
+LinuxLocale::LinuxLocale(Handle locale) : locale_(std::move(locale)) {
+    locale_t l = locale_.get();
+    dateFormat_ = orDefault(nl_langinfo_l(D_FMT, l), "%m/%d/%Y");
+    timeFormat_ = withSeconds(orDefault(nl_langinfo_l(T_FMT, l), "%H:%M:%S"));
+    decimalSeparator_ = orDefault(nl_langinfo_l(RADIXCHAR, l), ".");
+    dayHalves_ = {orDefault(nl_langinfo_l(AM_STR, l), ""), orDefault(nl_langinfo_l(PM_STR, l), "")};
+}
+
+LinuxLocale::LinuxLocale() : LinuxLocale(named("").value_or(*named("C"))) {
     // Qt and the rest of the program expect the C number format for their own conversions.
     std::setlocale(LC_NUMERIC, "C");
 }
 
+std::optional<LinuxLocale> LinuxLocale::named(const std::string& name) {
+    locale_t locale = openLocale(name.c_str());
+    if (!locale) return std::nullopt;
+    return LinuxLocale(Handle(locale, freelocale));
+}
+
 LinuxLocale::LinuxLocale(std::string dateFormat, std::string timeFormat,
                          std::string decimalSeparator)
-    : dateFormat_(std::move(dateFormat)),
+    : locale_(openLocale("C"), freelocale),
+      dateFormat_(std::move(dateFormat)),
       timeFormat_(withSeconds(std::move(timeFormat))),
       decimalSeparator_(std::move(decimalSeparator)) {}
 
 std::string LinuxLocale::formatDate(const CivilDate& date) const {
-    return format(dateFormat_, toTm(date, {}));
+    return format(dateFormat_, toTm(date, {}), locale_.get());
 }
 
 std::string LinuxLocale::formatTime(const TimeOfDay& time) const {
-    return format(timeFormat_, toTm({}, time));
+    return format(timeFormat_, toTm({}, time), locale_.get());
+}
+
+std::optional<TimeOfDay> LinuxLocale::readTime(const std::string& text) const {
+    // The user's own format first (it may hold words of its own language), then every form
+    // that another locale or a hand may have written.
+    std::tm tm{};
+    if (parseWhole(text, timeFormat_, tm, locale_.get()) && validTime(tm)) {
+        return TimeOfDay{tm.tm_hour, tm.tm_min, tm.tm_sec};
+    }
+    return ReadTimeOfDay(text, dayHalves_);
 }
 
 std::optional<DateValue> LinuxLocale::parseDateTime(const std::string& text) const {
-    // The user's own format first; then the common 24- and 12-hour forms, so that a time
-    // stored under another locale, or typed by hand without seconds, still reads back.
-    const std::string timeFormats[] = {timeFormat_, "%H:%M:%S", "%I:%M:%S %p", "%H:%M", "%I:%M %p"};
-    for (const std::string& timeFormat : timeFormats) {
-        std::tm tm{};
-        if (parseWhole(text, dateFormat_ + " " + timeFormat, tm) && validTime(tm)) {
-            return DateValue{CivilDate{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday},
-                             TimeOfDay{tm.tm_hour, tm.tm_min, tm.tm_sec}};
-        }
-        tm = {};
-        if (parseWhole(text, timeFormat, tm) && validTime(tm)) {
-            return DateValue{std::nullopt, TimeOfDay{tm.tm_hour, tm.tm_min, tm.tm_sec}};
-        }
-    }
+    if (const auto time = readTime(text)) return DateValue{std::nullopt, time};
+    // A date in the user's format, then nothing or a time.
     std::tm tm{};
-    if (parseWhole(text, dateFormat_, tm)) {
-        return DateValue{CivilDate{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday}, std::nullopt};
-    }
+    const char* rest =
+        strptime_l(skipBlanks(text.c_str()), dateFormat_.c_str(), &tm, locale_.get());
+    if (!rest) return std::nullopt;
+    const CivilDate date{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+    rest = skipBlanks(rest);
+    if (*rest == '\0') return DateValue{date, std::nullopt};
+    if (const auto time = readTime(rest)) return DateValue{date, time};
     return std::nullopt;
 }
 

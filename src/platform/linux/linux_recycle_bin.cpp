@@ -61,6 +61,7 @@ MountTable LinuxRecycleBinShell::mounts() const {
 
 std::uint32_t LinuxRecycleBinShell::getLogicalDriveStrings(std::uint32_t bufferLength,
                                                            char* buffer) {
+    walkEmptied_ = false;  // a drive walk begins
     const MountTable table = mounts();
     std::string list;
     for (const Mount* m : table.drives()) {
@@ -89,17 +90,26 @@ std::int32_t LinuxRecycleBinShell::queryRecycleBin(const std::string& rootPath,
     if (!mount) return kShellFail;
 
     std::int64_t items = 0;
+    bool seen = true;
     for (const TrashDirectory& trash : openTrashDirectories(table, *mount, homeTrash_, env_.uid)) {
-        items += countTrashItems(trash.fd.get());
+        std::optional<std::int64_t> count;
+        if (trash.fd) count = countTrashItems(trash.fd.get());
+        // A trash that can't be read counts as one item: never report as empty what may
+        // not be, and let the empty say what it could not do.
+        items += count.value_or(1);
+        seen &= count.has_value();
     }
     const auto bits = static_cast<std::uint64_t>(items);
     query.itemsLow = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
     query.itemsHigh = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits >> 32));
-    return kShellOk;
+    return seen ? kShellOk : kShellFail;
 }
 
 std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* rootPath,
                                                    std::uint32_t) {
+    // Everything the walk's first empty listed is gone or reported; what a later query of the
+    // same walk found arrived after the empty began.
+    if (!rootPath && walkEmptied_) return walkResult_;
     MountTable table = mounts();
     std::vector<const Mount*> targets;
     if (rootPath) {
@@ -115,14 +125,30 @@ std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* roo
 
     RemoveLog log;
     bool complete = true;
-    std::set<std::pair<dev_t, ino_t>> done;  // a bind mount shows the same trash twice
+    // Every trash directory is listed before anything is removed from any: one snapshot, so
+    // that what is trashed on one drive while another is emptied stays.
+    std::vector<TrashDirectory> trashes;
+    std::set<std::pair<dev_t, ino_t>> seen;  // a bind mount shows the same trash twice
     for (const Mount* mount : targets) {
         for (TrashDirectory& trash : openTrashDirectories(table, *mount, homeTrash_, env_.uid)) {
-            if (!done.insert({trash.dev, trash.ino}).second) continue;
-            EmptyOptions options;
-            options.fencedMountPoints = table.mountPointsBelow(trash.path);
-            complete &= emptyTrashDirectory(trash.fd.get(), trash.path, log, options);
+            if (!trash.fd) {
+                log.failure(trash.path, trash.error);
+                complete = false;
+            } else if (seen.insert({trash.dev, trash.ino}).second) {
+                trashes.push_back(std::move(trash));
+            }
         }
+    }
+    std::vector<TrashSnapshot> snapshots;
+    snapshots.reserve(trashes.size());
+    for (const TrashDirectory& trash : trashes) {
+        snapshots.push_back(TrashSnapshot::take(trash.fd.get(), trash.path, log));
+    }
+    if (env_.afterSnapshot) env_.afterSnapshot();
+    for (std::size_t i = 0; i < trashes.size(); ++i) {
+        EmptyOptions options;
+        options.fencedMountPoints = table.mountPointsBelow(trashes[i].path);
+        complete &= snapshots[i].empty(log, options);
     }
     if (errors_) {
         for (const std::string& line : log.lines()) *errors_ << "tidewell: " << line << '\n';
@@ -132,7 +158,12 @@ std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* roo
         }
         errors_->flush();
     }
-    return complete ? kShellOk : kShellFail;
+    const std::int32_t result = complete ? kShellOk : kShellFail;
+    if (!rootPath) {
+        walkEmptied_ = true;
+        walkResult_ = result;
+    }
+    return result;
 }
 
 }  // namespace tw::linux_platform

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -17,6 +18,9 @@ struct ShellEnvironment {
     std::string home;         // $HOME
     std::string xdgDataHome;  // $XDG_DATA_HOME, empty when unset
     uid_t uid = 0;
+    // A test seam: runs when an empty has listed every trash directory, before it removes
+    // anything.
+    std::function<void()> afterSnapshot;
 
     // The running process: its environment, and the password database for a missing HOME.
     static ShellEnvironment current();
@@ -24,6 +28,13 @@ struct ShellEnvironment {
 
 // The recycle-bin shell over the freedesktop.org Trash: each mount is a drive, its bin the
 // user's trash directories on it. Remote file systems are never touched, not even looked at.
+//
+// A drive walk (list the drives, query each fixed drive, empty all bins when one holds items)
+// must not delete what is trashed while it runs. So an empty of all bins lists every trash
+// directory of every drive before it removes anything, and removes only what it listed; and
+// a walk empties all bins once: it begins with getLogicalDriveStrings, and a later empty of
+// all bins in the same walk (a later drive's query found items: they arrived after the empty
+// began) removes nothing and returns what the first one returned.
 class LinuxRecycleBinShell final : public RecycleBinShell {
   public:
     LinuxRecycleBinShell();
@@ -47,6 +58,8 @@ class LinuxRecycleBinShell final : public RecycleBinShell {
     ShellEnvironment env_;
     std::string homeTrash_;
     std::ostream* errors_;
+    bool walkEmptied_ = false;
+    std::int32_t walkResult_ = kShellOk;
 };
 
 }  // namespace tw::linux_platform

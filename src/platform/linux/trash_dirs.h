@@ -11,7 +11,7 @@
 
 namespace tw::linux_platform {
 
-// The home trash of the freedesktop.org Trash specification: $XDG_DATA_HOME/Trash, or
+// The home trash of the freedesktop.org Trash standard: $XDG_DATA_HOME/Trash, or
 // $HOME/.local/share/Trash when XDG_DATA_HOME is unset or not absolute. Empty without a home.
 std::string homeTrashPath(std::string_view home, std::string_view xdgDataHome);
 
@@ -20,6 +20,7 @@ struct TrashDirectory {
     UniqueFd fd;       // the very directory that passed the checks
     dev_t dev = 0;
     ino_t ino = 0;
+    int error = 0;  // why a trash of the user's own could not be opened (no fd then)
 };
 
 // The trash directories of user `uid` on `mount`, opened:
@@ -29,7 +30,9 @@ struct TrashDirectory {
 //  - $topdir/.Trash-$uid, when it is a real directory owned by the user.
 // Nothing for a mount that holds no trash (remote, optical, unknown) or that can only be
 // reached through one that may hang. Checks and use share one descriptor, so a directory
-// swapped after its check is never the one emptied.
+// swapped after its check is never the one emptied. A trash directory of the user's own that
+// denies the user access is opened up (see openOwnDirectory); one that still can't be opened
+// is listed with its error, so that nobody takes it for an empty trash.
 std::vector<TrashDirectory> openTrashDirectories(const MountTable& mounts, const Mount& mount,
                                                  const std::string& homeTrash, uid_t uid);
 

@@ -5,39 +5,72 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
-#include <optional>
-#include <string_view>
-#include <unordered_set>
+#include <cstdio>
 
-#include "platform/linux/dir_entries.h"
-#include "platform/linux/trash_remove.h"
+#include "platform/linux/trash_layout.h"
 
 namespace tw::linux_platform {
 
 namespace {
 
-constexpr std::string_view kInfoSuffix = ".trashinfo";
+constexpr int kNameAttempts = 100;
 
-bool isTrashInfo(const DirEntry& e) {
-    std::string_view name = e.view();
-    return e.type != DT_DIR && name.size() >= kInfoSuffix.size() &&
-           name.substr(name.size() - kInfoSuffix.size()) == kInfoSuffix;
+// A name in expunged/ that no other empty, of ours or another program's, uses.
+std::string expungedName() {
+    static std::atomic<unsigned> counter{0};
+    static const std::string prefix = "tidewell-" + std::to_string(::getpid()) + "-";
+    return prefix + std::to_string(++counter);
 }
 
-// A sub-directory of the trash directory, with its entries listed.
-struct TrashPart {
-    UniqueFd fd;
-    PackedEntries entries;
-    std::string path;
-};
+// Renames without replacing what is at the target (EEXIST then). Where the file system lacks
+// RENAME_NOREPLACE, a plain rename after a look: the targets are in expunged/ or an item's
+// own name, and a rename only ever replaces a file or an empty folder.
+int renameNoReplace(int fromFd, const char* from, int toFd, const char* to) {
+    if (::renameat2(fromFd, from, toFd, to, RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL) return errno;
+    struct stat st;
+    if (::fstatat(toFd, to, &st, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
+    return ::renameat(fromFd, from, toFd, to) == 0 ? 0 : errno;
+}
 
-// Opens and lists files/, info/ or expunged/. A missing one is empty; one that is a link,
-// on another mount or unreadable is logged and left alone (false).
-bool openPart(int trashFd, const std::string& trashPath, const char* name, const RemoveScope& scope,
-              RemoveLog& log, TrashPart& part) {
-    part.path = trashPath + "/" + name;
-    OpenedDirectory dir = openDirectoryForRemoval(trashFd, name, scope);
+}  // namespace
+
+TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog& log) {
+    TrashSnapshot s;
+    s.trashFd_ = trashFd;
+    s.path_ = std::move(trashPath);
+    s.scope_ = scopeOf(trashFd);
+    if (!s.scope_) {
+        log.failure(s.path_, errno);
+        s.complete_ = false;
+        return s;
+    }
+    // Emptying writes to the trash directory itself (expunged/, the size cache).
+    struct stat st;
+    if (::fstat(trashFd, &st) == 0 && st.st_uid == ::geteuid() &&
+        (st.st_mode & S_IRWXU) != S_IRWXU) {
+        ::fchmod(trashFd, (st.st_mode & 07777) | S_IRWXU);
+    }
+    // files/ before info/: a trashing program writes an item's .trashinfo before it moves the
+    // item in, so every listed item's record is listed too.
+    s.filesUsable_ = s.openPart(kTrashFiles, log, s.files_);
+    s.complete_ &= s.filesUsable_;
+    s.complete_ &= s.openPart(kTrashInfo, log, s.info_);
+    s.complete_ &= s.openPart(kTrashExpunged, log, s.expunged_);
+    s.noteFolderIdentities();
+    if (s.files_.fd && inodeOrderHelps(s.files_.fd.get(), s.files_.entries.count())) {
+        s.files_.entries.sortByInode();
+    }
+    return s;
+}
+
+// Opens and lists files/, info/ or expunged/. A missing one is empty; one that is a link, on
+// another mount or unreadable is logged and left alone (false).
+bool TrashSnapshot::openPart(const char* name, RemoveLog& log, Part& part) {
+    part.path = path_ + "/" + name;
+    OpenedDirectory dir = openDirectoryForRemoval(trashFd_, name, *scope_);
     switch (dir.status) {
         case OpenStatus::Opened:
             break;
@@ -57,83 +90,185 @@ bool openPart(int trashFd, const std::string& trashPath, const char* name, const
     if (int error = listDirectory(part.fd.get(), part.entries)) {
         log.failure(part.path, error);
         part.fd.reset();
+        part.entries.clear();
         return false;
     }
     return true;
 }
 
-}  // namespace
+// A folder is moved before it is removed, and removed only when what was moved is the folder
+// that was listed: a restored folder whose name a newly trashed one took since stays. The
+// listing's inode number can differ from the file's on some overlay set-ups, so ask the file.
+void TrashSnapshot::noteFolderIdentities() {
+    DirEntry e;
+    while (files_.entries.next(e)) {
+        if (e.type != DT_DIR && e.type != DT_UNKNOWN) continue;
+        struct stat st;
+        if (::fstatat(files_.fd.get(), e.name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        files_.entries.setIdentity(e.at, S_ISDIR(st.st_mode) ? DT_DIR : DT_REG, st.st_ino);
+    }
+    files_.entries.rewind();
+}
+
+bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
+    if (!scope_) return false;
+    scope_->fencedMountPoints = options.fencedMountPoints;
+    TrashItems items(info_.entries);
+    items.addItems(files_.entries);
+    TreeRemover remover(*scope_, log);
+
+    DirEntry e;
+    while (files_.fd && files_.entries.next(e)) {
+        const Outcome outcome = removeItem(e, remover, log, options);
+        if (outcome == Outcome::Failed) complete_ = false;
+        if (!info_.fd || (outcome != Outcome::Removed && outcome != Outcome::Gone)) continue;
+        const std::size_t record = items.recordOf(e.view());
+        if (record == TrashItems::npos) continue;
+        const char* recordName = info_.entries.at(record).name;
+        if (outcome == Outcome::Gone) {
+            // Restored or removed by someone else: its record is an orphan now.
+            complete_ &= removeRecordIfOrphan(recordName, log);
+        } else if (::unlinkat(info_.fd.get(), recordName, 0) != 0 && errno != ENOENT) {
+            log.failure(info_.path + "/" + recordName, errno);
+            complete_ = false;
+        }
+    }
+
+    // With files/ unusable nothing can be told to be an orphan.
+    while (filesUsable_ && info_.fd && info_.entries.next(e)) {
+        if (info_.entries.mark(e.at) == TrashItems::kOrphan) {
+            complete_ &= removeRecordIfOrphan(e.name, log);
+        }
+    }
+
+    // Left over from deletions that this or another program began and did not finish.
+    while (expunged_.fd && expunged_.entries.next(e)) {
+        complete_ &= remover.remove(expunged_.fd.get(), e.name, e.type, expunged_.path);
+    }
+
+    if (::unlinkat(trashFd_, kTrashDirectorySizes, 0) != 0 && errno != ENOENT) {
+        log.failure(path_ + "/" + kTrashDirectorySizes, errno);
+        complete_ = false;
+    }
+    return complete_;
+}
+
+TrashSnapshot::Outcome TrashSnapshot::removeItem(const DirEntry& item, TreeRemover& remover,
+                                                 RemoveLog& log, const EmptyOptions& options) {
+    // A file or link goes in one step, so a restore can't catch it half-removed.
+    if (item.type != DT_DIR) {
+        if (::unlinkat(files_.fd.get(), item.name, 0) == 0) return Outcome::Removed;
+        if (errno == ENOENT) return Outcome::Gone;
+        if (errno != EISDIR) {
+            log.failure(files_.path + "/" + item.name, errno);
+            return Outcome::Failed;
+        }
+    }
+    return removeFolder(item, remover, log, options);
+}
+
+TrashSnapshot::Outcome TrashSnapshot::removeFolder(const DirEntry& item, TreeRemover& remover,
+                                                   RemoveLog& log, const EmptyOptions& options) {
+    const std::string shown = files_.path + "/" + item.name;
+    for (const std::string& fenced : options.fencedMountPoints) {
+        if (fenced == shown) {
+            log.note(shown, "a mount point, left alone");
+            return Outcome::Failed;
+        }
+    }
+    if (!openExpunged(shown, log)) return Outcome::Failed;
+
+    std::string taken;
+    int error = EEXIST;
+    bool granted = false;
+    for (int attempt = 0; attempt < kNameAttempts && error == EEXIST; ++attempt) {
+        taken = expungedName();
+        error = renameNoReplace(files_.fd.get(), item.name, expunged_.fd.get(), taken.c_str());
+        if (error == ENOTEMPTY || error == ENOTDIR) error = EEXIST;  // a plain rename's clash
+        // Moving a folder rewrites its "..", so it must be writable: ours can be made so.
+        if (error == EACCES && !granted && grantOwnerAccess(files_.fd.get(), item.name)) {
+            granted = true;
+            error = EEXIST;
+        }
+    }
+    if (error == ENOENT) return Outcome::Gone;
+    if (error == EBUSY || error == EXDEV) {
+        log.note(shown, "a mount point, left alone");
+        return Outcome::Failed;
+    }
+    if (error != 0) {
+        log.failure(shown, error);
+        return Outcome::Failed;
+    }
+
+    const std::string takenPath = expunged_.path + "/" + taken;
+    struct stat st;
+    const bool listed =
+        ::fstatat(expunged_.fd.get(), taken.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        item.type == DT_DIR && st.st_ino == item.ino;
+    if (listed) {
+        if (options.folderTaken) options.folderTaken(item.view());
+        // Shown under its name in files/, where it returns if it can't go completely.
+        if (remover.remove(expunged_.fd.get(), taken.c_str(), DT_DIR, files_.path, item.view())) {
+            return Outcome::Removed;
+        }
+    }
+    if (renameNoReplace(expunged_.fd.get(), taken.c_str(), files_.fd.get(), item.name) != 0) {
+        log.note(takenPath, listed ? "what is left of '" + printable(shown) + "'"
+                                   : "trashed as '" + printable(shown) + "' during the empty");
+        return Outcome::Failed;
+    }
+    return listed ? Outcome::Failed : Outcome::Replaced;
+}
+
+// expunged/ is made when a folder first needs it (its leftovers were listed already). Without
+// it a folder can't leave files/, so it stays there with its record.
+bool TrashSnapshot::openExpunged(const std::string& folder, RemoveLog& log) {
+    if (expunged_.fd) return true;
+    if (!expungedUnusable_) {
+        expungedUnusable_ = true;
+        if (::mkdirat(trashFd_, kTrashExpunged, 0700) != 0 && errno != EEXIST) {
+            log.failure(expunged_.path, errno);
+        } else {
+            OpenedDirectory dir = openDirectoryForRemoval(trashFd_, kTrashExpunged, *scope_);
+            if (dir.status == OpenStatus::Opened) {
+                expunged_.fd = std::move(dir.fd);
+                expungedUnusable_ = false;
+                return true;
+            }
+            if (dir.status == OpenStatus::Failed) {
+                log.failure(expunged_.path, dir.error);
+            } else {
+                log.note(expunged_.path, "not a directory of this trash, left alone");
+            }
+        }
+    }
+    log.note(folder, "left in the trash: expunged/ can't be used");
+    return false;
+}
+
+// Removes the .trashinfo `record` of info/ when its item is not in files/. An item being
+// trashed has its record written before it is moved in, so look right before.
+bool TrashSnapshot::removeRecordIfOrphan(const char* record, RemoveLog& log) {
+    std::string_view name(record);
+    const std::string item(name.substr(0, name.size() - kTrashInfoSuffix.size()));
+    struct stat st;
+    if (files_.fd && !item.empty() &&
+        ::fstatat(files_.fd.get(), item.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        return true;
+    }
+    if (::unlinkat(info_.fd.get(), record, 0) != 0 && errno != ENOENT) {
+        log.failure(info_.path + "/" + record, errno);
+        return false;
+    }
+    return true;
+}
 
 bool emptyTrashDirectory(int trashFd, const std::string& trashPath, RemoveLog& log,
                          const EmptyOptions& options) {
-    std::optional<RemoveScope> scope = scopeOf(trashFd);
-    if (!scope) {
-        log.failure(trashPath, errno);
-        return false;
-    }
-    scope->fencedMountPoints = options.fencedMountPoints;
-    bool complete = true;
-
-    TrashPart files, info;
-    const bool filesUsable = openPart(trashFd, trashPath, "files", *scope, log, files);
-    complete &= filesUsable;
-    complete &= openPart(trashFd, trashPath, "info", *scope, log, info);
+    TrashSnapshot snapshot = TrashSnapshot::take(trashFd, trashPath, log);
     if (options.afterSnapshot) options.afterSnapshot();
-
-    std::unordered_set<std::string_view> listedInfo;
-    std::unordered_set<std::string_view> listedFiles;
-    DirEntry e;
-    while (info.entries.next(e)) {
-        if (isTrashInfo(e)) listedInfo.insert(e.view());
-    }
-
-    TreeRemover remover(*scope, log);
-    std::string infoName;
-    while (files.fd && files.entries.next(e)) {
-        listedFiles.insert(e.view());
-        if (!remover.remove(files.fd.get(), e.name, e.type, files.path)) {
-            complete = false;  // what is left keeps its .trashinfo
-            continue;
-        }
-        infoName.assign(e.view()).append(kInfoSuffix);
-        if (info.fd && listedInfo.count(infoName) &&
-            ::unlinkat(info.fd.get(), infoName.c_str(), 0) != 0 && errno != ENOENT) {
-            log.failure(info.path + "/" + infoName, errno);
-            complete = false;
-        }
-    }
-
-    // Orphans: a .trashinfo whose item is missing. A file that arrives after the listing (its
-    // .trashinfo is written first) makes its .trashinfo no orphan, so look again right before.
-    // With files/ unusable nothing can be told to be an orphan.
-    info.entries.rewind();
-    while (filesUsable && info.fd && info.entries.next(e)) {
-        if (!isTrashInfo(e)) continue;
-        std::string_view stem = e.view().substr(0, e.view().size() - kInfoSuffix.size());
-        if (listedFiles.count(stem)) continue;
-        std::string item(stem);
-        struct stat st;
-        if (files.fd && ::fstatat(files.fd.get(), item.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-            continue;
-        }
-        if (::unlinkat(info.fd.get(), e.name, 0) != 0 && errno != ENOENT) {
-            log.failure(info.path + "/" + e.name, errno);
-            complete = false;
-        }
-    }
-
-    // Left over from deletions another program began and did not finish.
-    TrashPart expunged;
-    complete &= openPart(trashFd, trashPath, "expunged", *scope, log, expunged);
-    while (expunged.fd && expunged.entries.next(e)) {
-        complete &= remover.remove(expunged.fd.get(), e.name, e.type, expunged.path);
-    }
-
-    if (::unlinkat(trashFd, "directorysizes", 0) != 0 && errno != ENOENT) {
-        log.failure(trashPath + "/directorysizes", errno);
-        complete = false;
-    }
-    return complete;
+    return snapshot.empty(log, options);
 }
 
 }  // namespace tw::linux_platform

@@ -1,27 +1,73 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "platform/linux/dir_entries.h"
 #include "platform/linux/remove_log.h"
+#include "platform/linux/trash_remove.h"
+#include "platform/linux/unique_fd.h"
 
 namespace tw::linux_platform {
 
 struct EmptyOptions {
     // Absolute paths of mount points below the trash directory (from mountinfo): left alone.
     std::vector<std::string> fencedMountPoints;
-    // Runs once the entries to remove have been listed and before any is removed; a test seam
-    // for work that happens while an empty runs.
+    // Test seams for work that happens while an empty runs. afterSnapshot runs once every
+    // entry to remove has been listed and before any is removed; folderTaken once a folder
+    // item (shown by its name in files/) has left files/ and before its contents go.
     std::function<void()> afterSnapshot;
+    std::function<void(std::string_view item)> folderTaken;
 };
 
-// Empties one trash directory (already opened and checked as `trashFd`, shown as
-// `trashPath`). Only the items present when it starts are removed: for each, its entry under
-// files/ first and its .trashinfo after, so an interrupted empty leaves no record of a file
-// that is gone; then .trashinfo files whose item is missing, what is left under expunged/ and
-// the directorysizes cache. An entry that can't be removed is logged and the rest goes on.
-// True when everything went.
+// What one trash directory held when an empty began: only that is removed.
+class TrashSnapshot {
+  public:
+    // Lists files/, info/ and expunged/ of the trash directory `trashFd` (already opened and
+    // checked; shown as `trashPath`). What can't be listed is logged and left alone.
+    static TrashSnapshot take(int trashFd, std::string trashPath, RemoveLog& log);
+
+    // Removes the listed items: a file or link is removed where it is; a folder is first
+    // moved into expunged/ (so a restore racing the empty either gets the whole folder or
+    // finds it gone) and removed there. An item's .trashinfo goes after the item, so an
+    // interrupted empty leaves nothing that points at a missing item but an orphan, which the
+    // next empty removes. An item no longer in files/ when its turn comes is skipped; a folder
+    // that can't be removed completely goes back to files/ with its .trashinfo. Then the
+    // listed orphans, the leftovers listed in expunged/ and the directorysizes cache. What
+    // can't be removed is logged and the rest goes on. True when everything listed went.
+    bool empty(RemoveLog& log, const EmptyOptions& options);
+
+  private:
+    struct Part {
+        UniqueFd fd;
+        PackedEntries entries;
+        std::string path;
+    };
+    enum class Outcome { Removed, Gone, Failed, Replaced };
+
+    bool openPart(const char* name, RemoveLog& log, Part& part);
+    void noteFolderIdentities();
+    Outcome removeItem(const DirEntry& item, TreeRemover& remover, RemoveLog& log,
+                       const EmptyOptions& options);
+    Outcome removeFolder(const DirEntry& item, TreeRemover& remover, RemoveLog& log,
+                         const EmptyOptions& options);
+    bool openExpunged(const std::string& folder, RemoveLog& log);
+    bool removeRecordIfOrphan(const char* record, RemoveLog& log);
+
+    int trashFd_ = -1;
+    std::string path_;
+    std::optional<RemoveScope> scope_;
+    bool complete_ = true;
+    bool filesUsable_ = false;  // listed, or missing (then nothing is in it)
+    bool expungedUnusable_ = false;
+    Part files_, info_;
+    Part expunged_;  // its entries: the leftovers it held when the empty began
+};
+
+// Takes the snapshot of one trash directory and empties it (see TrashSnapshot).
 bool emptyTrashDirectory(int trashFd, const std::string& trashPath, RemoveLog& log,
                          const EmptyOptions& options = {});
 

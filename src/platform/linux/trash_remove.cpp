@@ -9,13 +9,14 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/linux/trash_layout.h"
+
 namespace tw::linux_platform {
 
 namespace {
 
 // Far fewer than any descriptor limit; deeper directories are reached again through "..".
 constexpr std::size_t kMaxOpenDirs = 64;
-constexpr int kDirFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr unsigned kStatxWanted = STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID;
 
 bool onScope(const struct statx& sx, const RemoveScope& scope) {
@@ -47,9 +48,9 @@ std::optional<RemoveScope> scopeOf(int dirFd) {
 
 OpenedDirectory openDirectoryForRemoval(int parentFd, const char* name, const RemoveScope& scope) {
     OpenedDirectory out;
-    int fd = ::openat(parentFd, name, kDirFlags);
+    int fd = ::openat(parentFd, name, kTrashDirFlags);
     if (fd < 0 && errno == EACCES && makeOpenable(parentFd, name, scope)) {
-        fd = ::openat(parentFd, name, kDirFlags);
+        fd = ::openat(parentFd, name, kTrashDirFlags);
     }
     if (fd < 0) {
         out.error = errno;
@@ -81,8 +82,9 @@ OpenedDirectory openDirectoryForRemoval(int parentFd, const char* name, const Re
 }
 
 bool TreeRemover::remove(int parentFd, const char* name, unsigned char type,
-                         std::string_view parentPath) {
+                         std::string_view parentPath, std::string_view shownName) {
     parentPath_ = parentPath;
+    shownRoot_ = shownName.empty() ? std::string_view(name) : shownName;
     frames_.clear();
     if (type != DT_DIR) {
         if (::unlinkat(parentFd, name, 0) == 0 || errno == ENOENT) return true;
@@ -98,10 +100,10 @@ std::string TreeRemover::pathOf(std::string_view name) const {
     std::string path(parentPath_);
     for (const Frame& f : frames_) {
         path += '/';
-        path += f.name;
+        path += &f == &frames_.front() ? shownRoot_ : std::string_view(f.name);
     }
     path += '/';
-    path += name;
+    path += frames_.empty() ? shownRoot_ : name;
     return path;
 }
 
@@ -139,8 +141,10 @@ TreeRemover::Step TreeRemover::descend(int parentFd, const char* name) {
     frame.name = name;
     if (int error = listDirectory(frame.fd.get(), frame.entries)) {
         log_.failure(pathOf(name), error);
-        frame.entries.buffer().clear();
+        frame.entries.clear();
         frame.failed = true;
+    } else if (inodeOrderHelps(frame.fd.get(), frame.entries.count())) {
+        frame.entries.sortByInode();
     }
     // `name` may point into the parent's listing, which moves with this push: not used after.
     frames_.push_back(std::move(frame));
@@ -149,7 +153,7 @@ TreeRemover::Step TreeRemover::descend(int parentFd, const char* name) {
 }
 
 bool TreeRemover::reopenParent(const Frame& child, Frame& parent) {
-    UniqueFd fd(::openat(child.fd.get(), "..", kDirFlags));
+    UniqueFd fd(::openat(child.fd.get(), "..", kTrashDirFlags));
     struct stat st;
     if (fd && ::fstat(fd.get(), &st) == 0 && st.st_dev == parent.dev && st.st_ino == parent.ino) {
         parent.fd = std::move(fd);

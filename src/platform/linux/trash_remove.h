@@ -50,10 +50,12 @@ class TreeRemover {
   public:
     TreeRemover(const RemoveScope& scope, RemoveLog& log) : scope_(scope), log_(log) {}
 
-    // Removes the entry `name` of the directory `parentFd`, shown in the log under
-    // `parentPath`. `type` is the entry's DT_* hint (DT_UNKNOWN when not known). True when the
-    // entry is gone.
-    bool remove(int parentFd, const char* name, unsigned char type, std::string_view parentPath);
+    // Removes the entry `name` of the directory `parentFd`, shown in the log (and matched
+    // against the fenced mount points) as `parentPath`/`shownName`, where shownName defaults to
+    // `name`. `type` is the entry's DT_* hint (DT_UNKNOWN when not known). True when the entry
+    // is gone. Directories of many entries are emptied in inode order.
+    bool remove(int parentFd, const char* name, unsigned char type, std::string_view parentPath,
+                std::string_view shownName = {});
 
   private:
     struct Frame {
@@ -74,6 +76,7 @@ class TreeRemover {
     const RemoveScope& scope_;
     RemoveLog& log_;
     std::string_view parentPath_;
+    std::string_view shownRoot_;
     std::vector<Frame> frames_;
 };
 

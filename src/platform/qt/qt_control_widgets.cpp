@@ -2,15 +2,15 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimeEdit>
 
+#include "platform/qt/qt_frame_box.h"
+#include "platform/qt/qt_progress_box.h"
 #include "platform/qt/qt_units.h"
 
 namespace tw::qt_platform {
@@ -33,7 +33,7 @@ QWidget* newWidget(const controls::Control& control, QWidget* parent) {
     using controls::Kind;
     switch (control.kind()) {
         case Kind::Frame:
-            return new QGroupBox(parent);
+            return new FrameBox(parent);
         case Kind::Label: {
             auto* label = new QLabel(parent);
             label->setTextFormat(Qt::PlainText);
@@ -62,7 +62,7 @@ QWidget* newWidget(const controls::Control& control, QWidget* parent) {
             return button;
         }
         case Kind::ProgressBar: {
-            auto* bar = new QProgressBar(parent);
+            auto* bar = new ProgressBox(parent);
             bar->setRange(0, 100);
             bar->setValue(0);
             bar->setTextVisible(false);

@@ -8,13 +8,9 @@
 #include <QWidget>
 #include <limits>
 
+#include "platform/qt/qt_builtin_pictures.h"
 #include "platform/qt/qt_handler_gate.h"
 #include "tray/shell_record.h"
-
-// The resource file is compiled into a static library; nothing else would pull it in.
-static void initTidewellResources() {
-    Q_INIT_RESOURCE(tidewell);
-}
 
 namespace tw::qt_platform {
 
@@ -54,8 +50,7 @@ struct QtNotificationArea::Entry {
 
 QtNotificationArea::QtNotificationArea(WindowMessages& windows)
     : windows_(windows), context_(std::make_unique<QObject>()) {
-    initTidewellResources();
-    icons_.emplace(kApplicationIconHandle, QIcon(QStringLiteral(":/tidewell.png")));
+    icons_.emplace(kApplicationIconHandle, applicationIcon());
 }
 
 QtNotificationArea::~QtNotificationArea() = default;

@@ -51,6 +51,10 @@ void QtSettingsStore::write(const std::string& application, const std::string& s
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, qs(application), qs(section));
     keepDamagedCopy(settings);
     settings.beginGroup(qs(section));
+    // Restoring the controls at start stores back the values just read; saving the file for
+    // each of them would cost a rewrite and a flush to disk apiece.
+    const QVariant stored = settings.value(qs(key));
+    if (stored.typeId() == QMetaType::QString && stored.toString() == qs(value)) return;
     settings.setValue(qs(key), qs(value));
     // QSettings writes a temporary file and renames it over the old one, so a failed save
     // leaves the previous file whole.

@@ -2,17 +2,17 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTimeEdit>
 #include <algorithm>
 
+#include "platform/qt/qt_frame_box.h"
+#include "platform/qt/qt_progress_box.h"
 #include "platform/qt/qt_readable_text.h"
 #include "platform/qt/qt_units.h"
 
@@ -129,15 +129,15 @@ void syncPicker(RenderedControl& r) {
 
 void syncProgress(RenderedControl& r) {
     const auto& progress = static_cast<const ProgressBar&>(*r.control);
-    auto& bar = static_cast<QProgressBar&>(*r.widget);
+    auto& bar = static_cast<ProgressBox&>(*r.widget);
     if (progress.max() <= progress.min()) {
         // Nothing to count down (a due moment already reached): a full bar.
         bar.setRange(0, 1);
-        bar.setValue(1);
+        bar.setPosition(1);
         return;
     }
     bar.setRange(progress.min(), progress.max());
-    bar.setValue(std::clamp(progress.position(), progress.min(), progress.max()));
+    bar.setPosition(std::clamp(progress.position(), progress.min(), progress.max()));
 }
 
 }  // namespace
@@ -147,8 +147,7 @@ void syncControlWidget(RenderedControl& r) {
     const QString caption = qs(r.control->caption());
     switch (r.control->kind()) {
         case Kind::Frame: {
-            auto& frame = static_cast<QGroupBox&>(*r.widget);
-            if (frame.title() != caption) frame.setTitle(caption);
+            static_cast<FrameBox&>(*r.widget).setCaption(caption);
             break;
         }
         case Kind::Label: {

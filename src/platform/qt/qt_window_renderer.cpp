@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/qt/qt_accessibility.h"
+#include "platform/qt/qt_builtin_pictures.h"
 #include "platform/qt/qt_control_input.h"
 #include "platform/qt/qt_control_widgets.h"
 #include "platform/qt/qt_lifetime.h"
@@ -17,6 +18,7 @@ using namespace tw::controls;
 
 WindowRenderer::WindowRenderer(Window& model, Options options)
     : model_(model), options_(std::move(options)), window_(std::make_unique<HostWindow>()) {
+    preloadStylePictures();
     window_->setObjectName(qs(model_.name()));
     window_->setFixedSize(pixelRect(model_.geometry()).size());
     window_->setMouseTracking(true);

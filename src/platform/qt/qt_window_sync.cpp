@@ -1,19 +1,13 @@
 #include "platform/qt/qt_window_sync.h"
 
 #include <QGuiApplication>
-#include <QIcon>
 #include <QLineEdit>
 #include <QScreen>
 
+#include "platform/qt/qt_builtin_pictures.h"
 #include "platform/qt/qt_cursor_loader.h"
 #include "platform/qt/qt_readable_text.h"
 #include "platform/qt/qt_units.h"
-
-// The window icon lives in a resource compiled into a static library; nothing else would
-// pull it in.
-static void initTidewellResources() {
-    Q_INIT_RESOURCE(tidewell);
-}
 
 namespace tw::qt_platform {
 
@@ -62,8 +56,7 @@ void syncWindowLook(const controls::Window& model, HostWindow& window, WindowMir
                     const QtCursorLoader* cursors) {
     if (window.windowTitle() != qs(model.caption())) window.setWindowTitle(qs(model.caption()));
     if (mirror.hasIcon != int(model.hasIcon())) {
-        initTidewellResources();
-        window.setWindowIcon(model.hasIcon() ? QIcon(QStringLiteral(":/tidewell.png")) : QIcon());
+        window.setWindowIcon(model.hasIcon() ? applicationIcon() : QIcon());
         mirror.hasIcon = model.hasIcon();
     }
     const QColor background = qtColor(model.backColor());

@@ -1,0 +1,128 @@
+#include "bench_support.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace tw::bench {
+
+using linux_platform::UniqueFd;
+
+void setupFailure(const std::string& what) {
+    std::fprintf(stderr, "bench: setup failed: %s: %s\n", what.c_str(), std::strerror(errno));
+    std::exit(2);
+}
+
+namespace {
+
+void makeDir(int parent, const char* name) {
+    if (::mkdirat(parent, name, 0755) != 0) setupFailure(std::string("mkdir ") + name);
+}
+
+void writeAt(int dir, const char* name, const std::string& content) {
+    UniqueFd fd(::openat(dir, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (!fd ||
+        ::write(fd.get(), content.data(), content.size()) != static_cast<ssize_t>(content.size())) {
+        setupFailure(std::string("create ") + name);
+    }
+}
+
+}  // namespace
+
+UniqueFd openDir(int parent, const char* name) {
+    UniqueFd fd(::openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) setupFailure(std::string("open ") + name);
+    return fd;
+}
+
+std::string buildTrash(const std::string& home, int items, int filesPerItem) {
+    if (::mkdir(home.c_str(), 0755) != 0) setupFailure("mkdir " + home);
+    UniqueFd homeFd = openDir(AT_FDCWD, home.c_str());
+    makeDir(homeFd.get(), "Trash");
+    UniqueFd trash = openDir(homeFd.get(), "Trash");
+    makeDir(trash.get(), "files");
+    makeDir(trash.get(), "info");
+    UniqueFd files = openDir(trash.get(), "files");
+    UniqueFd info = openDir(trash.get(), "info");
+    char name[64], record[80];
+    for (int i = 0; i < items; ++i) {
+        if (filesPerItem == 0) {
+            std::snprintf(name, sizeof name, "file-%06d.txt", i);
+            writeAt(files.get(), name, "");
+        } else {
+            std::snprintf(name, sizeof name, "folder-%04d", i);
+            makeDir(files.get(), name);
+            UniqueFd dir = openDir(files.get(), name);
+            for (int f = 0; f < filesPerItem; ++f) {
+                char file[32];
+                std::snprintf(file, sizeof file, "file-%03d.txt", f);
+                writeAt(dir.get(), file, "");
+            }
+        }
+        std::snprintf(record, sizeof record, "%s.trashinfo", name);
+        writeAt(info.get(), record,
+                std::string("[Trash Info]\nPath=/home/user/") + name +
+                    "\nDeletionDate=2024-05-06T07:08:09\n");
+    }
+    return home + "/Trash";
+}
+
+std::string makeWorkDir(const std::string& base) {
+    std::string root = base + "/tidewell-bench-XXXXXX";
+    if (!::mkdtemp(root.data())) setupFailure("mkdtemp in " + base);
+    return root;
+}
+
+void removeTree(const std::string& path) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::execlp("rm", "rm", "-rf", "--", path.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    int status = 0;
+    if (pid > 0) ::waitpid(pid, &status, 0);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+std::string fileSystemName(const std::string& path) {
+    struct statfs fs;
+    if (::statfs(path.c_str(), &fs) != 0) return "?";
+    switch (static_cast<unsigned long>(fs.f_type)) {
+        case 0xEF53:
+            return "ext2/3/4";
+        case 0x01021994:
+            return "tmpfs";
+        case 0x9123683E:
+            return "btrfs";
+        case 0x58465342:
+            return "xfs";
+        case 0x794C7630:
+            return "overlay";
+        case 0xF2F52010:
+            return "f2fs";
+        default:
+            return "other";
+    }
+}
+
+void warnIfSanitized() {
+#if defined(__SANITIZE_ADDRESS__)
+    std::printf(
+        "NOTE: built with sanitizers; time and memory are not representative.\n"
+        "      Configure with -DTIDEWELL_SANITIZE=OFF for real numbers.\n\n");
+#endif
+}
+
+}  // namespace tw::bench

@@ -1,0 +1,34 @@
+#pragma once
+
+// What the benchmarks share: building trashes to measure on, timing, and printing verdicts.
+
+#include <string>
+#include <vector>
+
+#include "platform/linux/unique_fd.h"
+
+namespace tw::bench {
+
+// Ends the benchmark (exit 2): it could not be set up.
+[[noreturn]] void setupFailure(const std::string& what);
+
+linux_platform::UniqueFd openDir(int parent, const char* name);
+
+// <home>/Trash holding `items` items with their .trashinfo files: a file each when
+// `filesPerItem` is 0 (a flat trash), else a folder of that many files each.
+std::string buildTrash(const std::string& home, int items, int filesPerItem);
+
+// The directory for the benchmark's trees: --dir, else $TMPDIR, else /var/tmp; made unique.
+std::string makeWorkDir(const std::string& base);
+// Removes a tree with rm -rf.
+void removeTree(const std::string& path);
+
+double median(std::vector<double> values);
+std::string fileSystemName(const std::string& path);
+inline const char* verdict(bool met) {
+    return met ? "met" : "MISSED";
+}
+// A note when the build carries sanitizers: their numbers mean little.
+void warnIfSanitized();
+
+}  // namespace tw::bench

@@ -1,0 +1,51 @@
+# Steps of the installer and the uninstaller that CPack's standard script lacks.
+!ifndef TIDEWELL_NSH
+!define TIDEWELL_NSH
+
+# Ends the running copy of $INSTDIR\tidewell.exe, so that its file can be replaced or removed.
+# Windows keeps a running program's file from being opened for writing, so a failed open tells
+# that this copy runs. It is asked to close first, as a user would close it (taskkill without /F
+# sends it WM_CLOSE, so it takes its tray icon away); only if it is still there after ten seconds
+# is it ended by force. taskkill finds programs by file name: another running tidewell.exe, from
+# the zip, is asked to close as well.
+!macro TidewellEndRunningCopy ID
+  StrCpy $R1 0
+  tw_end_check_${ID}:
+    IfFileExists "$INSTDIR\tidewell.exe" 0 tw_end_done_${ID}
+    ClearErrors
+    FileOpen $R0 "$INSTDIR\tidewell.exe" a
+    IfErrors 0 tw_end_free_${ID}
+    IntCmp $R1 0 0 tw_end_force_${ID} tw_end_force_${ID}
+      DetailPrint "Closing Tidewell"
+      nsExec::Exec '"$SYSDIR\taskkill.exe" /IM tidewell.exe'
+      Pop $R2
+    tw_end_force_${ID}:
+    IntCmp $R1 40 0 tw_end_wait_${ID} tw_end_wait_${ID}
+      DetailPrint "Ending Tidewell"
+      nsExec::Exec '"$SYSDIR\taskkill.exe" /F /IM tidewell.exe'
+      Pop $R2
+    tw_end_wait_${ID}:
+    IntCmp $R1 60 tw_end_done_${ID} 0 tw_end_done_${ID}
+    IntOp $R1 $R1 + 1
+    Sleep 250
+    Goto tw_end_check_${ID}
+  tw_end_free_${ID}:
+    FileClose $R0
+  tw_end_done_${ID}:
+!macroend
+
+# Deletes the start-at-login value that this copy may have written under ROOT's Run key: the
+# value is named after the program's file, and its data is this copy's path, with or without
+# quotes. A value that starts another copy (from the zip, say) stays.
+!macro TidewellRemoveRunValue ROOT ID
+  ClearErrors
+  ReadRegStr $R0 ${ROOT} "Software\Microsoft\Windows\CurrentVersion\Run" "tidewell.exe"
+  IfErrors tw_run_done_${ID}
+  StrCmp $R0 "$INSTDIR\tidewell.exe" tw_run_delete_${ID}
+  StrCmp $R0 '"$INSTDIR\tidewell.exe"' tw_run_delete_${ID} tw_run_done_${ID}
+  tw_run_delete_${ID}:
+    DeleteRegValue ${ROOT} "Software\Microsoft\Windows\CurrentVersion\Run" "tidewell.exe"
+  tw_run_done_${ID}:
+!macroend
+
+!endif
