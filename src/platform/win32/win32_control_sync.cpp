@@ -1,0 +1,195 @@
+#include "platform/win32/win32_control_sync.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32_text.h"
+#include "platform/win32/win32_units.h"
+
+namespace tw::win32_platform {
+
+namespace {
+
+using namespace tw::controls;
+
+std::string windowText(HWND window) {
+    const int length = GetWindowTextLengthA(window);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int copied = GetWindowTextA(window, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(std::max(0, copied)));
+    return text;
+}
+
+// Sets the window's text when it differs, in the ANSI code page.
+void syncText(HWND window, const std::string& utf8) {
+    const std::string ansi = toAnsi(utf8);
+    if (windowText(window) != ansi) SetWindowTextA(window, ansi.c_str());
+}
+
+void syncCommon(RenderedControl& r, GdiCache& gdi) {
+    const Control& c = *r.control;
+    if ((IsWindowEnabled(r.hwnd) != FALSE) != c.enabled()) EnableWindow(r.hwnd, c.enabled());
+    const bool shown = (GetWindowLongA(r.hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown != c.visible()) ShowWindow(r.hwnd, c.visible() ? SW_SHOWNA : SW_HIDE);
+    HFONT font = gdi.font(c.font());
+    if (font != r.font) {
+        SendMessageA(r.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        r.font = font;
+    }
+}
+
+// A frame's caption (the status line) changes under its frame line: the window behind has to
+// paint again, or a longer caption's tail stays on screen.
+void syncFrame(RenderedControl& r) {
+    const std::string ansi = toAnsi(r.control->caption());
+    if (windowText(r.hwnd) == ansi) return;
+    SetWindowTextA(r.hwnd, ansi.c_str());
+    HWND parent = GetParent(r.hwnd);
+    RECT rect;
+    GetWindowRect(r.hwnd, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    RedrawWindow(parent, &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// Positions in the model count bytes of UTF-8; the window counts characters of the ANSI code
+// page.
+int ansiOffset(const std::string& utf8, int bytes) {
+    const auto cut =
+        static_cast<std::size_t>(std::clamp<int>(bytes, 0, static_cast<int>(utf8.size())));
+    return static_cast<int>(toAnsi(utf8.substr(0, cut)).size());
+}
+
+void syncTextBox(RenderedControl& r) {
+    const auto& box = static_cast<const TextBox&>(*r.control);
+    const std::string ansi = toAnsi(box.text());
+    const bool textChanged = windowText(r.hwnd) != ansi;
+    if (textChanged) SetWindowTextA(r.hwnd, ansi.c_str());
+    const bool selectionChanged = box.selStart() != r.selStart || box.selLength() != r.selLength;
+    if (textChanged || (selectionChanged && !r.userEditing)) {
+        const int start = ansiOffset(box.text(), box.selStart());
+        const int end = ansiOffset(box.text(), box.selStart() + box.selLength());
+        SendMessageA(r.hwnd, EM_SETSEL, static_cast<WPARAM>(start), end);
+    }
+    r.selStart = box.selStart();
+    r.selLength = box.selLength();
+}
+
+void syncCombo(RenderedControl& r) {
+    const auto& combo = static_cast<const ComboBox&>(*r.control);
+    const auto& items = combo.items();
+    bool same = SendMessageA(r.hwnd, CB_GETCOUNT, 0, 0) == static_cast<LRESULT>(items.size());
+    for (std::size_t i = 0; same && i < items.size(); ++i) {
+        const LRESULT length = SendMessageA(r.hwnd, CB_GETLBTEXTLEN, i, 0);
+        std::string text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, '\0');
+        SendMessageA(r.hwnd, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
+        same = text == toAnsi(items[i]);
+    }
+    if (!same) {
+        SendMessageA(r.hwnd, CB_RESETCONTENT, 0, 0);
+        for (const std::string& item : items) {
+            const std::string ansi = toAnsi(item);
+            SendMessageA(r.hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ansi.c_str()));
+        }
+    }
+    if (SendMessageA(r.hwnd, CB_GETCURSEL, 0, 0) != combo.listIndex()) {
+        SendMessageA(r.hwnd, CB_SETCURSEL, static_cast<WPARAM>(combo.listIndex()), 0);
+    }
+}
+
+void syncPicker(RenderedControl& r) {
+    const auto& picker = static_cast<const TimePicker&>(*r.control);
+    // A value without a time of day shows midnight, as a date alone does.
+    const TimeOfDay t = picker.value().time.value_or(TimeOfDay{});
+    SYSTEMTIME shown{};
+    if (SendMessageA(r.hwnd, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown)) == GDT_VALID &&
+        shown.wHour == t.hour && shown.wMinute == t.minute && shown.wSecond == t.second) {
+        return;
+    }
+    // The picker shows only the time; the date is any valid one.
+    SYSTEMTIME value{};
+    GetLocalTime(&value);
+    value.wHour = static_cast<WORD>(t.hour);
+    value.wMinute = static_cast<WORD>(t.minute);
+    value.wSecond = static_cast<WORD>(t.second);
+    value.wMilliseconds = 0;
+    SendMessageA(r.hwnd, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&value));
+}
+
+void syncProgress(RenderedControl& r) {
+    const auto& progress = static_cast<const ProgressBar&>(*r.control);
+    int low = progress.min();
+    int high = progress.max();
+    int position = std::clamp(progress.position(), low, std::max(low, high));
+    if (high <= low) {
+        // Nothing to count down (a due moment already reached): a full bar.
+        low = 0;
+        high = 1;
+        position = 1;
+    }
+    PBRANGE range{};
+    SendMessageA(r.hwnd, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+    if (range.iLow != low || range.iHigh != high) {
+        SendMessageA(r.hwnd, PBM_SETRANGE32, static_cast<WPARAM>(low), high);
+    }
+    if (SendMessageA(r.hwnd, PBM_GETPOS, 0, 0) != position) {
+        SendMessageA(r.hwnd, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    }
+}
+
+void syncCheckState(RenderedControl& r, int state) {
+    if (SendMessageA(r.hwnd, BM_GETCHECK, 0, 0) != state) {
+        SendMessageA(r.hwnd, BM_SETCHECK, static_cast<WPARAM>(state), 0);
+    }
+}
+
+}  // namespace
+
+void syncControlWindow(RenderedControl& r, GdiCache& gdi) {
+    const bool outer = !r.mirroring;
+    r.mirroring = true;
+    syncCommon(r, gdi);
+    switch (r.control->kind()) {
+        case Kind::Frame:
+            syncFrame(r);
+            break;
+        case Kind::Label:
+        case Kind::PushButton:
+            syncText(r.hwnd, r.control->caption());
+            break;
+        case Kind::OptionButton:
+            syncText(r.hwnd, r.control->caption());
+            syncCheckState(r, static_cast<const OptionButton&>(*r.control).value() ? BST_CHECKED
+                                                                                   : BST_UNCHECKED);
+            break;
+        case Kind::CheckBox: {
+            syncText(r.hwnd, r.control->caption());
+            const int value = static_cast<const CheckBox&>(*r.control).value();
+            syncCheckState(r, value == 1   ? BST_CHECKED
+                              : value == 2 ? BST_INDETERMINATE
+                                           : BST_UNCHECKED);
+            break;
+        }
+        case Kind::TextBox:
+            syncTextBox(r);
+            break;
+        case Kind::ComboBox:
+            syncCombo(r);
+            break;
+        case Kind::TimePicker:
+            syncPicker(r);
+            break;
+        case Kind::ProgressBar:
+            syncProgress(r);
+            break;
+        case Kind::Window:
+        case Kind::Timer:
+            break;
+    }
+    if (outer) r.mirroring = false;
+}
+
+}  // namespace tw::win32_platform

@@ -1,0 +1,36 @@
+#pragma once
+
+// Mirrors a model control into its native window without raising the model's events again.
+
+#include "platform/win32/win32_api.h"
+
+#include <cstdint>
+
+#include "platform/controls.h"
+#include "platform/win32/win32_gdi_cache.h"
+
+namespace tw::win32_platform {
+
+// One rendered control and what its mirror has to remember.
+struct RenderedControl {
+    controls::Control* control = nullptr;
+    HWND hwnd = nullptr;
+    int id = 0;
+    // Set while the model is being mirrored into the window: the notifications the window
+    // sends for the program's own changes (EN_CHANGE after WM_SETTEXT) are not the user's.
+    bool mirroring = false;
+    // Text boxes: the selection last mirrored, and whether the user's typing is being handed
+    // to the model right now (the caret must then stay where the user put it).
+    int selStart = 0;
+    int selLength = 0;
+    bool userEditing = false;
+    // Option buttons: set while the button takes the focus; the click it sends then is the
+    // focus arriving, not the user choosing it.
+    bool takingFocus = false;
+    // The font last given to the window.
+    HFONT font = nullptr;
+};
+
+void syncControlWindow(RenderedControl& rendered, GdiCache& gdi);
+
+}  // namespace tw::win32_platform

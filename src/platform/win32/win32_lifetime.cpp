@@ -1,0 +1,24 @@
+#include "platform/win32/win32_lifetime.h"
+
+#include "platform/win32/win32_api.h"
+
+namespace tw::win32_platform {
+
+namespace {
+
+BOOL CALLBACK hideWindow(HWND window, LPARAM) {
+    ShowWindow(window, SW_HIDE);
+    return TRUE;
+}
+
+}  // namespace
+
+void Win32Lifetime::endProgram(int exitCode) {
+    if (ended_) return;
+    ended_ = true;
+    exitCode_ = exitCode;
+    EnumThreadWindows(GetCurrentThreadId(), &hideWindow, 0);
+    PostQuitMessage(exitCode);
+}
+
+}  // namespace tw::win32_platform

@@ -1,0 +1,113 @@
+#pragma once
+
+// Renders the window model with native Win32 controls: one child window per control, kept in
+// step with the model, and the user's input handed back to the model through its setters.
+// Hiding happens at once; showing waits until the running handler has returned.
+//
+// All controls are children of the main window itself, placed at their container's offset
+// plus their own: a group box does not pass its children's notifications on, and the tab
+// order runs across containers (the start-up boxes come before the buttons).
+
+#include "platform/win32/win32_api.h"
+
+#include <functional>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/controls.h"
+#include "platform/error_reporter.h"
+#include "platform/win32/win32_control_sync.h"
+#include "platform/win32/win32_gdi_cache.h"
+#include "platform/win32/win32_timer_driver.h"
+#include "platform/win32/win32_window_sync.h"
+
+namespace tw::win32_platform {
+
+class WindowRenderer {
+  public:
+    struct Options {
+        // The window's close request (the model's query-unload handler).
+        std::function<void()> queryUnload;
+        // The custom pointer (99); null until one is loaded.
+        std::function<HCURSOR()> customPointer;
+        // Once the program has ended no window is shown again and no close is forwarded.
+        std::function<bool()> ended;
+        // An error that escaped a handler; the debugger output when empty.
+        ErrorReporter reportError;
+        // The shell's "TaskbarCreated" broadcast (Explorer restarted): the tray icon must be
+        // added again.
+        UINT taskbarCreatedMessage = 0;
+        std::function<void()> onTaskbarCreated;
+        // A second launch's request to show this copy's window: which messages are one, and
+        // what to do then.
+        std::function<bool(UINT message, WPARAM wParam)> isShowRequest;
+        std::function<void()> showRunningCopy;
+        // Watched while the window is hidden: a notification area that goes away (Explorer
+        // ended) would leave no way back to the window.
+        std::function<bool()> notificationAreaAvailable;
+        std::function<void()> notificationAreaLost;
+    };
+
+    WindowRenderer(controls::Window& model, Options options);
+    ~WindowRenderer();
+    WindowRenderer(const WindowRenderer&) = delete;
+    WindowRenderer& operator=(const WindowRenderer&) = delete;
+
+    // The main window; bound to the model's window handle by the caller.
+    HWND hwnd() const { return hwnd_; }
+    // A hidden window that receives the tray icon's notifications (subclassed by the tray).
+    HWND trayHwnd() const { return tray_; }
+    // The native window of a control; nullptr for controls without one.
+    HWND controlWindow(const controls::Control& control) const;
+
+  private:
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK controlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR subclass, DWORD_PTR data);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleControl(RenderedControl& rendered, UINT message, WPARAM wParam, LPARAM lParam);
+
+    void createWindows();
+    void buildControls();
+    void setTabOrder();
+    RenderedControl* rendered(HWND window) const;
+    void sync(RenderedControl& rendered);
+    void syncWindow();
+    void syncPointer();
+    void scheduleShow();
+    void showNow();
+    void activate();
+    void syncFocus();
+    void reportFocus(WPARAM index);
+    void forwardWindowState();
+    void watchNotificationArea();
+    void checkNotificationArea();
+    void moveFocus(WPARAM wParam, LPARAM lParam);
+    void mouseMoveOverWindow(LPARAM lParam);
+    LRESULT controlColour(HDC dc, HWND control);
+    bool setPointer(LPARAM lParam);
+    void requestClose();
+    bool ended() const;
+
+    controls::Window& model_;
+    Options options_;
+    GdiCache gdi_;
+    HWND hwnd_ = nullptr;
+    HWND tray_ = nullptr;
+    std::vector<std::unique_ptr<RenderedControl>> rendered_;
+    std::unordered_map<const controls::Control*, RenderedControl*> byControl_;
+    std::unordered_map<HWND, RenderedControl*> byWindow_;
+    std::vector<std::unique_ptr<TimerDriver>> timers_;
+    WindowMirror mirror_;
+    const controls::Control* focusMirrored_ = nullptr;
+    HWND firstTabStop_ = nullptr;
+    // The control that had the focus when the window was deactivated; it gets it back.
+    HWND savedFocus_ = nullptr;
+    bool shownOnce_ = false;
+    bool showPending_ = false;
+    bool activatePending_ = false;
+    bool watchingTray_ = false;
+};
+
+}  // namespace tw::win32_platform

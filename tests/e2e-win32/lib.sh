@@ -1,0 +1,217 @@
+# Shared set-up for the Windows end-to-end tests: a virtual X server with icewm (a window
+# manager with a notification area), a fresh Wine prefix, a throwaway HOME and XDG_DATA_HOME
+# (Wine keeps its one Recycle Bin in $XDG_DATA_HOME/Trash), and helpers to drive tidewell.exe
+# with xdotool.
+# Usage: source this file with the cross build's directory as $1 (it holds tidewell.exe and the
+# test's shell client tidewell_recycle_tool.exe).
+
+set -euo pipefail
+
+BUILD=$(readlink -f "$1")
+TIDEWELL_EXE=$(find "$BUILD" -name tidewell.exe -print -quit)
+RECYCLE_TOOL=$(find "$BUILD" -name tidewell_recycle_tool.exe -print -quit)
+[ -n "$TIDEWELL_EXE" ] && [ -n "$RECYCLE_TOOL" ] || {
+    echo "no tidewell.exe or tidewell_recycle_tool.exe under $BUILD" >&2
+    exit 1
+}
+
+E2E_TMP=$(mktemp -d /tmp/tidewell-e2e-win32.XXXXXX)
+export HOME=$E2E_TMP/home
+export XDG_DATA_HOME=$HOME/.local/share
+export XDG_CONFIG_HOME=$HOME/.config
+export XDG_CACHE_HOME=$HOME/.cache
+export WINEPREFIX=$E2E_TMP/wine
+export WINEDEBUG=-all
+# No menu entries or file associations written into the throwaway home.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
+unset WAYLAND_DISPLAY
+
+PIDS=()
+cleanup() {
+    local status=$?
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    if [ $status -ne 0 ]; then
+        echo "--- program output ---"
+        cat "$E2E_TMP"/tidewell*.log 2>/dev/null || true
+        echo "--- kept $E2E_TMP for inspection ---"
+    else
+        rm -rf "$E2E_TMP"
+    fi
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -n "${DISPLAY:-}" ] && import -window root "$E2E_TMP/failure.png" 2>/dev/null || true
+    exit 1
+}
+
+# Waits up to $1 seconds for the command that follows to succeed.
+wait_until() {
+    local limit=$1
+    shift
+    local deadline=$((SECONDS + limit))
+    until "$@" >/dev/null 2>&1; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.3
+    done
+}
+
+# attempt_until N CHECK ACTION...: runs ACTION until the command line CHECK succeeds within
+# 5 seconds, at most N times.
+attempt_until() {
+    local times=$1 check=$2
+    shift 2
+    local i
+    for ((i = 0; i < times; i++)); do
+        "$@"
+        # shellcheck disable=SC2086  # CHECK is a command line
+        wait_until 5 $check && return 0
+    done
+    return 1
+}
+
+start_desktop() {
+    exec 9>"$E2E_TMP/display"
+    Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+    PIDS+=($!)
+    wait_until 20 test -s "$E2E_TMP/display" || fail "Xvfb did not start"
+    export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
+    icewm >"$E2E_TMP/icewm.log" 2>&1 &
+    PIDS+=($!)
+    wait_until 20 xprop -root _NET_SUPPORTING_WM_CHECK || fail "icewm did not start"
+    # A fresh prefix; its first start takes a while.
+    wineboot -i >"$E2E_TMP/wineboot.log" 2>&1 || fail "wineboot failed"
+    wineserver -w
+}
+
+TW_PID=""
+start_tidewell() {
+    wine "$TIDEWELL_EXE" >"$E2E_TMP/tidewell${1:-}.log" 2>&1 &
+    TW_PID=$!
+    PIDS+=("$TW_PID")
+}
+
+tidewell_running() { kill -0 "$TW_PID" 2>/dev/null; }
+
+# The main window: a window of tidewell.exe titled "Tidewell" with the client size 536 x 351.
+main_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --classname '^tidewell.exe$' 2>/dev/null); do
+        xdotool getwindowname "$w" 2>/dev/null | grep -qx Tidewell || continue
+        if xdotool getwindowgeometry "$w" | grep -q "Geometry: 536x351"; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}
+
+wait_for_main_window() {
+    wait_until "${1:-60}" main_window || fail "the main window did not appear"
+    MAIN=$(main_window)
+}
+
+main_viewable() {
+    xwininfo -id "$MAIN" 2>/dev/null | grep -q "Map State: IsViewable"
+}
+
+# A message box: another visible window of tidewell.exe titled "Tidewell".
+dialog_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --classname '^tidewell.exe$' 2>/dev/null); do
+        [ "$w" = "${MAIN:-}" ] && continue
+        xdotool getwindowname "$w" 2>/dev/null | grep -qx Tidewell || continue
+        echo "$w"
+        return 0
+    done
+    return 1
+}
+
+wait_for_dialog() {
+    wait_until "${1:-30}" dialog_window || fail "no message box appeared"
+    DIALOG=$(dialog_window)
+}
+
+# Answers the open message box: yes, no or ok. The box takes the keyboard a moment after it
+# shows, and a key sent before that is lost; so the key is repeated, and when the box still
+# stays, its button is clicked (Wine centres the buttons in a row 21 pixels above the bottom
+# edge, 64 pixels apart).
+dialog_gone() { ! xwininfo -id "$DIALOG" 2>/dev/null | grep -q IsViewable; }
+answer_dialog() {
+    local key width height x attempt
+    case $1 in
+        yes) key=y ;;
+        no) key=n ;;
+        *) key=Return ;;
+    esac
+    for attempt in 1 2 3 4; do
+        sleep 1
+        xdotool key --clearmodifiers "$key"
+        wait_until 3 dialog_gone && return 0
+        read -r width height < <(xdotool getwindowgeometry "$DIALOG" |
+            sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')
+        case $1 in
+            yes) x=$((width / 2 - 32)) ;;
+            no) x=$((width / 2 + 32)) ;;
+            *) x=$((width / 2)) ;;
+        esac
+        xdotool mousemove --window "$DIALOG" "$x" $((height - 21)) click 1
+        wait_until 3 dialog_gone && return 0
+    done
+    fail "the message box did not close"
+}
+
+# Clicks at client coordinates (pixels) of the main window.
+click_at() {
+    xdotool mousemove --window "$MAIN" "$1" "$2" click 1
+}
+
+# Control centres in pixels (the window's layout in twips / 15).
+click_switch() { click_at 268 295; }
+click_empty_now() { click_at 268 329; }
+click_start_in_tray() { click_at 290 254; }
+click_daily() { click_at 32 163; }
+click_days_box() { click_at 144 133; }
+
+# The program's icon in the notification area: Wine's shell embeds it in icewm's tray.
+tray_icon() {
+    xwininfo -root -tree | awk '/YXTrayEmbedder/ {found = 1; next} found && /explorer.exe/ {print $1; exit}' |
+        grep . || return 1
+}
+
+# The number of items in the Recycle Bin, as the shell reports it.
+recycle_bin_count() { wine "$RECYCLE_TOOL" count | tr -d '\r'; }
+
+# A file on drive C: put into the Recycle Bin by the shell, as Explorer's Delete does.
+recycle_new_file() {
+    local name=$1
+    echo "to be emptied" >"$WINEPREFIX/drive_c/$name"
+    wine "$RECYCLE_TOOL" put "C:\\$name" || fail "the shell did not take $name into the Recycle Bin"
+}
+
+# A value of the program's settings in the registry (empty when missing).
+setting() {
+    wine reg query 'HKCU\Software\Quendra\Tidewell' /v "$1" 2>/dev/null | tr -d '\r' |
+        awk -v key="$1" '$1 == key {sub(/^[\t ]*[^\t ]+[\t ]+REG_SZ[\t ]*/, ""); print; exit}'
+}
+
+# The window manager's close (Alt+F4): the program's close handler ends it. The key goes to
+# the active window, so the window is activated first, and the key sent again while the
+# program still runs.
+close_main_window() {
+    local attempt
+    for attempt in 1 2 3; do
+        xdotool windowactivate --sync "$MAIN" 2>/dev/null || true
+        xdotool key --clearmodifiers alt+F4
+        wait_until 5 sh -c "! kill -0 $TW_PID" && return 0
+    done
+    return 1
+}
+
+screenshot() { import -window root "${1:-$E2E_TMP/shot.png}"; }
+
+setting_is() { [ "$(setting "$1")" = "$2" ]; }

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The blue 'Q' sits in the notification area; minimising hides the window behind it, a click
+# on the icon or a second launch brings it back, and closing ends the program and takes the
+# icon away.
+source "$(dirname "$0")/lib.sh" "$1"
+
+start_desktop
+start_tidewell
+wait_for_main_window
+wait_until 20 tray_icon || fail "no icon in the notification area"
+ICON=$(tray_icon)
+
+xdotool windowminimize "$MAIN"
+wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "minimising did not hide the window"
+screenshot "$E2E_TMP/in-tray.png"
+# Hidden, not minimised on the task bar: the window is not mapped at all.
+xwininfo -id "$MAIN" | grep -q "IsUnMapped" || fail "the window stayed on the task bar"
+sleep 6 # the balloon's five seconds run out
+
+xdotool mousemove --window "$ICON" 8 8 click 1
+wait_until 10 main_viewable || fail "a click on the icon did not bring the window back"
+xdotool getwindowgeometry "$MAIN" | grep -q "Geometry: 536x351" || fail "the window came back in another size"
+
+# A second time, with the other button.
+xdotool windowminimize "$MAIN"
+wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "the second minimise did not hide"
+sleep 1
+xdotool mousemove --window "$ICON" 8 8 click 3
+wait_until 10 main_viewable || fail "a right click on the icon did not bring the window back"
+
+# A second launch ends at once and gives back the running copy's window, hidden or not.
+xdotool windowminimize "$MAIN"
+wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "the third minimise did not hide"
+FIRST_PID=$TW_PID
+start_tidewell 2
+wait_until 30 sh -c "! kill -0 $TW_PID" || fail "the second copy did not end"
+TW_PID=$FIRST_PID
+wait_until 10 main_viewable || fail "a second launch did not bring the window back"
+
+close_main_window || fail "closing did not end the program"
+tray_icon && fail "the icon stayed behind"
+echo "PASS: tray and window"
