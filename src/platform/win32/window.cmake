@@ -27,4 +27,4 @@ tidewell_strict(tidewell)
 set_source_files_properties(${TIDEWELL_WIN32_WINDOW_DIR}/tidewell.rc PROPERTIES
     OBJECT_DEPENDS "${TIDEWELL_WIN32_WINDOW_DIR}/tidewell.ico;${TIDEWELL_WIN32_WINDOW_DIR}/tidewell.exe.manifest;${TIDEWELL_WIN32_WINDOW_DIR}/win32_resources.h")
 
-install(TARGETS tidewell RUNTIME DESTINATION .)
+# Its install rules and packages: cmake/packaging.cmake.
