@@ -1,7 +1,10 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace tw {
 
@@ -20,6 +23,10 @@ class NotificationArea {
     virtual std::int32_t shellNotifyIcon(std::uint32_t message, const ShellRecord& record) = 0;
     // Whether the desktop has a notification area at all right now.
     virtual bool isAvailable() const = 0;
+    // A UTF-8 text of the record in this host's system code page, cut between characters to
+    // at most fieldSize - 1 bytes so that the field's NUL fits. By default Windows-1252 with
+    // '?' for what it cannot hold (defined with the record, tray/shell_record.cpp).
+    virtual std::string systemCodePageText(std::string_view utf8, std::size_t fieldSize) const;
 };
 
 }  // namespace tw

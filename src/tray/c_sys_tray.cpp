@@ -47,7 +47,8 @@ struct cSysTray::State {
     void notify(std::uint32_t message, const ShellRecordFields& fields) {
         // The shell's answer is not looked at: a failed call leaves the control as if it had
         // worked, and there is nothing useful to tell the user.
-        services.notificationArea.shellNotifyIcon(message, encodeShellRecord(fields));
+        services.notificationArea.shellNotifyIcon(
+            message, encodeShellRecord(fields, services.notificationArea));
     }
 
     void AddTrayIcon(WindowHandle window, std::int32_t id, const std::string& tip,

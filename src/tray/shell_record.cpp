@@ -61,9 +61,10 @@ std::uint32_t getU32(const ShellRecord& record, std::size_t offset) {
 // Text, one NUL, then spaces to the end of the field. Text too long for the field is cut so
 // that the NUL still fits: readers of the record stop at the NUL, never past the field.
 void putText(ShellRecord& record, std::size_t offset, std::size_t size,
-             const std::optional<std::string>& text) {
+             const std::optional<std::string>& text, const NotificationArea* host) {
     if (!text) return;  // the field stays zero bytes
-    const std::string bytes = utf8ToSystemCodePage(*text);
+    const std::string bytes =
+        host != nullptr ? host->systemCodePageText(*text, size) : utf8ToSystemCodePage(*text);
     const std::size_t length = std::min(bytes.size(), size - 1);
     std::copy_n(bytes.begin(), length, record.begin() + static_cast<std::ptrdiff_t>(offset));
     record[offset + length] = 0;
@@ -156,7 +157,17 @@ std::string systemCodePageToUtf8(std::string_view bytes) {
     return out;
 }
 
-ShellRecord encodeShellRecord(const ShellRecordFields& fields) {
+std::string NotificationArea::systemCodePageText(std::string_view utf8,
+                                                 std::size_t fieldSize) const {
+    std::string bytes = utf8ToSystemCodePage(utf8);
+    // One byte a character: any cut falls between characters.
+    if (fieldSize > 0 && bytes.size() > fieldSize - 1) bytes.resize(fieldSize - 1);
+    return bytes;
+}
+
+namespace {
+
+ShellRecord encodeWith(const ShellRecordFields& fields, const NotificationArea* host) {
     ShellRecord record{};
     putU32(record, kCbSize, fields.cbSize);
     putU32(record, kHWnd, fields.hWnd);
@@ -164,14 +175,24 @@ ShellRecord encodeShellRecord(const ShellRecordFields& fields) {
     putU32(record, kUFlags, fields.uFlags);
     putU32(record, kUCallbackMessage, fields.uCallbackMessage);
     putU32(record, kHIcon, fields.hIcon);
-    putText(record, kSzTip, kSzTipSize, fields.szTip);
+    putText(record, kSzTip, kSzTipSize, fields.szTip, host);
     putU32(record, kDwState, fields.dwState);
     putU32(record, kDwStateMask, fields.dwStateMask);
-    putText(record, kSzInfo, kSzInfoSize, fields.szInfo);
+    putText(record, kSzInfo, kSzInfoSize, fields.szInfo, host);
     putU32(record, kUTimeout, fields.uTimeout);
-    putText(record, kSzInfoTitle, kSzInfoTitleSize, fields.szInfoTitle);
+    putText(record, kSzInfoTitle, kSzInfoTitleSize, fields.szInfoTitle, host);
     putU32(record, kDwInfoFlags, fields.dwInfoFlags);
     return record;
+}
+
+}  // namespace
+
+ShellRecord encodeShellRecord(const ShellRecordFields& fields) {
+    return encodeWith(fields, nullptr);
+}
+
+ShellRecord encodeShellRecord(const ShellRecordFields& fields, const NotificationArea& host) {
+    return encodeWith(fields, &host);
 }
 
 ShellRecordFields decodeShellRecord(const ShellRecord& record) {

@@ -61,7 +61,8 @@ inline constexpr std::size_t kDwInfoFlags = 484;
 
 }  // namespace shell_record
 
-// The record's fields. Texts are UTF-8 here; in the record they are in the system code page.
+// The record's fields. Texts are UTF-8 here; in the record they are in the host's system code
+// page.
 // A text that is absent is a field of zero bytes; a present one, even the empty text, is the
 // text, one NUL and spaces to the end of the field.
 struct ShellRecordFields {
@@ -82,7 +83,9 @@ struct ShellRecordFields {
     bool operator==(const ShellRecordFields&) const = default;
 };
 
+// The texts go into the record in the host's system code page; without a host, Windows-1252.
 ShellRecord encodeShellRecord(const ShellRecordFields& fields);
+ShellRecord encodeShellRecord(const ShellRecordFields& fields, const NotificationArea& host);
 // A text field reads up to its first NUL (or the whole field when it has none); a field of
 // zero bytes reads as absent.
 ShellRecordFields decodeShellRecord(const ShellRecord& record);

@@ -119,5 +119,47 @@ TEST(Win32Tray, ARecordForAWindowTheHostHasNotCreatedIsRefused) {
     EXPECT_EQ(area.shellNotifyIcon(kNimAdd, record), 0);
 }
 
+// The records the tray control hands over, on their way to the real shell.
+struct RecordingArea : Win32NotificationArea {
+    using Win32NotificationArea::Win32NotificationArea;
+    std::int32_t shellNotifyIcon(std::uint32_t message, const ShellRecord& record) override {
+        records.push_back(record);
+        return Win32NotificationArea::shellNotifyIcon(message, record);
+    }
+    std::vector<ShellRecord> records;
+};
+
+// Run by the win32_services_greek test, whose Wine process has the Greek ANSI code page:
+// Greek is outside Windows-1252, so a fixed Windows-1252 in between turns it into '?'.
+TEST(Win32Tray, ATipReachesTheShellInTheAnsiCodePage) {
+    if (GetACP() != 1253) GTEST_SKIP() << "needs the Greek ANSI code page (1253)";
+    Win32WindowTable windows;
+    TestWindow window{"Tidewell tray"};
+    Win32WindowHook hook{windows};
+    RecordingArea area{windows};
+    Win32Lifetime lifetime;
+    Win32EventPump pump{&lifetime};
+    Win32Clock clock;
+    windows.bind(kTrayWindowHandle, window.hwnd());
+    cSysTray tray(cSysTray::Services{area, hook, pump, clock}, kTrayWindowHandle,
+                  Picture{Picture::Type::Icon, kApplicationIconHandle});
+    // "Καλάθι".
+    tray.setTrayTip("\xCE\x9A\xCE\xB1\xCE\xBB\xCE\xAC\xCE\xB8\xCE\xB9");
+    tray.setInTray(true);
+    ASSERT_FALSE(area.records.empty());
+    std::optional<NOTIFYICONDATAA> data = area.notifyIconData(area.records.back());
+    ASSERT_TRUE(data.has_value());
+    EXPECT_STREQ(data->szTip, "\xCA\xE1\xEB\xDC\xE8\xE9");
+
+    // Too long for the field: cut so that the NUL fits.
+    std::string omegas;
+    for (int i = 0; i < 200; ++i) omegas += "\xCE\xA9";
+    tray.setTrayTip(omegas);
+    data = area.notifyIconData(area.records.back());
+    ASSERT_TRUE(data.has_value());
+    EXPECT_EQ(std::string(data->szTip), std::string(127, '\xD9'));
+    tray.setInTray(false);
+}
+
 }  // namespace
 }  // namespace tw::win32_platform

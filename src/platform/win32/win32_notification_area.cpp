@@ -1,5 +1,6 @@
 #include "platform/win32/win32_notification_area.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/win32/win32_api.h"
@@ -13,11 +14,22 @@ namespace tw::win32_platform {
 
 namespace {
 
+// A text field of the record as the host's conversion wrote it: already in the ANSI code
+// page and cut to fit, so it is taken byte for byte. Absent when the field is all zero.
+std::optional<std::string> recordText(const ShellRecord& record, std::size_t offset,
+                                      std::size_t size) {
+    const auto begin = record.begin() + static_cast<std::ptrdiff_t>(offset);
+    const auto end = begin + static_cast<std::ptrdiff_t>(size);
+    if (std::all_of(begin, end, [](std::uint8_t b) { return b == 0; })) return std::nullopt;
+    return std::string(begin, std::find(begin, end - 1, std::uint8_t{0}));
+}
+
 template <std::size_t N>
-void putText(char (&field)[N], const std::optional<std::string>& text) {
-    if (!text) return;
-    const std::string ansi = fitAnsi(toAnsi(*text), N);
-    std::memcpy(field, ansi.c_str(), ansi.size() + 1);
+void putText(char (&field)[N], const std::optional<std::string>& ansi) {
+    if (!ansi) return;
+    const std::size_t length = std::min(ansi->size(), N - 1);
+    std::memcpy(field, ansi->data(), length);
+    field[length] = '\0';
 }
 
 }  // namespace
@@ -63,12 +75,21 @@ void Win32NotificationArea::remember(std::uint32_t message, const Key& key, std:
     if (flags & NIF_TIP) it->second.tip = tip;
 }
 
-std::int32_t Win32NotificationArea::shellNotifyIcon(std::uint32_t message,
-                                                    const ShellRecord& record) {
+std::string Win32NotificationArea::systemCodePageText(std::string_view utf8,
+                                                      std::size_t fieldSize) const {
+    return fitAnsi(toAnsi(utf8), fieldSize);
+}
+
+std::optional<NOTIFYICONDATAA> Win32NotificationArea::notifyIconData(
+    const ShellRecord& record) const {
+    using namespace shell_record;
+    static_assert(sizeof(NOTIFYICONDATAA::szTip) == kSzTipSize &&
+                  sizeof(NOTIFYICONDATAA::szInfo) == kSzInfoSize &&
+                  sizeof(NOTIFYICONDATAA::szInfoTitle) == kSzInfoTitleSize);
     const ShellRecordFields fields = decodeShellRecord(record);
-    if (fields.cbSize != kShellRecordSize) return 0;
+    if (fields.cbSize != kShellRecordSize) return std::nullopt;
     const HWND window = windows_.hwnd(fields.hWnd);
-    if (window == nullptr) return 0;
+    if (window == nullptr) return std::nullopt;
 
     NOTIFYICONDATAA data{};
     data.cbSize = NOTIFYICONDATAA_V2_SIZE;
@@ -77,19 +98,26 @@ std::int32_t Win32NotificationArea::shellNotifyIcon(std::uint32_t message,
     data.uFlags = fields.uFlags;
     data.uCallbackMessage = fields.uCallbackMessage;
     data.hIcon = icon(fields.hIcon);
-    putText(data.szTip, fields.szTip);
+    putText(data.szTip, recordText(record, kSzTip, kSzTipSize));
     data.dwState = fields.dwState;
     data.dwStateMask = fields.dwStateMask;
-    putText(data.szInfo, fields.szInfo);
+    putText(data.szInfo, recordText(record, kSzInfo, kSzInfoSize));
     data.uTimeout = fields.uTimeout;
-    putText(data.szInfoTitle, fields.szInfoTitle);
+    putText(data.szInfoTitle, recordText(record, kSzInfoTitle, kSzInfoTitleSize));
     data.dwInfoFlags = fields.dwInfoFlags;
+    return data;
+}
 
+std::int32_t Win32NotificationArea::shellNotifyIcon(std::uint32_t message,
+                                                    const ShellRecord& record) {
+    std::optional<NOTIFYICONDATAA> data = notifyIconData(record);
+    if (!data) return 0;
+    const ShellRecordFields fields = decodeShellRecord(record);
     // Remembered whether or not the shell takes it: an icon added while Explorer restarts
     // fails now and is added with the new taskbar.
     remember(message, {fields.hWnd, fields.uID}, fields.uFlags, fields.uCallbackMessage,
-             fields.hIcon, fields.szTip);
-    return Shell_NotifyIconA(message, &data) ? 1 : 0;
+             fields.hIcon, recordText(record, shell_record::kSzTip, shell_record::kSzTipSize));
+    return Shell_NotifyIconA(message, &*data) ? 1 : 0;
 }
 
 void Win32NotificationArea::onTaskbarCreated() {

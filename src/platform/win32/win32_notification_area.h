@@ -1,8 +1,8 @@
 #pragma once
 
 // The notification area through Shell_NotifyIconA. The core's record names its window and
-// icon by logical handles and holds its texts in Windows-1252; the call gets the real window,
-// the real icon and the texts in the machine's ANSI code page.
+// icon by logical handles and holds its texts as this host's systemCodePageText made them, in
+// the machine's ANSI code page; the call gets the real window, the real icon and those bytes.
 //
 // When Explorer restarts, its new taskbar starts empty and broadcasts "TaskbarCreated": the
 // window host passes that message on to onTaskbarCreated(), which adds every icon of this
@@ -12,10 +12,14 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/notification_area.h"
 #include "platform/win32/win32_window_table.h"
+
+// shellapi.h packs its records on 32-bit Windows; it must come after <windows.h>.
+#include <shellapi.h>
 
 namespace tw::win32_platform {
 
@@ -27,6 +31,11 @@ class Win32NotificationArea : public NotificationArea {
     std::int32_t shellNotifyIcon(std::uint32_t message, const ShellRecord& record) override;
     // Whether a taskbar with a notification area is running.
     bool isAvailable() const override;
+    // The ANSI code page (CP_ACP), cut so as never to split a double-byte character.
+    std::string systemCodePageText(std::string_view utf8, std::size_t fieldSize) const override;
+    // What Shell_NotifyIconA gets for the record; nothing for a record that names no real
+    // window.
+    std::optional<NOTIFYICONDATAA> notifyIconData(const ShellRecord& record) const;
 
     // The real icon behind a picture handle of the core (kApplicationIconHandle: the
     // program's icon). Not owned.
@@ -43,7 +52,7 @@ class Win32NotificationArea : public NotificationArea {
     struct Shown {
         std::uint32_t callbackMessage = 0;
         std::optional<std::uint32_t> icon;
-        std::optional<std::string> tip;
+        std::optional<std::string> tip;  // in the ANSI code page
     };
 
     HICON icon(std::uint32_t handle) const;
