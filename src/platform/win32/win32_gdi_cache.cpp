@@ -16,20 +16,20 @@ HFONT GdiCache::font(const controls::Font& font) {
     for (const auto& entry : fonts_) {
         if (entry.first == font) return entry.second;
     }
-    LOGFONTA spec{};
+    LOGFONTA logFont{};
     // A negative height asks for the character height: points at the system DPI.
-    spec.lfHeight = -static_cast<LONG>(std::lround(font.points * dpi_ / 72.0));
-    spec.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+    logFont.lfHeight = -static_cast<LONG>(std::lround(font.points * dpi_ / 72.0));
+    logFont.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
     // The captions reach the controls in the ANSI code page, so the font must draw that code
     // page: a fixed character set (the design's Cyrillic one) would show other letters for
     // the same bytes outside ASCII on a Western system.
-    spec.lfCharSet = DEFAULT_CHARSET;
-    spec.lfOutPrecision = OUT_TT_PRECIS;
-    spec.lfQuality = DEFAULT_QUALITY;
-    spec.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
+    logFont.lfCharSet = DEFAULT_CHARSET;
+    logFont.lfOutPrecision = OUT_TT_PRECIS;
+    logFont.lfQuality = DEFAULT_QUALITY;
+    logFont.lfPitchAndFamily = VARIABLE_PITCH | FF_SWISS;
     const std::string face = toAnsi(font.name);
-    lstrcpynA(spec.lfFaceName, face.c_str(), LF_FACESIZE);
-    HFONT handle = CreateFontIndirectA(&spec);
+    lstrcpynA(logFont.lfFaceName, face.c_str(), LF_FACESIZE);
+    HFONT handle = CreateFontIndirectA(&logFont);
     fonts_.emplace_back(font, handle);
     return handle;
 }
