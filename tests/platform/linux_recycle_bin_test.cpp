@@ -3,8 +3,6 @@
 
 #include <unistd.h>
 
-#include <sstream>
-
 #include <gtest/gtest.h>
 
 #include "emptying/mod_clean_up.h"
@@ -56,7 +54,8 @@ class RecycleBinShellTest : public ::testing::Test {
         env.home = home_;
         env.xdgDataHome = xdgDataHome;
         env.uid = kUser;
-        return LinuxRecycleBinShell(env, &errors_);
+        return LinuxRecycleBinShell(env,
+                                    [this](const std::string& line) { errors_ += line + "\n"; });
     }
     // .Trash-4242 on `top` holding `items` items.
     std::string userTrash(const std::string& top, int items) {
@@ -90,7 +89,7 @@ class RecycleBinShellTest : public ::testing::Test {
 
     test::TempDir dir_;
     std::string sysfs_, fixed_, usb_, ram_, net_, cd_, home_, mountInfo_;
-    std::ostringstream errors_;
+    std::string errors_;
 };
 
 TEST_F(RecycleBinShellTest, ListsEveryMountButPseudoFileSystemsWithItsDriveType) {
@@ -171,7 +170,7 @@ TEST_F(RecycleBinShellTest, EmptyingAllBinsEmptiesEveryLocalTrashAndNeverARemote
     EXPECT_EQ(count(s, ram_), 0);
     EXPECT_TRUE(test::exists(remote + "/files/item0"));
     EXPECT_TRUE(test::exists(remote + "/info/item1.trashinfo"));
-    EXPECT_EQ(errors_.str(), "");
+    EXPECT_EQ(errors_, "");
 }
 
 TEST_F(RecycleBinShellTest, EmptyingOneDriveTouchesOnlyThatDrive) {
@@ -202,9 +201,8 @@ TEST_F(RecycleBinShellTest, WhatCannotBeRemovedIsReportedAndFailsTheEmpty) {
     EXPECT_TRUE(test::exists(trash + "/files/holds-a-mount/share/on-the-share"));
     EXPECT_TRUE(test::exists(trash + "/info/holds-a-mount.trashinfo"));
     EXPECT_FALSE(test::exists(trash + "/files/item0"));
-    EXPECT_NE(errors_.str().find("holds-a-mount/share': a mount point, left alone"),
-              std::string::npos)
-        << errors_.str();
+    EXPECT_NE(errors_.find("holds-a-mount/share': a mount point, left alone"), std::string::npos)
+        << errors_;
 }
 
 TEST_F(RecycleBinShellTest, WhatIsTrashedOnAnyDriveWhileTheWalkEmptiesStays) {
@@ -236,7 +234,7 @@ TEST_F(RecycleBinShellTest, WhatIsTrashedOnAnyDriveWhileTheWalkEmptiesStays) {
     EXPECT_TRUE(test::exists(home + "/info/late-home.trashinfo"));
     EXPECT_TRUE(test::exists(other + "/files/late-other/inner"));
     EXPECT_TRUE(test::exists(other + "/info/late-other.trashinfo"));
-    EXPECT_EQ(errors_.str(), "");
+    EXPECT_EQ(errors_, "");
 
     // The next walk empties them.
     EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(s, 1));
@@ -266,7 +264,7 @@ TEST_F(RecycleBinShellTest, ALockedTrashOfTheUsersOwnIsOpenedUpAndOneOfSomeoneEl
         if (s.queryRecycleBin(fixed_, q) != kShellOk || q.itemsLow != 0) result |= 2;
         if (s.queryRecycleBin(usb_, q) != kShellFail || q.itemsLow < 1) result |= 8;
         if (s.emptyRecycleBin(0, usb_.c_str(), 7) != kShellFail) result |= 16;
-        if (errors_.str().find(".Trash-4242/files': Permission denied") == std::string::npos) {
+        if (errors_.find(".Trash-4242/files': Permission denied") == std::string::npos) {
             result |= 32;
         }
         return result;

@@ -3,9 +3,9 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <set>
 #include <utility>
 #include <vector>
@@ -47,12 +47,14 @@ ShellEnvironment ShellEnvironment::current() {
 }
 
 LinuxRecycleBinShell::LinuxRecycleBinShell()
-    : LinuxRecycleBinShell(ShellEnvironment::current(), &std::cerr) {}
+    : LinuxRecycleBinShell(ShellEnvironment::current(), [](const std::string& line) {
+          std::fprintf(stderr, "%s\n", line.c_str());
+      }) {}
 
-LinuxRecycleBinShell::LinuxRecycleBinShell(ShellEnvironment environment, std::ostream* errors)
+LinuxRecycleBinShell::LinuxRecycleBinShell(ShellEnvironment environment, ErrorSink errors)
     : env_(std::move(environment)),
       homeTrash_(homeTrashPath(env_.home, env_.xdgDataHome)),
-      errors_(errors) {}
+      errors_(std::move(errors)) {}
 
 // Read again on every call: drives come and go while the program runs.
 MountTable LinuxRecycleBinShell::mounts() const {
@@ -151,12 +153,11 @@ std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* roo
         complete &= snapshots[i].empty(log, options);
     }
     if (errors_) {
-        for (const std::string& line : log.lines()) *errors_ << "tidewell: " << line << '\n';
+        for (const std::string& line : log.lines()) errors_("tidewell: " + line);
         if (log.count() > log.lines().size()) {
-            *errors_ << "tidewell: " << log.count() - log.lines().size()
-                     << " more entries could not be removed\n";
+            errors_("tidewell: " + std::to_string(log.count() - log.lines().size()) +
+                    " more entries could not be removed");
         }
-        errors_->flush();
     }
     const std::int32_t result = complete ? kShellOk : kShellFail;
     if (!rootPath) {

@@ -3,7 +3,6 @@
 #include <sys/types.h>
 
 #include <functional>
-#include <iosfwd>
 #include <string>
 
 #include "platform/linux/mount_table.h"
@@ -38,8 +37,10 @@ struct ShellEnvironment {
 class LinuxRecycleBinShell final : public RecycleBinShell {
   public:
     LinuxRecycleBinShell();
-    // `errors` receives one line per entry an empty could not remove; null for none.
-    explicit LinuxRecycleBinShell(ShellEnvironment environment, std::ostream* errors);
+    // `errors` receives one line (without its newline) per entry an empty could not remove;
+    // empty for none.
+    using ErrorSink = std::function<void(const std::string&)>;
+    LinuxRecycleBinShell(ShellEnvironment environment, ErrorSink errors);
 
     std::uint32_t getLogicalDriveStrings(std::uint32_t bufferLength, char* buffer) override;
     DriveType getDriveType(const std::string& rootPath) override;
@@ -57,7 +58,7 @@ class LinuxRecycleBinShell final : public RecycleBinShell {
 
     ShellEnvironment env_;
     std::string homeTrash_;
-    std::ostream* errors_;
+    ErrorSink errors_;
     bool walkEmptied_ = false;
     std::int32_t walkResult_ = kShellOk;
 };

@@ -1,27 +1,27 @@
 #pragma once
 
-// A second launch asks the running copy to show its window, through a local socket beside the
-// instance lock (in the user's runtime folder, so no other user can reach it). The second copy
-// only writes its request and goes: it never waits for the running copy to answer.
+// The Qt side of the show request (platform/linux/show_request.h): the running copy watches
+// its socket in the event loop and runs the request on the user-interface thread.
 
-#include <QLocalServer>
+#include <QSocketNotifier>
 #include <QString>
 #include <functional>
+#include <memory>
+
+#include "platform/linux/show_request.h"
 
 namespace tw::qt_platform {
 
-class ShowRequestServer : public QObject {
+class ShowRequestServer {
   public:
-    ShowRequestServer();
-    // Listens at `path`, replacing a socket left by a copy that died (the caller holds the
-    // instance lock, so no live copy owns it). False when the socket can't be made.
+    // Listens at `path`; false, with a message on standard error, when it can't.
     bool listen(const QString& path);
-    // Runs on the user-interface thread, once per request.
+    // Runs once per request.
     std::function<void()> onRequest;
 
   private:
-    void accept();
-    QLocalServer server_;
+    linux_platform::ShowRequestListener listener_;
+    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 // Asks the copy listening at `path` to show its window; false when none could be reached.

@@ -33,12 +33,8 @@ void QtInstanceLock::listenForShowRequests() {
     server_->onRequest = [this] {
         if (onShowRequest) onShowRequest();
     };
-    // Without the socket the program still runs; a second launch then only ends, as before.
-    if (!server_->listen(socketPath())) {
-        std::fprintf(stderr,
-                     "Tidewell: can't listen at %s; a second launch can't show the window.\n",
-                     qPrintable(socketPath()));
-    }
+    // Without the socket the program still runs; a second launch then only ends.
+    server_->listen(socketPath());
 }
 
 bool QtInstanceLock::anotherCopyRunning() {

@@ -9,9 +9,9 @@ namespace tw::qt_platform {
 namespace {
 
 // Neither the tray of the X11 desktop nor the one over D-Bus tells a program that it went
-// away; asking every two seconds, only while hidden, finds it soon enough and costs nothing
-// worth measuring.
-constexpr int kPollMs = 2000;
+// away. Asking every five seconds, only while hidden, finds it soon enough (a panel is rarely
+// lost) and keeps the hidden program's wake-ups close to those of its countdown alone.
+constexpr int kPollMs = 5000;
 
 }  // namespace
 
