@@ -3,14 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QFont>
 #include <QImage>
+#include <QPalette>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QScreen>
 #include <QWindow>
+#include <functional>
+#include <string>
 
 #include "form_fixture.h"
 #include "platform/qt/qt_builtin_pictures.h"
+#include "platform/qt/qt_frame_box.h"
 
 namespace tw {
 namespace {
@@ -58,6 +63,71 @@ TEST(WindowPaint, ACountdownTickRepaintsTheCaptionAndTheBarOnlyWhereTheyChanged)
         EXPECT_TRUE(showsAsIfFullyRepainted(r.window())) << "after second " << second;
     }
     EXPECT_GE(bar.paints, 4);
+}
+
+// Captions of every sort the way the countdown sets them, one after another: shorter and
+// longer than the one before, with spaces at either end, mnemonics, and letters the font
+// lacks. Each must show exactly what the style shows when it paints the whole frame;
+// `paintedAlone` says whether the frame is expected to draw them from the band's picture.
+void expectCaptionsShowAsIfFullyRepainted(RenderedForm& r, bool paintedAlone,
+                                          const std::string& state) {
+    auto* frame = r.widget<qt_platform::FrameBox>(r.form->Frame2);
+    ASSERT_NE(frame, nullptr);
+    const char* const captions[] = {
+        "On. Next empty will occur in: 1 day(s) and 00:00:00",
+        "On. Next empty will occur in: 00:00:59",
+        "On. Next empty will occur in: 29 day(s) and 23:59:38",
+        "Deleting files from Recycling Bin... ",
+        "  Weekly: Q&A && more",
+        "Öffnen — 東京 ✓",
+    };
+    for (const char* caption : captions) {
+        r.form->Frame2.setCaption(caption);
+        QApplication::processEvents();
+        EXPECT_EQ(frame->paintedCaptionAlone(), paintedAlone) << state << ": " << caption;
+        EXPECT_TRUE(showsAsIfFullyRepainted(r.window())) << state << ": " << caption;
+    }
+}
+
+TEST(WindowPaint, ACaptionDrawnAloneLooksAsIfTheStylePaintedTheWholeFrame) {
+    RenderedForm r;
+    r.loadAndShow();
+    auto* frame = r.widget<qt_platform::FrameBox>(r.form->Frame2);
+    ASSERT_NE(frame, nullptr);
+    controls::Frame& model = r.form->Frame2;
+    QPalette dark = r.window().palette();
+    dark.setColor(QPalette::Window, QColor(0x22, 0x20, 0x20));
+    dark.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xe0));
+    // Each state on top of the ones before: the band's picture must follow every one.
+    const std::pair<const char*, std::function<void()>> states[] = {
+        {"as loaded", [] {}},
+        {"disabled", [&] { model.setEnabled(false); }},
+        {"dark",
+         [&] {
+             model.setEnabled(true);
+             r.window().setPalette(dark);
+         }},
+        {"a colour of its own", [&] { model.setBackColor(0x00604020); }},
+        {"another font",
+         [&] {
+             model.setFont({"DejaVu Serif", 13.5, false, 0});
+         }},
+        {"wider", [&] { frame->resize(frame->width() + 31, frame->height()); }},
+        {"right to left", [&] { frame->setLayoutDirection(Qt::RightToLeft); }},
+    };
+    for (const auto& [state, enter] : states) {
+        enter();
+        // The state's own repaint of the whole frame is done with before the captions.
+        QApplication::processEvents();
+        QApplication::processEvents();
+        expectCaptionsShowAsIfFullyRepainted(r, true, state);
+    }
+}
+
+TEST(WindowPaint, ACaptionOfAFrameTheStyleSheetDrawsIsPaintedByTheStyleSheet) {
+    RenderedForm r = RenderedForm::skinned();
+    r.loadAndShow();
+    expectCaptionsShowAsIfFullyRepainted(r, false, "skinned");
 }
 
 TEST(WindowPaint, TheStyleFindsThePicturesTidewellReadForIt) {

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_frame_box.h"
 
 #include <QEvent>
+#include <QPaintEvent>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 
@@ -51,6 +52,19 @@ void FrameBox::changeEvent(QEvent* event) {
         line_ = QRect();
     }
     QGroupBox::changeEvent(event);
+}
+
+void FrameBox::paintEvent(QPaintEvent* event) {
+    // A paint within the caption's line is what a new caption asks for; everything else
+    // (showing, exposing, resizing, the first caption) is painted the ordinary way.
+    const QRect band = line_ & rect();
+    captionAlone_ = false;
+    if (!band.isEmpty() && band.contains(event->rect())) {
+        QStyleOptionGroupBox option;
+        initStyleOption(&option);
+        captionAlone_ = band_.paint(*this, option, band);
+    }
+    if (!captionAlone_) QGroupBox::paintEvent(event);
 }
 
 void FrameBox::resizeEvent(QResizeEvent* event) {

@@ -1,0 +1,132 @@
+#include "platform/qt/qt_caption_band.h"
+
+#include <QGroupBox>
+#include <QPainter>
+#include <QStyleOptionGroupBox>
+#include <QStylePainter>
+#include <cmath>
+#include <cstring>
+
+namespace tw::qt_platform {
+
+namespace {
+
+// Only Qt's Fusion style itself (not a subclass, a proxy or a style sheet), with a caption
+// aligned left and no check box: drawCaption() repeats what it does for such a caption, and
+// prepare() checks that it still does.
+bool drawnByFusion(const QStyle& style, const QStyleOptionGroupBox& option) {
+    return std::strcmp(style.metaObject()->className(), "QFusionStyle") == 0 &&
+           option.textAlignment == Qt::AlignLeft &&
+           (option.subControls & QStyle::SC_GroupBoxLabel) &&
+           !(option.subControls & QStyle::SC_GroupBoxCheckBox) &&
+           !(option.state & QStyle::State_HasFocus);
+}
+
+// Where Fusion puts such a caption: the text's bounding box grown by a pixel on every side, a
+// pixel below the box's top left corner (top right when laid out right to left). Asking the
+// style would measure the text twice more.
+QRect labelRect(const QStyleOptionGroupBox& option) {
+    const QSize size = option.fontMetrics.boundingRect(option.text).size() + QSize(2, 2);
+    return QStyle::visualRect(option.direction, option.rect, QRect(QPoint(0, 1), size));
+}
+
+// The caption as Fusion's group box draws it: the same calls with the same pen and flags.
+void drawCaption(QPainter& painter, const QStyleOptionGroupBox& option, const QWidget& box) {
+    const QStyle& style = *box.style()->proxy();
+    painter.setPen(QPen(option.palette.windowText(), 1));
+    int alignment = int(option.textAlignment);
+    if (!style.styleHint(QStyle::SH_UnderlineShortcut, &option, &box)) {
+        alignment |= Qt::TextHideMnemonic;
+    }
+    style.drawItemText(&painter, labelRect(option),
+                       Qt::TextShowMnemonic | Qt::AlignLeft | alignment, option.palette,
+                       option.state & QStyle::State_Enabled, option.text, QPalette::NoRole);
+}
+
+bool placedAsByStyle(const QStyleOptionGroupBox& option, const QWidget& box) {
+    return labelRect(option) == box.style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                            QStyle::SC_GroupBoxLabel, &box);
+}
+
+QImage blankBand(const QRect& band, qreal ratio, QImage::Format format, const QColor& fill) {
+    QImage image(band.size() * ratio, format);
+    image.setDevicePixelRatio(ratio);
+    image.fill(fill);
+    return image;
+}
+
+// The band of `box` as the style paints the whole box with `option`, onto `image`.
+void styleBand(QImage& image, QGroupBox& box, const QStyleOptionGroupBox& option,
+               const QRect& band) {
+    QStylePainter painter(&image, &box);
+    painter.translate(-band.topLeft());
+    painter.drawComplexControl(QStyle::CC_GroupBox, option);
+}
+
+}  // namespace
+
+bool CaptionBand::paint(QGroupBox& box, const QStyleOptionGroupBox& option, const QRect& band) {
+    if (option.text.isEmpty() || !prepare(box, option, band)) return false;
+    QStylePainter painter(&box);
+    painter.drawImage(band.topLeft(), background_);
+    drawCaption(painter, option, box);
+    return true;
+}
+
+bool CaptionBand::prepare(QGroupBox& box, const QStyleOptionGroupBox& option, const QRect& band) {
+    const qreal ratio = box.devicePixelRatioF();
+    const Key key{box.style(),
+                  option.state,
+                  option.direction,
+                  option.rect,
+                  option.palette.cacheKey(),
+                  option.palette.currentColorGroup(),
+                  box.font(),
+                  int(option.features),
+                  option.subControls,
+                  option.textAlignment,
+                  option.lineWidth,
+                  option.midLineWidth,
+                  band,
+                  ratio};
+    if (keyed_ && key == key_) return !background_.isNull();
+    key_ = key;
+    keyed_ = true;
+    background_ = QImage();
+
+    if (!drawnByFusion(*box.style(), option) || ratio != std::floor(ratio)) return false;
+    const QColor transparent(Qt::transparent);
+    QStyleOptionGroupBox bare = option;
+    bare.subControls &= ~QStyle::SubControls(QStyle::SC_GroupBoxLabel);
+    QImage background = blankBand(band, ratio, QImage::Format_ARGB32_Premultiplied, transparent);
+    styleBand(background, box, bare, band);
+
+    // Checked against the style's own painting before use, so that another Qt whose Fusion
+    // draws the caption otherwise gets the ordinary painting: the band without the caption
+    // must not depend on the text, the caption must sit where the style puts it, and the
+    // caption drawn on the band must give the style's band.
+    bare.text += option.text;
+    QImage longer = blankBand(band, ratio, QImage::Format_ARGB32_Premultiplied, transparent);
+    styleBand(longer, box, bare, band);
+    if (longer != background || !placedAsByStyle(option, box) || !placedAsByStyle(bare, box)) {
+        return false;
+    }
+
+    QColor window = option.palette.color(QPalette::Window);
+    window.setAlpha(255);
+    QImage whole = blankBand(band, ratio, QImage::Format_RGB32, window);
+    styleBand(whole, box, option, band);
+    QImage ours = blankBand(band, ratio, QImage::Format_RGB32, window);
+    {
+        QStylePainter painter(&ours, &box);
+        painter.translate(-band.topLeft());
+        painter.drawImage(band.topLeft(), background);
+        drawCaption(painter, option, box);
+    }
+    if (ours != whole) return false;
+
+    background_ = std::move(background);
+    return true;
+}
+
+}  // namespace tw::qt_platform
