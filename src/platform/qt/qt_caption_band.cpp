@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QStyleOptionGroupBox>
 #include <QStylePainter>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -63,14 +64,35 @@ void styleBand(QImage& image, QGroupBox& box, const QStyleOptionGroupBox& option
     painter.drawComplexControl(QStyle::CC_GroupBox, option);
 }
 
+// The rows of `band` (whole rows at `ratio`) in which the style drew anything on `image`: most
+// of the line is empty, and blending empty pixels is not free. Empty when it drew nothing.
+QRect drawnRows(const QImage& image, const QRect& band, int ratio) {
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        if (std::any_of(row, row + image.width(), [](QRgb pixel) { return pixel != 0; })) {
+            if (first < 0) first = y / ratio;
+            last = y / ratio;
+        }
+    }
+    if (first < 0) return QRect();
+    return QRect(band.left(), band.top() + first, band.width(), last - first + 1);
+}
+
 }  // namespace
 
 bool CaptionBand::paint(QGroupBox& box, const QStyleOptionGroupBox& option, const QRect& band) {
     if (option.text.isEmpty() || !prepare(box, option, band)) return false;
     QStylePainter painter(&box);
-    painter.drawImage(band.topLeft(), background_);
-    drawCaption(painter, option, box);
+    draw(painter, option, box);
     return true;
+}
+
+void CaptionBand::draw(QPainter& painter, const QStyleOptionGroupBox& option,
+                       const QWidget& box) const {
+    if (!drawn_.isEmpty()) painter.drawImage(drawn_.topLeft(), background_);
+    drawCaption(painter, option, box);
 }
 
 bool CaptionBand::prepare(QGroupBox& box, const QStyleOptionGroupBox& option, const QRect& band) {
@@ -89,9 +111,10 @@ bool CaptionBand::prepare(QGroupBox& box, const QStyleOptionGroupBox& option, co
                   option.midLineWidth,
                   band,
                   ratio};
-    if (keyed_ && key == key_) return !background_.isNull();
+    if (keyed_ && key == key_) return usable_;
     key_ = key;
     keyed_ = true;
+    usable_ = false;
     background_ = QImage();
 
     if (!drawnByFusion(*box.style(), option) || ratio != std::floor(ratio)) return false;
@@ -112,6 +135,12 @@ bool CaptionBand::prepare(QGroupBox& box, const QStyleOptionGroupBox& option, co
         return false;
     }
 
+    const int scale = int(ratio);
+    drawn_ = drawnRows(background, band, scale);
+    if (!drawn_.isEmpty()) {
+        background_ = background.copy(0, (drawn_.top() - band.top()) * scale, background.width(),
+                                      drawn_.height() * scale);
+    }
     QColor window = option.palette.color(QPalette::Window);
     window.setAlpha(255);
     QImage whole = blankBand(band, ratio, QImage::Format_RGB32, window);
@@ -120,13 +149,11 @@ bool CaptionBand::prepare(QGroupBox& box, const QStyleOptionGroupBox& option, co
     {
         QStylePainter painter(&ours, &box);
         painter.translate(-band.topLeft());
-        painter.drawImage(band.topLeft(), background);
-        drawCaption(painter, option, box);
+        draw(painter, option, box);
     }
-    if (ours != whole) return false;
-
-    background_ = std::move(background);
-    return true;
+    usable_ = ours == whole;
+    if (!usable_) background_ = QImage();
+    return usable_;
 }
 
 }  // namespace tw::qt_platform

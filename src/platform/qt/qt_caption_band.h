@@ -13,6 +13,7 @@
 #include <QStyle>
 
 class QGroupBox;
+class QWidget;
 class QPainter;
 class QStyleOptionGroupBox;
 
@@ -47,12 +48,16 @@ class CaptionBand {
     };
 
     bool prepare(QGroupBox& box, const QStyleOptionGroupBox& option, const QRect& band);
+    void draw(QPainter& painter, const QStyleOptionGroupBox& option, const QWidget& box) const;
 
     Key key_;
     bool keyed_ = false;
-    // The band as the style draws it without the caption; null when this way was refused for
-    // the state in key_.
+    // Whether this way matches the style for the state in key_.
+    bool usable_ = false;
+    // What the style draws in the band apart from the caption, and where: the rows of the
+    // band it drew on (empty if none).
     QImage background_;
+    QRect drawn_;
 };
 
 }  // namespace tw::qt_platform
