@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QScreen>
+#include <QWidget>
 #include <QWindow>
 #include <functional>
 #include <string>
@@ -98,6 +99,8 @@ TEST(WindowPaint, ACaptionDrawnAloneLooksAsIfTheStylePaintedTheWholeFrame) {
     QPalette dark = r.window().palette();
     dark.setColor(QPalette::Window, QColor(0x22, 0x20, 0x20));
     dark.setColor(QPalette::WindowText, QColor(0xf0, 0xf0, 0xe0));
+    dark.setColor(QPalette::Inactive, QPalette::WindowText, QColor(0xa0, 0xb0, 0xc0));
+    QWidget elsewhere;
     // Each state on top of the ones before: the band's picture must follow every one.
     const std::pair<const char*, std::function<void()>> states[] = {
         {"as loaded", [] {}},
@@ -112,13 +115,18 @@ TEST(WindowPaint, ACaptionDrawnAloneLooksAsIfTheStylePaintedTheWholeFrame) {
          [&] {
              model.setFont({"DejaVu Serif", 13.5, false, 0});
          }},
+        {"inactive",
+         [&] {
+             elsewhere.show();
+             elsewhere.activateWindow();
+             QApplication::processEvents();
+             EXPECT_FALSE(r.window().isActiveWindow());
+         }},
         {"wider", [&] { frame->resize(frame->width() + 31, frame->height()); }},
         {"right to left", [&] { frame->setLayoutDirection(Qt::RightToLeft); }},
     };
     for (const auto& [state, enter] : states) {
         enter();
-        // The state's own repaint of the whole frame is done with before the captions.
-        QApplication::processEvents();
         QApplication::processEvents();
         expectCaptionsShowAsIfFullyRepainted(r, true, state);
     }
