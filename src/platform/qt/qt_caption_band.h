@@ -13,8 +13,6 @@
 #include <QStyle>
 
 class QGroupBox;
-class QWidget;
-class QPainter;
 class QStyleOptionGroupBox;
 
 namespace tw::qt_platform {
@@ -48,7 +46,6 @@ class CaptionBand {
     };
 
     bool prepare(QGroupBox& box, const QStyleOptionGroupBox& option, const QRect& band);
-    void draw(QPainter& painter, const QStyleOptionGroupBox& option, const QWidget& box) const;
 
     Key key_;
     bool keyed_ = false;
