@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 
 #include "platform/linux/trash_layout.h"
 
@@ -35,16 +36,26 @@ int renameNoReplace(int fromFd, const char* from, int toFd, const char* to) {
     return ::renameat(fromFd, from, toFd, to) == 0 ? 0 : errno;
 }
 
-// Nanoseconds; renaming a file in or out of the trash sets it to the present.
+std::uint64_t nanoseconds(const struct timespec& t) {
+    return static_cast<std::uint64_t>(t.tv_sec) * 1000000000u +
+           static_cast<std::uint64_t>(t.tv_nsec);
+}
+
 std::uint64_t changeTime(const struct stat& st) {
-    return static_cast<std::uint64_t>(st.st_ctim.tv_sec) * 1000000000u +
-           static_cast<std::uint64_t>(st.st_ctim.tv_nsec);
+    return nanoseconds(st.st_ctim);
+}
+
+std::uint64_t now() {
+    struct timespec t;
+    ::clock_gettime(CLOCK_REALTIME, &t);
+    return nanoseconds(t);
 }
 
 }  // namespace
 
 TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog& log) {
     TrashSnapshot s;
+    s.began_ = now();
     s.trashFd_ = trashFd;
     s.path_ = std::move(trashPath);
     s.scope_ = scopeOf(trashFd);
@@ -65,7 +76,7 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
     s.complete_ &= s.filesUsable_;
     s.complete_ &= s.openPart(kTrashInfo, log, s.info_);
     s.complete_ &= s.openPart(kTrashExpunged, log, s.expunged_);
-    s.noteIdentities();
+    s.noteFolderIdentities();
     if (s.files_.fd && inodeOrderHelps(s.files_.fd.get(), s.files_.entries.count())) {
         s.files_.entries.sortByInode();
     }
@@ -102,30 +113,32 @@ bool TrashSnapshot::openPart(const char* name, RemoveLog& log, Part& part) {
     return true;
 }
 
-// Every item is checked against what was listed right before it goes, so that an item
-// restored and replaced under the same name since the snapshot (a new one, or the same file
-// trashed again) stays: the inode or its change time differs. A folder is moved before it is
-// removed, and removed only when what was moved is the folder that was listed. The listing's
-// inode number can differ from the file's on some overlay set-ups, so ask the file.
-void TrashSnapshot::noteIdentities() {
+// A folder is moved before it is removed, and removed only when what was moved is the folder
+// that was listed: a restored folder whose name a newly trashed one took since stays. The
+// listing's inode number can differ from the file's on some overlay set-ups, so ask the file.
+void TrashSnapshot::noteFolderIdentities() {
     DirEntry e;
     while (files_.entries.next(e)) {
+        if (e.type != DT_DIR && e.type != DT_UNKNOWN) continue;
         struct stat st;
         if (::fstatat(files_.fd.get(), e.name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        files_.entries.setIdentity(e.at, S_ISDIR(st.st_mode) ? DT_DIR : DT_REG, st.st_ino,
-                                   changeTime(st));
+        files_.entries.setIdentity(e.at, S_ISDIR(st.st_mode) ? DT_DIR : DT_REG, st.st_ino);
     }
     files_.entries.rewind();
 }
 
+// Moving a file into the trash or out of it sets its change time to the present. An item
+// changed after the snapshot began was restored and trashed again under its name (the same
+// file or another), or is being worked on: it is not what the user emptied, so it stays.
+// (A file system that stamps changes with a coarse clock can't tell within the first tick,
+// a few milliseconds, after the empty began.)
 TrashSnapshot::Outcome TrashSnapshot::stillListed(const DirEntry& item) const {
     struct stat st;
     if (::fstatat(files_.fd.get(), item.name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
         // Anything but a missing file is left to the removal, which reports it.
         return errno == ENOENT ? Outcome::Gone : Outcome::Removed;
     }
-    const bool same = st.st_ino == item.ino && changeTime(st) == item.changed;
-    return same ? Outcome::Removed : Outcome::Replaced;
+    return changeTime(st) <= began_ ? Outcome::Removed : Outcome::Replaced;
 }
 
 bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
