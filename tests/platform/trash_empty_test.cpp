@@ -1,10 +1,13 @@
 // The order and scope of emptying one trash directory.
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <iterator>
+#include <utility>
 
 #include "platform/linux/trash_empty.h"
 #include "platform/trash_test_support.h"
@@ -62,6 +65,50 @@ TEST_F(TrashEmpty, ItemsTrashedWhileItRunsSurvive) {
     EXPECT_TRUE(test::exists(trash_ + "/info/arriving.trashinfo"));
     EXPECT_FALSE(test::exists(trash_ + "/files/old-folder"));
     EXPECT_FALSE(test::exists(trash_ + "/info/old-folder.trashinfo"));
+}
+
+TEST_F(TrashEmpty, AFileRestoredAndTrashedAgainUnderItsNameWhileItRunsStays) {
+    test::trashItem(trash_, "replaced");
+    test::trashItem(trash_, "again");
+    test::trashItem(trash_, "folder-again", true);
+    test::trashItem(trash_, "untouched");
+    const auto move = [](const std::string& from, const std::string& to) {
+        ASSERT_EQ(std::rename(from.c_str(), to.c_str()), 0) << from;
+    };
+    EmptyOptions options;
+    options.afterSnapshot = [&] {
+        // Restored, and a different file trashed under the freed name.
+        move(trash_ + "/files/replaced", dir_ / "replaced");
+        std::filesystem::remove(trash_ + "/info/replaced.trashinfo");
+        test::writeFile(dir_ / "newer", "newer");
+        test::trashItem(trash_, "replaced");
+        std::filesystem::remove(trash_ + "/files/replaced");
+        move(dir_ / "newer", trash_ + "/files/replaced");
+        // Restored and trashed again: the same file, moved twice since it was listed. The
+        // clock the file system stamps moves with may be coarse; wait for it to tick first.
+        for (const char* name : {"again", "folder-again"}) {
+            const std::string item = trash_ + "/files/" + name;
+            const auto stamp = [&] {
+                struct stat st;
+                EXPECT_EQ(::lstat(item.c_str(), &st), 0);
+                return std::pair(st.st_ctim.tv_sec, st.st_ctim.tv_nsec);
+            };
+            const auto listed = stamp();
+            while (stamp() == listed) ::chmod(item.c_str(), 0700);
+            move(item, dir_ / name);
+            move(dir_ / name, item);
+        }
+    };
+    EXPECT_TRUE(test::emptyTrashAt(trash_, nullptr, options));
+    EXPECT_EQ(test::readFile(trash_ + "/files/replaced"), "newer");
+    EXPECT_TRUE(test::exists(trash_ + "/info/replaced.trashinfo"));
+    EXPECT_TRUE(test::exists(dir_ / "replaced"));
+    for (const char* name : {"again", "folder-again"}) {
+        EXPECT_TRUE(test::exists(trash_ + "/files/" + name)) << name;
+        EXPECT_TRUE(test::exists(trash_ + "/info/" + name + ".trashinfo")) << name;
+    }
+    EXPECT_FALSE(test::exists(trash_ + "/files/untouched"));
+    EXPECT_FALSE(test::exists(trash_ + "/info/untouched.trashinfo"));
 }
 
 TEST_F(TrashEmpty, AFolderRestoredWhileItRunsLosesNothing) {

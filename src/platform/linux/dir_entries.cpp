@@ -14,7 +14,7 @@ namespace tw::linux_platform {
 
 namespace {
 
-constexpr std::size_t kHeader = sizeof(std::uint64_t) + 2;  // inode, type, mark
+constexpr std::size_t kHeader = 2 * sizeof(std::uint64_t) + 2;  // inode, changed, type, mark
 // Below this many entries the order costs more than it saves (the threshold rm -rf uses).
 constexpr std::size_t kInodeSortThreshold = 10000;
 constexpr long kTmpfsMagic = 0x01021994;
@@ -45,15 +45,18 @@ DirEntry PackedEntries::at(std::size_t at) const {
     DirEntry entry;
     entry.at = at;
     entry.ino = static_cast<ino_t>(inodeAt(packed_, at));
-    entry.type = static_cast<unsigned char>(packed_[at + sizeof(std::uint64_t)]);
+    std::memcpy(&entry.changed, packed_.data() + at + sizeof(std::uint64_t), sizeof entry.changed);
+    entry.type = static_cast<unsigned char>(packed_[at + kTypeOffset]);
     entry.name = packed_.data() + at + kHeader;
     return entry;
 }
 
-void PackedEntries::setIdentity(std::size_t at, unsigned char type, ino_t ino) {
+void PackedEntries::setIdentity(std::size_t at, unsigned char type, ino_t ino,
+                                std::uint64_t changed) {
     const std::uint64_t value = ino;
     std::memcpy(packed_.data() + at, &value, sizeof value);
-    packed_[at + sizeof value] = static_cast<char>(type);
+    std::memcpy(packed_.data() + at + sizeof value, &changed, sizeof changed);
+    packed_[at + kTypeOffset] = static_cast<char>(type);
 }
 
 void PackedEntries::sortByInode() {
@@ -79,10 +82,9 @@ void PackedEntries::clear() {
 
 void PackedEntries::append(ino_t ino, unsigned char type, const char* name, std::size_t length) {
     const std::uint64_t value = ino;
-    char header[kHeader];
+    char header[kHeader] = {};
     std::memcpy(header, &value, sizeof value);
-    header[sizeof value] = static_cast<char>(type);
-    header[sizeof value + 1] = 0;
+    header[kTypeOffset] = static_cast<char>(type);
     packed_.append(header, kHeader);
     packed_.append(name, length + 1);
     ++count_;

@@ -11,11 +11,13 @@
 
 namespace tw::linux_platform {
 
-// One directory's entries packed into a single arena: per entry its inode number, d_type
-// byte, a mark byte for the caller, the name and a NUL. One allocation for a whole directory
-// instead of one per name; "." and ".." are left out.
+// One directory's entries packed into a single arena: per entry its inode number, a change
+// stamp for the caller, d_type byte, a mark byte for the caller, the name and a NUL. One allocation
+// for a whole directory instead of one per name; "." and ".." are left out.
 struct DirEntry {
     ino_t ino = 0;
+    // The inode's change time in nanoseconds, once the caller noted it (0 from a listing).
+    std::uint64_t changed = 0;
     unsigned char type = 0;  // DT_* (DT_UNKNOWN when the file system does not say)
     const char* name = nullptr;
     std::size_t at = 0;  // where the entry lies in its arena, for mark()
@@ -34,12 +36,14 @@ class PackedEntries {
     // The entry stored at `at` (from DirEntry::at).
     DirEntry at(std::size_t at) const;
     // A byte of the caller's per entry, 0 after listing.
-    unsigned char mark(std::size_t at) const { return static_cast<unsigned char>(packed_[at + 9]); }
-    void setMark(std::size_t at, unsigned char value) {
-        packed_[at + 9] = static_cast<char>(value);
+    unsigned char mark(std::size_t at) const {
+        return static_cast<unsigned char>(packed_[at + kMarkOffset]);
     }
-    // The entry's type and inode number, when the caller learnt them better than the listing.
-    void setIdentity(std::size_t at, unsigned char type, ino_t ino);
+    void setMark(std::size_t at, unsigned char value) {
+        packed_[at + kMarkOffset] = static_cast<char>(value);
+    }
+    // The entry's type, inode number and change time, as the caller learnt them from the file.
+    void setIdentity(std::size_t at, unsigned char type, ino_t ino, std::uint64_t changed);
     // From now on next() hands out the entries in ascending inode order: a large directory's
     // entries are then removed with fewer seeks, as rm -rf does.
     void sortByInode();
@@ -48,6 +52,9 @@ class PackedEntries {
     void append(ino_t ino, unsigned char type, const char* name, std::size_t length);
 
   private:
+    static constexpr std::size_t kTypeOffset = 2 * sizeof(std::uint64_t);
+    static constexpr std::size_t kMarkOffset = kTypeOffset + 1;
+
     std::string packed_;
     std::vector<std::uint32_t> order_;  // arena offsets in inode order; empty: listing order
     std::size_t cursor_ = 0;

@@ -35,6 +35,12 @@ int renameNoReplace(int fromFd, const char* from, int toFd, const char* to) {
     return ::renameat(fromFd, from, toFd, to) == 0 ? 0 : errno;
 }
 
+// Nanoseconds; renaming a file in or out of the trash sets it to the present.
+std::uint64_t changeTime(const struct stat& st) {
+    return static_cast<std::uint64_t>(st.st_ctim.tv_sec) * 1000000000u +
+           static_cast<std::uint64_t>(st.st_ctim.tv_nsec);
+}
+
 }  // namespace
 
 TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog& log) {
@@ -59,7 +65,7 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
     s.complete_ &= s.filesUsable_;
     s.complete_ &= s.openPart(kTrashInfo, log, s.info_);
     s.complete_ &= s.openPart(kTrashExpunged, log, s.expunged_);
-    s.noteFolderIdentities();
+    s.noteIdentities();
     if (s.files_.fd && inodeOrderHelps(s.files_.fd.get(), s.files_.entries.count())) {
         s.files_.entries.sortByInode();
     }
@@ -96,18 +102,30 @@ bool TrashSnapshot::openPart(const char* name, RemoveLog& log, Part& part) {
     return true;
 }
 
-// A folder is moved before it is removed, and removed only when what was moved is the folder
-// that was listed: a restored folder whose name a newly trashed one took since stays. The
-// listing's inode number can differ from the file's on some overlay set-ups, so ask the file.
-void TrashSnapshot::noteFolderIdentities() {
+// Every item is checked against what was listed right before it goes, so that an item
+// restored and replaced under the same name since the snapshot (a new one, or the same file
+// trashed again) stays: the inode or its change time differs. A folder is moved before it is
+// removed, and removed only when what was moved is the folder that was listed. The listing's
+// inode number can differ from the file's on some overlay set-ups, so ask the file.
+void TrashSnapshot::noteIdentities() {
     DirEntry e;
     while (files_.entries.next(e)) {
-        if (e.type != DT_DIR && e.type != DT_UNKNOWN) continue;
         struct stat st;
         if (::fstatat(files_.fd.get(), e.name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        files_.entries.setIdentity(e.at, S_ISDIR(st.st_mode) ? DT_DIR : DT_REG, st.st_ino);
+        files_.entries.setIdentity(e.at, S_ISDIR(st.st_mode) ? DT_DIR : DT_REG, st.st_ino,
+                                   changeTime(st));
     }
     files_.entries.rewind();
+}
+
+TrashSnapshot::Outcome TrashSnapshot::stillListed(const DirEntry& item) const {
+    struct stat st;
+    if (::fstatat(files_.fd.get(), item.name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        // Anything but a missing file is left to the removal, which reports it.
+        return errno == ENOENT ? Outcome::Gone : Outcome::Removed;
+    }
+    const bool same = st.st_ino == item.ino && changeTime(st) == item.changed;
+    return same ? Outcome::Removed : Outcome::Replaced;
 }
 
 bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
@@ -155,6 +173,8 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
 
 TrashSnapshot::Outcome TrashSnapshot::removeItem(const DirEntry& item, TreeRemover& remover,
                                                  RemoveLog& log, const EmptyOptions& options) {
+    const Outcome listed = stillListed(item);
+    if (listed != Outcome::Removed) return listed;
     // A file or link goes in one step, so a restore can't catch it half-removed.
     if (item.type != DT_DIR) {
         if (::unlinkat(files_.fd.get(), item.name, 0) == 0) return Outcome::Removed;

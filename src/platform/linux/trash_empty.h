@@ -49,7 +49,10 @@ class TrashSnapshot {
     enum class Outcome { Removed, Gone, Failed, Replaced };
 
     bool openPart(const char* name, RemoveLog& log, Part& part);
-    void noteFolderIdentities();
+    void noteIdentities();
+    // Gone or Replaced when what is at the item's name now is not the file that was listed;
+    // Removed (go ahead) when it is.
+    Outcome stillListed(const DirEntry& item) const;
     Outcome removeItem(const DirEntry& item, TreeRemover& remover, RemoveLog& log,
                        const EmptyOptions& options);
     Outcome removeFolder(const DirEntry& item, TreeRemover& remover, RemoveLog& log,
