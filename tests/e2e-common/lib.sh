@@ -119,6 +119,14 @@ wait_for_tray_icon() {
     ICON=$(tray_icon)
 }
 
+# The desktop, the program on it, its main window ($MAIN) and its icon ($ICON).
+start_with_tray_icon() {
+    start_desktop
+    start_tidewell
+    wait_for_main_window
+    wait_for_tray_icon
+}
+
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable"; }
 
 main_viewable() { [ -n "${MAIN:-}" ] && viewable "$MAIN"; }

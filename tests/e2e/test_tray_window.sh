@@ -3,10 +3,7 @@
 # balloon per run, a click on the icon brings the window back, and closing ends everything.
 source "$(dirname "$0")/lib.sh" "$1"
 
-start_desktop
-start_tidewell
-wait_for_main_window
-wait_for_tray_icon
+start_with_tray_icon
 
 minimise_main_window "minimising did not hide the window"
 screenshot "$E2E_TMP/balloon.png"

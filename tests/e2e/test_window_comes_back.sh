@@ -4,10 +4,7 @@
 # its icon gives the window back, minimised on the task bar.
 source "$(dirname "$0")/lib.sh" "$1"
 
-start_desktop
-start_tidewell
-wait_for_main_window
-wait_for_tray_icon
+start_with_tray_icon
 
 minimise_main_window "minimising did not hide the window"
 start=$SECONDS
