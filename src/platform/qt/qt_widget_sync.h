@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <cstdint>
 
+#include "platform/control_mirror.h"
 #include "platform/controls.h"
 
 namespace tw::qt_platform {
@@ -14,12 +15,8 @@ namespace tw::qt_platform {
 struct RenderedControl {
     controls::Control* control = nullptr;
     QWidget* widget = nullptr;
-    QButtonGroup* group = nullptr;  // option buttons: their frame's exclusive group
-    // Text boxes: the selection last mirrored, and whether the user's typing is being handed
-    // to the model right now (the caret must then stay where the user put it).
-    int selStart = 0;
-    int selLength = 0;
-    bool userEditing = false;
+    QButtonGroup* group = nullptr;        // option buttons: their frame's exclusive group
+    controls::SelectionMirror selection;  // text boxes
     // The back colour last mirrored: when a container's changes, its children follow.
     std::uint32_t backColor = 0xFFFFFFFFu;
 };
