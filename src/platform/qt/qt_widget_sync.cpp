@@ -22,11 +22,16 @@ namespace {
 
 using namespace tw::controls;
 
-void syncCommon(const Control& c, QWidget& w) {
+void syncCommon(RenderedControl& r) {
+    const Control& c = *r.control;
+    QWidget& w = *r.widget;
     if (w.testAttribute(Qt::WA_ForceDisabled) == c.enabled()) w.setEnabled(c.enabled());
     if (w.isHidden() == c.visible()) w.setVisible(c.visible());
-    const QFont font = qtFont(c.font());
-    if (!(w.font() == font)) w.setFont(font);
+    if (r.font != c.font()) {
+        r.font = c.font();
+        const QFont font = qtFont(c.font());
+        if (!(w.font() == font)) w.setFont(font);
+    }
     if (paintsBackColor(c.kind())) {
         // Buttons (option buttons, check boxes) fill with the Button role, the rest Window.
         const QPalette::ColorRole role = w.backgroundRole();
@@ -126,7 +131,7 @@ void syncProgress(RenderedControl& r) {
 }  // namespace
 
 void syncControlWidget(RenderedControl& r) {
-    syncCommon(*r.control, *r.widget);
+    syncCommon(r);
     const QString caption = qs(r.control->caption());
     switch (r.control->kind()) {
         case Kind::Frame: {

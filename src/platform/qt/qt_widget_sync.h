@@ -5,6 +5,7 @@
 #include <QButtonGroup>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
 #include "platform/control_mirror.h"
 #include "platform/controls.h"
@@ -19,6 +20,9 @@ struct RenderedControl {
     controls::SelectionMirror selection;  // text boxes
     // The back colour last mirrored: when a container's changes, its children follow.
     std::uint32_t backColor = 0xFFFFFFFFu;
+    // The font last mirrored: building a QFont for each sync (once a second for the
+    // countdown) cost more than the rest of the sync.
+    std::optional<controls::Font> font;
 };
 
 void syncControlWidget(RenderedControl& rendered);
