@@ -47,6 +47,7 @@ Running::Running(const Contender& contender, const std::string& display, bool hi
     const std::string log = (home / "program.log").string();
 
     std::vector<std::string> args{contender.program};
+    args.insert(args.end(), contender.arguments.begin(), contender.arguments.end());
     if (hidden)
         args.insert(args.end(), contender.hiddenArguments.begin(), contender.hiddenArguments.end());
     pid_ = ::fork();

@@ -14,6 +14,8 @@ struct Contender {
     std::string program;
     // Arguments for a start hidden in the notification area; Tidewell takes its settings.
     std::vector<std::string> hiddenArguments;
+    // Arguments for every start.
+    std::vector<std::string> arguments = {};
 };
 
 class Running {

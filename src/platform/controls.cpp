@@ -247,6 +247,12 @@ void Window::activate() {
     raise(hostActivate);
 }
 
+void Window::detachHost() {
+    setObserver(nullptr);
+    hostActivate = nullptr;
+    for (Control* c : controls_) c->setObserver(nullptr);
+}
+
 void Window::clearGroup(OptionButton& chosen) {
     for (Control* c : controls_) {
         auto* option = dynamic_cast<OptionButton*>(c);

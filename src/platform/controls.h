@@ -295,6 +295,9 @@ class Window : public Control {
     // Brings the window to the front with the input focus; the host supplies how.
     void activate();
     Handler hostActivate;
+    // Forgets the host (every observer and hostActivate): the model may outlive the host's
+    // widgets, and must not call into them any more.
+    void detachHost();
 
     Handler onResize;
 

@@ -10,4 +10,28 @@ class Lifetime {
     virtual void endProgram(int exitCode) = 0;
 };
 
+// What every host's Lifetime keeps: the program ends once, with the first code given. An end
+// asked for before the event loop runs (a second copy) leaves main() to check ended() and not
+// enter the loop at all.
+class HostLifetime : public Lifetime {
+  public:
+    void endProgram(int exitCode) final {
+        if (ended_) return;
+        ended_ = true;
+        exitCode_ = exitCode;
+        endHost(exitCode);
+    }
+    bool ended() const { return ended_; }
+    int exitCode() const { return exitCode_; }
+
+  protected:
+    // Takes every window out of sight (hiding, not closing: closing would ask the window's
+    // close handler again) and makes the event loop return the code.
+    virtual void endHost(int exitCode) = 0;
+
+  private:
+    bool ended_ = false;
+    int exitCode_ = 0;
+};
+
 }  // namespace tw

@@ -1,12 +1,12 @@
-# Shared set-up for the Windows end-to-end tests: a virtual X server with icewm (a window
-# manager with a notification area), a fresh Wine prefix, a throwaway HOME and XDG_DATA_HOME
-# (Wine keeps its one Recycle Bin in $XDG_DATA_HOME/Trash), and helpers to drive tidewell.exe
-# with xdotool.
+# The Windows host's end-to-end set-up: the shared desktop and helpers (../e2e-common/lib.sh)
+# plus a fresh Wine prefix (Wine keeps its one Recycle Bin in $XDG_DATA_HOME/Trash), and how to
+# find tidewell.exe's windows.
 # Usage: source this file with the cross build's directory as $1 (it holds tidewell.exe and the
 # test's shell client tidewell_recycle_tool.exe).
 
-set -euo pipefail
-
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e-common/lib.sh" tidewell-e2e-win32
+# Set first: the clean-up ends the Wine server of this prefix, never one it inherited.
+export WINEPREFIX=$E2E_TMP/wine
 BUILD=$(readlink -f "$1")
 TIDEWELL_EXE=$(find "$BUILD" -name tidewell.exe -print -quit)
 RECYCLE_TOOL=$(find "$BUILD" -name tidewell_recycle_tool.exe -print -quit)
@@ -15,50 +15,15 @@ RECYCLE_TOOL=$(find "$BUILD" -name tidewell_recycle_tool.exe -print -quit)
     exit 1
 }
 
-E2E_TMP=$(mktemp -d /tmp/tidewell-e2e-win32.XXXXXX)
-export HOME=$E2E_TMP/home
-export XDG_DATA_HOME=$HOME/.local/share
-export XDG_CONFIG_HOME=$HOME/.config
-export XDG_CACHE_HOME=$HOME/.cache
-export WINEPREFIX=$E2E_TMP/wine
 export WINEDEBUG=-all
 # No menu entries or file associations written into the throwaway home.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
-mkdir -p "$HOME" "$XDG_DATA_HOME" "$XDG_CONFIG_HOME"
-unset WAYLAND_DISPLAY
+# Wine starts slowly, the more so on a busy machine.
+POLL_SECONDS=0.3
+MAIN_WINDOW_SECONDS=60
 
-PIDS=()
-cleanup() {
-    local status=$?
-    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    if [ $status -ne 0 ]; then
-        echo "--- program output ---"
-        cat "$E2E_TMP"/tidewell*.log 2>/dev/null || true
-        echo "--- kept $E2E_TMP for inspection ---"
-    else
-        rm -rf "$E2E_TMP"
-    fi
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    [ -n "${DISPLAY:-}" ] && import -window root "$E2E_TMP/failure.png" 2>/dev/null || true
-    exit 1
-}
-
-# Waits up to $1 seconds for the command that follows to succeed.
-wait_until() {
-    local limit=$1
-    shift
-    local deadline=$((SECONDS + limit))
-    until "$@" >/dev/null 2>&1; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.3
-    done
-}
+# Ends what runs in this test's prefix (wineserver is per prefix).
+cleanup_host() { wineserver -k 2>/dev/null; }
 
 # attempt_until N CHECK ACTION...: runs ACTION until the command line CHECK succeeds within
 # 5 seconds, at most N times.
@@ -75,14 +40,7 @@ attempt_until() {
 }
 
 start_desktop() {
-    exec 9>"$E2E_TMP/display"
-    Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
-    PIDS+=($!)
-    wait_until 20 test -s "$E2E_TMP/display" || fail "Xvfb did not start"
-    export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
-    icewm >"$E2E_TMP/icewm.log" 2>&1 &
-    PIDS+=($!)
-    wait_until 20 xprop -root _NET_SUPPORTING_WM_CHECK || fail "icewm did not start"
+    start_x_desktop
     # A fresh prefix; its first start takes a while.
     wineboot -i >"$E2E_TMP/wineboot.log" 2>&1 || fail "wineboot failed"
     wineserver -w
@@ -97,43 +55,24 @@ start_tidewell() {
 
 tidewell_running() { kill -0 "$TW_PID" 2>/dev/null; }
 
-# The main window: a window of tidewell.exe titled "Tidewell" with the client size 536 x 351.
-main_window() {
+# The visible windows of tidewell.exe titled exactly "Tidewell".
+tidewell_windows() {
     local w
     for w in $(xdotool search --onlyvisible --classname '^tidewell.exe$' 2>/dev/null); do
-        xdotool getwindowname "$w" 2>/dev/null | grep -qx Tidewell || continue
-        if xdotool getwindowgeometry "$w" | grep -q "Geometry: 536x351"; then
-            echo "$w"
-            return 0
-        fi
+        xdotool getwindowname "$w" 2>/dev/null | grep -qx Tidewell && echo "$w"
     done
-    return 1
+    return 0
 }
 
-wait_for_main_window() {
-    wait_until "${1:-60}" main_window || fail "the main window did not appear"
-    MAIN=$(main_window)
-}
-
-main_viewable() {
-    xwininfo -id "$MAIN" 2>/dev/null | grep -q "Map State: IsViewable"
-}
-
-# A message box: another visible window of tidewell.exe titled "Tidewell".
+# A message box: another of them.
 dialog_window() {
     local w
-    for w in $(xdotool search --onlyvisible --classname '^tidewell.exe$' 2>/dev/null); do
+    for w in $(tidewell_windows); do
         [ "$w" = "${MAIN:-}" ] && continue
-        xdotool getwindowname "$w" 2>/dev/null | grep -qx Tidewell || continue
         echo "$w"
         return 0
     done
     return 1
-}
-
-wait_for_dialog() {
-    wait_until "${1:-30}" dialog_window || fail "no message box appeared"
-    DIALOG=$(dialog_window)
 }
 
 # Answers the open message box: yes, no or ok. The box takes the keyboard a moment after it
@@ -165,14 +104,7 @@ answer_dialog() {
     fail "the message box did not close"
 }
 
-# Clicks at client coordinates (pixels) of the main window.
-click_at() {
-    xdotool mousemove --window "$MAIN" "$1" "$2" click 1
-}
-
-# Control centres in pixels (the window's layout in twips / 15).
-click_switch() { click_at 268 295; }
-click_empty_now() { click_at 268 329; }
+# More control centres in pixels (the window's layout in twips / 15).
 click_start_in_tray() { click_at 290 254; }
 click_daily() { click_at 32 163; }
 click_days_box() { click_at 144 133; }
@@ -211,7 +143,5 @@ close_main_window() {
     done
     return 1
 }
-
-screenshot() { import -window root "${1:-$E2E_TMP/shot.png}"; }
 
 setting_is() { [ "$(setting "$1")" = "$2" ]; }

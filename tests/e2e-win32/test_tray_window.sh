@@ -4,14 +4,9 @@
 # icon away.
 source "$(dirname "$0")/lib.sh" "$1"
 
-start_desktop
-start_tidewell
-wait_for_main_window
-wait_until 20 tray_icon || fail "no icon in the notification area"
-ICON=$(tray_icon)
+start_with_tray_icon
 
-xdotool windowminimize "$MAIN"
-wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "minimising did not hide the window"
+minimise_main_window "minimising did not hide the window"
 screenshot "$E2E_TMP/in-tray.png"
 # Hidden, not minimised on the task bar: the window is not mapped at all.
 xwininfo -id "$MAIN" | grep -q "IsUnMapped" || fail "the window stayed on the task bar"
@@ -22,15 +17,13 @@ wait_until 10 main_viewable || fail "a click on the icon did not bring the windo
 xdotool getwindowgeometry "$MAIN" | grep -q "Geometry: 536x351" || fail "the window came back in another size"
 
 # A second time, with the other button.
-xdotool windowminimize "$MAIN"
-wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "the second minimise did not hide"
+minimise_main_window "the second minimise did not hide"
 sleep 1
 xdotool mousemove --window "$ICON" 8 8 click 3
 wait_until 10 main_viewable || fail "a right click on the icon did not bring the window back"
 
 # A second launch ends at once and gives back the running copy's window, hidden or not.
-xdotool windowminimize "$MAIN"
-wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "the third minimise did not hide"
+minimise_main_window "the third minimise did not hide"
 FIRST_PID=$TW_PID
 start_tidewell 2
 wait_until 30 sh -c "! kill -0 $TW_PID" || fail "the second copy did not end"

@@ -3,14 +3,9 @@
 # balloon per run, a click on the icon brings the window back, and closing ends everything.
 source "$(dirname "$0")/lib.sh" "$1"
 
-start_desktop
-start_tidewell
-wait_for_main_window
-wait_until 20 tray_icon || fail "no icon in the notification area"
-ICON=$(tray_icon)
+start_with_tray_icon
 
-xdotool windowminimize "$MAIN"
-wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "minimising did not hide the window"
+minimise_main_window "minimising did not hide the window"
 screenshot "$E2E_TMP/balloon.png"
 wait_until 15 balloon_shown || fail "no balloon on the first minimise"
 wait_until 15 balloon_gone || fail "the balloon stayed past its five seconds"
@@ -18,8 +13,7 @@ wait_until 15 balloon_gone || fail "the balloon stayed past its five seconds"
 xdotool mousemove --window "$ICON" 10 10 click 1
 wait_until 10 main_viewable || fail "a left click on the icon did not bring the window back"
 
-xdotool windowminimize "$MAIN"
-wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "the second minimise did not hide"
+minimise_main_window "the second minimise did not hide"
 # No event marks a balloon that is rightly not shown (and a click on the icon would hide
 # one), so look for it as long as the first one was given to appear.
 wait_until 15 balloon_shown && fail "a second balloon in the same run"

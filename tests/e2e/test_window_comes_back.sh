@@ -4,13 +4,9 @@
 # its icon gives the window back, minimised on the task bar.
 source "$(dirname "$0")/lib.sh" "$1"
 
-start_desktop
-start_tidewell
-wait_for_main_window
-wait_until 20 tray_icon || fail "no icon in the notification area"
+start_with_tray_icon
 
-xdotool windowminimize "$MAIN"
-wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "minimising did not hide the window"
+minimise_main_window "minimising did not hide the window"
 start=$SECONDS
 timeout 20 "$TIDEWELL" >"$E2E_TMP/tidewell-second.log" 2>&1 || fail "the second copy ended with status $?"
 [ $((SECONDS - start)) -le 5 ] || fail "the second copy took $((SECONDS - start)) s to end"
@@ -20,8 +16,7 @@ wait_until 15 in_front || fail "the shown window is not in front"
 [ "$(xdotool search --onlyvisible --name '^Tidewell$' | wc -l)" -eq 1 ] || fail "more than one window"
 
 # Hidden again, the panel goes away and a window manager without one takes over.
-xdotool windowminimize "$MAIN"
-wait_until 10 sh -c "! xwininfo -id $MAIN | grep -q IsViewable" || fail "the second minimise did not hide"
+minimise_main_window "the second minimise did not hide"
 kill "${PIDS[1]}"
 printf 'ShowTaskBar=0\n' >"$E2E_TMP/no-panel.prefs"
 icewm -c "$E2E_TMP/no-panel.prefs" >"$E2E_TMP/icewm2.log" 2>&1 &

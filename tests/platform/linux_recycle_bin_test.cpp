@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "emptying/mod_clean_up.h"
@@ -218,10 +220,14 @@ TEST_F(RecycleBinShellTest, WhatIsTrashedOnAnyDriveWhileTheWalkEmptiesStays) {
     test::trashItem(home, "old-home", true);
     const std::string other = userTrash(second, 2);
 
+    bool arrived = false;
     auto s = shell(fixed_ + "/xdg", [&] {
+        if (std::exchange(arrived, true)) return;
         test::trashItem(home, "late-home");
         test::trashItem(other, "late-other", true);
-        test::chownTree(other, kUser, kUser);
+        // Only the new item: an item whose owner changed since the snapshot stays too.
+        test::chownTree(other + "/files/late-other", kUser, kUser);
+        test::chownTree(other + "/info/late-other.trashinfo", kUser, kUser);
     });
     // The walk: the first fixed drive's query finds the record and empties every bin; the
     // second's query then finds what arrived meanwhile, which is not to be emptied.

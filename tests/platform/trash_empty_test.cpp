@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <iterator>
+#include <utility>
 
 #include "platform/linux/trash_empty.h"
 #include "platform/trash_test_support.h"
@@ -62,6 +64,50 @@ TEST_F(TrashEmpty, ItemsTrashedWhileItRunsSurvive) {
     EXPECT_TRUE(test::exists(trash_ + "/info/arriving.trashinfo"));
     EXPECT_FALSE(test::exists(trash_ + "/files/old-folder"));
     EXPECT_FALSE(test::exists(trash_ + "/info/old-folder.trashinfo"));
+}
+
+TEST_F(TrashEmpty, AFileRestoredAndTrashedAgainUnderItsNameWhileItRunsStays) {
+    test::trashItem(trash_, "replaced");
+    test::trashItem(trash_, "again");
+    test::trashItem(trash_, "folder-again", true);
+    test::trashItem(trash_, "untouched");
+    const auto move = [](const std::string& from, const std::string& to) {
+        ASSERT_EQ(std::rename(from.c_str(), to.c_str()), 0) << from;
+    };
+    EmptyOptions options;
+    options.afterSnapshot = [&] {
+        // A file system may stamp changes with a coarse clock: once it has ticked, whatever
+        // happens is stamped after the moment the empty began.
+        const auto coarse = [] {
+            struct timespec t;
+            ::clock_gettime(CLOCK_REALTIME_COARSE, &t);
+            return std::pair(t.tv_sec, t.tv_nsec);
+        };
+        for (const auto began = coarse(); coarse() == began;) {
+        }
+        // Restored, and a different file trashed under the freed name.
+        move(trash_ + "/files/replaced", dir_ / "replaced");
+        std::filesystem::remove(trash_ + "/info/replaced.trashinfo");
+        test::writeFile(dir_ / "newer", "newer");
+        test::trashItem(trash_, "replaced");
+        std::filesystem::remove(trash_ + "/files/replaced");
+        move(dir_ / "newer", trash_ + "/files/replaced");
+        // Restored and trashed again: the same file or folder, back under its name.
+        for (const char* name : {"again", "folder-again"}) {
+            move(trash_ + "/files/" + name, dir_ / name);
+            move(dir_ / name, trash_ + "/files/" + name);
+        }
+    };
+    EXPECT_TRUE(test::emptyTrashAt(trash_, nullptr, options));
+    EXPECT_EQ(test::readFile(trash_ + "/files/replaced"), "newer");
+    EXPECT_TRUE(test::exists(trash_ + "/info/replaced.trashinfo"));
+    EXPECT_TRUE(test::exists(dir_ / "replaced"));
+    for (const char* name : {"again", "folder-again"}) {
+        EXPECT_TRUE(test::exists(trash_ + "/files/" + name)) << name;
+        EXPECT_TRUE(test::exists(trash_ + "/info/" + name + ".trashinfo")) << name;
+    }
+    EXPECT_FALSE(test::exists(trash_ + "/files/untouched"));
+    EXPECT_FALSE(test::exists(trash_ + "/info/untouched.trashinfo"));
 }
 
 TEST_F(TrashEmpty, AFolderRestoredWhileItRunsLosesNothing) {

@@ -1,44 +1,15 @@
 #pragma once
 
-// A Windows cursor file built in memory, for the pointer tests.
+// The in-memory cursor file of fakes/cursor_file.h, as Qt takes it.
 
 #include <QByteArray>
 
+#include "fakes/cursor_file.h"
+
 namespace tw::test {
 
-inline void put16(QByteArray& out, int v) {
-    out.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF));
-}
-inline void put32(QByteArray& out, int v) {
-    put16(out, v & 0xFFFF);
-    put16(out, (v >> 16) & 0xFFFF);
-}
-
-// A Windows cursor file: one 32 x 32 image, 32 bits per pixel, with the given hot spot.
 inline QByteArray cursorFile(int hotX, int hotY) {
-    constexpr int kSide = 32;
-    const int pixels = kSide * kSide * 4;
-    const int mask = kSide * 4;  // one bit per pixel, rows padded to 32 bits
-    QByteArray out;
-    put16(out, 0);  // reserved
-    put16(out, 2);  // cursor
-    put16(out, 1);  // one image
-    out.append(char(kSide)).append(char(kSide)).append(char(0)).append(char(0));
-    put16(out, hotX);
-    put16(out, hotY);
-    put32(out, 40 + pixels + mask);
-    put32(out, 22);
-    put32(out, 40);  // BITMAPINFOHEADER
-    put32(out, kSide);
-    put32(out, kSide * 2);  // colour and mask halves
-    put16(out, 1);
-    put16(out, 32);
-    put32(out, 0);
-    put32(out, pixels + mask);
-    for (int i = 0; i < 4; ++i) put32(out, 0);
-    for (int i = 0; i < kSide * kSide; ++i) out.append("\x20\x40\xC0\xFF", 4);
-    out.append(QByteArray(mask, '\0'));
-    return out;
+    return QByteArray::fromStdString(cursorFileBytes(hotX, hotY));
 }
 
 }  // namespace tw::test

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "fakes/cursor_file.h"
 #include "platform/win32/win32_cursor.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_locale.h"
@@ -61,42 +62,6 @@ TEST(Win32Files, ModificationTimesReachBeyond2038) {
     EXPECT_EQ(files.modificationTime("C:\\tidewell-time.*"), std::nullopt);
 }
 
-void put16(std::string& out, int v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
-void put32(std::string& out, int v) {
-    put16(out, v & 0xFFFF);
-    put16(out, (v >> 16) & 0xFFFF);
-}
-
-// A cursor file: one 32 x 32 image, 32 bits per pixel, with the given hot spot.
-std::string cursorFile(int hotX, int hotY) {
-    constexpr int kSide = 32;
-    const int pixels = kSide * kSide * 4;
-    const int mask = kSide * 4;  // one bit per pixel, rows padded to 32 bits
-    std::string out;
-    put16(out, 0);  // reserved
-    put16(out, 2);  // cursor
-    put16(out, 1);  // one image
-    out += std::string{char(kSide), char(kSide), 0, 0};
-    put16(out, hotX);
-    put16(out, hotY);
-    put32(out, 40 + pixels + mask);
-    put32(out, 22);
-    put32(out, 40);  // BITMAPINFOHEADER
-    put32(out, kSide);
-    put32(out, kSide * 2);  // colour and mask halves
-    put16(out, 1);
-    put16(out, 32);
-    put32(out, 0);
-    put32(out, pixels + mask);
-    for (int i = 0; i < 4; ++i) put32(out, 0);
-    for (int i = 0; i < kSide * kSide; ++i) out += std::string("\x20\x40\xC0\xFF", 4);
-    out += std::string(static_cast<std::size_t>(mask), '\0');
-    return out;
-}
-
 void writeFile(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -107,7 +72,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 TEST(Win32CursorLoader, LoadsThePointerWithItsHotSpotAndRefusesOtherFiles) {
-    writeFile("C:\\HAND-M.CUR", cursorFile(5, 7));
+    writeFile("C:\\HAND-M.CUR", test::cursorFileBytes(5, 7));
     writeFile("C:\\NOT-A.CUR", "plain text, not a picture");
     Win32CursorLoader cursors;
     cursors.loadCursor("C:\\HAND-M.CUR");

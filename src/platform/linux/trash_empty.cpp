@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <ctime>
 
 #include "platform/linux/trash_layout.h"
 
@@ -35,10 +36,26 @@ int renameNoReplace(int fromFd, const char* from, int toFd, const char* to) {
     return ::renameat(fromFd, from, toFd, to) == 0 ? 0 : errno;
 }
 
+std::uint64_t nanoseconds(const struct timespec& t) {
+    return static_cast<std::uint64_t>(t.tv_sec) * 1000000000u +
+           static_cast<std::uint64_t>(t.tv_nsec);
+}
+
+std::uint64_t changeTime(const struct stat& st) {
+    return nanoseconds(st.st_ctim);
+}
+
+std::uint64_t now() {
+    struct timespec t;
+    ::clock_gettime(CLOCK_REALTIME, &t);
+    return nanoseconds(t);
+}
+
 }  // namespace
 
 TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog& log) {
     TrashSnapshot s;
+    s.began_ = now();
     s.trashFd_ = trashFd;
     s.path_ = std::move(trashPath);
     s.scope_ = scopeOf(trashFd);
@@ -110,6 +127,20 @@ void TrashSnapshot::noteFolderIdentities() {
     files_.entries.rewind();
 }
 
+// Moving a file into the trash or out of it sets its change time to the present. An item
+// changed after the snapshot began was restored and trashed again under its name (the same
+// file or another), or is being worked on: it is not what the user emptied, so it stays.
+// (A file system that stamps changes with a coarse clock can't tell within the first tick,
+// a few milliseconds, after the empty began.)
+TrashSnapshot::Outcome TrashSnapshot::stillListed(const DirEntry& item) const {
+    struct stat st;
+    if (::fstatat(files_.fd.get(), item.name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        // Anything but a missing file is left to the removal, which reports it.
+        return errno == ENOENT ? Outcome::Gone : Outcome::Removed;
+    }
+    return changeTime(st) <= began_ ? Outcome::Removed : Outcome::Replaced;
+}
+
 bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
     if (!scope_) return false;
     scope_->fencedMountPoints = options.fencedMountPoints;
@@ -155,6 +186,8 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
 
 TrashSnapshot::Outcome TrashSnapshot::removeItem(const DirEntry& item, TreeRemover& remover,
                                                  RemoveLog& log, const EmptyOptions& options) {
+    const Outcome listed = stillListed(item);
+    if (listed != Outcome::Removed) return listed;
     // A file or link goes in one step, so a restore can't catch it half-removed.
     if (item.type != DT_DIR) {
         if (::unlinkat(files_.fd.get(), item.name, 0) == 0) return Outcome::Removed;

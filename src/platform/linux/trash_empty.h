@@ -50,6 +50,9 @@ class TrashSnapshot {
 
     bool openPart(const char* name, RemoveLog& log, Part& part);
     void noteFolderIdentities();
+    // Gone or Replaced when what is at the item's name now is not the item that was listed;
+    // Removed (go ahead) when it is.
+    Outcome stillListed(const DirEntry& item) const;
     Outcome removeItem(const DirEntry& item, TreeRemover& remover, RemoveLog& log,
                        const EmptyOptions& options);
     Outcome removeFolder(const DirEntry& item, TreeRemover& remover, RemoveLog& log,
@@ -58,6 +61,7 @@ class TrashSnapshot {
     bool removeRecordIfOrphan(const char* record, RemoveLog& log);
 
     int trashFd_ = -1;
+    std::uint64_t began_ = 0;  // when the snapshot began, in nanoseconds of the real-time clock
     std::string path_;
     std::optional<RemoveScope> scope_;
     bool complete_ = true;

@@ -50,9 +50,9 @@ void forwardControlInput(RenderedControl& r, ErrorReporter report) {
             QObject::connect(
                 static_cast<QLineEdit*>(w), &QLineEdit::textEdited, w,
                 [&r, report](const QString& text) {
-                    r.userEditing = true;
+                    r.selection.userEditing = true;
                     guarded(report, [&] { static_cast<TextBox&>(*r.control).setText(utf8(text)); });
-                    r.userEditing = false;
+                    r.selection.userEditing = false;
                     syncControlWidget(r);
                 });
             break;

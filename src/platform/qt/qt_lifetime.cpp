@@ -5,11 +5,7 @@
 
 namespace tw::qt_platform {
 
-void QtLifetime::endProgram(int exitCode) {
-    if (ended_) return;
-    ended_ = true;
-    exitCode_ = exitCode;
-    // hide(), not close(): closing would ask the window's close handler again.
+void QtLifetime::endHost(int exitCode) {
     for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
     QCoreApplication::exit(exitCode);
 }

@@ -6,17 +6,9 @@
 
 namespace tw::qt_platform {
 
-class QtLifetime : public Lifetime {
-  public:
-    // Hides every window and leaves the event loop. Called before the loop runs (a second
-    // copy), main() must not enter it: see ended().
-    void endProgram(int exitCode) override;
-    bool ended() const { return ended_; }
-    int exitCode() const { return exitCode_; }
-
-  private:
-    bool ended_ = false;
-    int exitCode_ = 0;
+class QtLifetime : public HostLifetime {
+  protected:
+    void endHost(int exitCode) override;
 };
 
 }  // namespace tw::qt_platform

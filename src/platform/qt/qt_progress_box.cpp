@@ -13,6 +13,10 @@ void ProgressBox::setPosition(int value) {
     if (isVisible() && endMovedSincePainted()) update();
 }
 
+QString ProgressBox::text() const {
+    return isTextVisible() ? QProgressBar::text() : QString();
+}
+
 void ProgressBox::paintEvent(QPaintEvent* event) {
     painted_ = value();
     QProgressBar::paintEvent(event);

@@ -16,6 +16,11 @@ class ProgressBox : public QProgressBar {
     // this repaints whenever the end of the bar moves, however the style rounds its length.
     void setPosition(int value);
 
+    // Empty while the text is not shown. QProgressBar formats its text with the locale at
+    // every new value, only to find whether it changed; for a bar that never shows it, once a
+    // second, that was the largest part of a tick while the window is hidden in the tray.
+    QString text() const override;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -3,18 +3,17 @@
 // Drives a model timer with a real one: a tick every interval while the model timer runs.
 
 #include <QTimer>
-#include <chrono>
-#include <functional>
 
 #include "platform/controls.h"
 #include "platform/error_reporter.h"
+#include "platform/tick_schedule.h"
 
 namespace tw::qt_platform {
 
 class TimerDriver {
   public:
-    using TimePoint = std::chrono::steady_clock::time_point;
-    using Now = std::function<TimePoint()>;
+    using TimePoint = TickSchedule::TimePoint;
+    using Now = TickSchedule::Now;
 
     explicit TimerDriver(controls::Timer& timer, ErrorReporter report = {}, Now now = {});
     TimerDriver(const TimerDriver&) = delete;
@@ -26,20 +25,14 @@ class TimerDriver {
     void fire();
 
     bool armed() const { return qtimer_.isActive(); }
-    TimePoint deadline() const { return deadline_; }
+    TimePoint deadline() const { return schedule_.deadline(); }
 
   private:
-    void arm();
-    std::chrono::milliseconds interval() const;
-
     controls::Timer& timer_;
     ErrorReporter report_;
     Now now_;
     QTimer qtimer_;
-    TimePoint deadline_{};
-    unsigned serial_ = 0;
-    bool anchored_ = false;
-    bool inTick_ = false;
+    TickSchedule schedule_;
 };
 
 }  // namespace tw::qt_platform

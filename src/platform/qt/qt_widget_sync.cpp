@@ -9,7 +9,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTimeEdit>
-#include <algorithm>
+#include <string_view>
 
 #include "platform/qt/qt_frame_box.h"
 #include "platform/qt/qt_progress_box.h"
@@ -22,17 +22,16 @@ namespace {
 
 using namespace tw::controls;
 
-// The kinds whose back colour is their background; the others keep the style's face.
-bool paintsBackColor(Kind kind) {
-    return kind == Kind::Frame || kind == Kind::Label || kind == Kind::OptionButton ||
-           kind == Kind::CheckBox;
-}
-
-void syncCommon(const Control& c, QWidget& w) {
+void syncCommon(RenderedControl& r) {
+    const Control& c = *r.control;
+    QWidget& w = *r.widget;
     if (w.testAttribute(Qt::WA_ForceDisabled) == c.enabled()) w.setEnabled(c.enabled());
     if (w.isHidden() == c.visible()) w.setVisible(c.visible());
-    const QFont font = qtFont(c.font());
-    if (!(w.font() == font)) w.setFont(font);
+    if (r.font != c.font()) {
+        r.font = c.font();
+        const QFont font = qtFont(c.font());
+        if (!(w.font() == font)) w.setFont(font);
+    }
     if (paintsBackColor(c.kind())) {
         // Buttons (option buttons, check boxes) fill with the Button role, the rest Window.
         const QPalette::ColorRole role = w.backgroundRole();
@@ -68,9 +67,10 @@ void syncCheck(RenderedControl& r) {
     auto& box = static_cast<QCheckBox&>(*r.widget);
     const QSignalBlocker block(&box);
     if (box.text() != qs(check.caption())) box.setText(qs(check.caption()));
-    const Qt::CheckState state = check.value() == 1   ? Qt::Checked
-                                 : check.value() == 2 ? Qt::PartiallyChecked
-                                                      : Qt::Unchecked;
+    const CheckMark mark = checkMark(check);
+    const Qt::CheckState state = mark == CheckMark::Checked ? Qt::Checked
+                                 : mark == CheckMark::Grey  ? Qt::PartiallyChecked
+                                                            : Qt::Unchecked;
     if (box.checkState() != state) box.setCheckState(state);
     // A user's click only ever checks or clears.
     if (state != Qt::PartiallyChecked && box.isTristate()) box.setTristate(false);
@@ -84,21 +84,15 @@ void syncText(RenderedControl& r) {
     if (edit.alignment() != align) edit.setAlignment(align);
     const bool textChanged = edit.text() != qs(text.text());
     if (textChanged) edit.setText(qs(text.text()));
-    const bool selectionChanged = text.selStart() != r.selStart || text.selLength() != r.selLength;
-    if (textChanged || (selectionChanged && !r.userEditing)) {
-        // The model counts bytes of UTF-8; the widget counts UTF-16 units.
-        const QByteArray bytes = QByteArray::fromStdString(text.text());
-        const int start = static_cast<int>(QString::fromUtf8(bytes.left(text.selStart())).size());
-        const int end = static_cast<int>(
-            QString::fromUtf8(bytes.left(text.selStart() + text.selLength())).size());
-        if (end > start) {
-            edit.setSelection(start, end - start);
-        } else {
-            edit.setCursorPosition(start);
-        }
+    if (!r.selection.update(text, textChanged)) return;
+    const auto [start, end] = selectionShown(text, [](std::string_view utf8) {
+        return static_cast<int>(QString::fromUtf8(utf8.data(), std::ssize(utf8)).size());
+    });
+    if (end > start) {
+        edit.setSelection(start, end - start);
+    } else {
+        edit.setCursorPosition(start);
     }
-    r.selStart = text.selStart();
-    r.selLength = text.selLength();
 }
 
 void syncCombo(RenderedControl& r) {
@@ -121,8 +115,7 @@ void syncPicker(RenderedControl& r) {
     const auto& picker = static_cast<const TimePicker&>(*r.control);
     auto& edit = static_cast<QTimeEdit&>(*r.widget);
     const QSignalBlocker block(&edit);
-    // A value without a time of day shows midnight, as a date alone does.
-    const TimeOfDay t = picker.value().time.value_or(TimeOfDay{});
+    const TimeOfDay t = shownTime(picker);
     const QTime time(t.hour, t.minute, t.second);
     if (time.isValid() && edit.time() != time) edit.setTime(time);
 }
@@ -130,20 +123,15 @@ void syncPicker(RenderedControl& r) {
 void syncProgress(RenderedControl& r) {
     const auto& progress = static_cast<const ProgressBar&>(*r.control);
     auto& bar = static_cast<ProgressBox&>(*r.widget);
-    if (progress.max() <= progress.min()) {
-        // Nothing to count down (a due moment already reached): a full bar.
-        bar.setRange(0, 1);
-        bar.setPosition(1);
-        return;
-    }
-    bar.setRange(progress.min(), progress.max());
-    bar.setPosition(std::clamp(progress.position(), progress.min(), progress.max()));
+    const BarShown shown = barShown(progress);
+    bar.setRange(shown.min, shown.max);
+    bar.setPosition(shown.position);
 }
 
 }  // namespace
 
 void syncControlWidget(RenderedControl& r) {
-    syncCommon(*r.control, *r.widget);
+    syncCommon(r);
     const QString caption = qs(r.control->caption());
     switch (r.control->kind()) {
         case Kind::Frame: {

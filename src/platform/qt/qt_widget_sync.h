@@ -5,7 +5,9 @@
 #include <QButtonGroup>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
+#include "platform/control_mirror.h"
 #include "platform/controls.h"
 
 namespace tw::qt_platform {
@@ -14,14 +16,13 @@ namespace tw::qt_platform {
 struct RenderedControl {
     controls::Control* control = nullptr;
     QWidget* widget = nullptr;
-    QButtonGroup* group = nullptr;  // option buttons: their frame's exclusive group
-    // Text boxes: the selection last mirrored, and whether the user's typing is being handed
-    // to the model right now (the caret must then stay where the user put it).
-    int selStart = 0;
-    int selLength = 0;
-    bool userEditing = false;
+    QButtonGroup* group = nullptr;        // option buttons: their frame's exclusive group
+    controls::SelectionMirror selection;  // text boxes
     // The back colour last mirrored: when a container's changes, its children follow.
     std::uint32_t backColor = 0xFFFFFFFFu;
+    // The font last mirrored: building a QFont for each sync (once a second for the
+    // countdown) cost more than the rest of the sync.
+    std::optional<controls::Font> font;
 };
 
 void syncControlWidget(RenderedControl& rendered);

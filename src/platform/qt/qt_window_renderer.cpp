@@ -45,10 +45,7 @@ WindowRenderer::WindowRenderer(Window& model, Options options)
 }
 
 WindowRenderer::~WindowRenderer() {
-    // The model may outlive the widgets: it must not call into them any more.
-    model_.setObserver(nullptr);
-    model_.hostActivate = nullptr;
-    for (Control* c : model_.controls()) c->setObserver(nullptr);
+    model_.detachHost();
     window_->onCloseRequest = nullptr;
     window_->onStateChange = nullptr;
     timers_.clear();

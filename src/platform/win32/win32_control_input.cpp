@@ -48,9 +48,9 @@ void controlCommand(RenderedControl& r, UINT code, GdiCache& gdi, const ErrorRep
             break;
         case Kind::TextBox:
             if (code != EN_CHANGE) return;
-            r.userEditing = true;
+            r.selection.userEditing = true;
             guarded(report, [&] { static_cast<TextBox&>(*r.control).setText(editText(r.hwnd)); });
-            r.userEditing = false;
+            r.selection.userEditing = false;
             syncControlWindow(r, gdi);
             break;
         case Kind::ComboBox:

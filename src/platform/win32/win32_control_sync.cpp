@@ -54,27 +54,15 @@ void syncFrame(RenderedControl& r) {
     RedrawWindow(parent, &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
-// Positions in the model count bytes of UTF-8; the window counts characters of the ANSI code
-// page.
-int ansiOffset(const std::string& utf8, int bytes) {
-    const auto cut =
-        static_cast<std::size_t>(std::clamp<int>(bytes, 0, static_cast<int>(utf8.size())));
-    return static_cast<int>(toAnsi(utf8.substr(0, cut)).size());
-}
-
 void syncTextBox(RenderedControl& r) {
     const auto& box = static_cast<const TextBox&>(*r.control);
     const std::string ansi = toAnsi(box.text());
     const bool textChanged = windowText(r.hwnd) != ansi;
     if (textChanged) SetWindowTextA(r.hwnd, ansi.c_str());
-    const bool selectionChanged = box.selStart() != r.selStart || box.selLength() != r.selLength;
-    if (textChanged || (selectionChanged && !r.userEditing)) {
-        const int start = ansiOffset(box.text(), box.selStart());
-        const int end = ansiOffset(box.text(), box.selStart() + box.selLength());
-        SendMessageA(r.hwnd, EM_SETSEL, static_cast<WPARAM>(start), end);
-    }
-    r.selStart = box.selStart();
-    r.selLength = box.selLength();
+    if (!r.selection.update(box, textChanged)) return;
+    const auto [start, end] = selectionShown(
+        box, [](std::string_view utf8) { return static_cast<int>(toAnsi(utf8).size()); });
+    SendMessageA(r.hwnd, EM_SETSEL, static_cast<WPARAM>(start), end);
 }
 
 void syncCombo(RenderedControl& r) {
@@ -102,8 +90,7 @@ void syncCombo(RenderedControl& r) {
 
 void syncPicker(RenderedControl& r) {
     const auto& picker = static_cast<const TimePicker&>(*r.control);
-    // A value without a time of day shows midnight, as a date alone does.
-    const TimeOfDay t = picker.value().time.value_or(TimeOfDay{});
+    const TimeOfDay t = shownTime(picker);
     SYSTEMTIME shown{};
     if (SendMessageA(r.hwnd, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown)) == GDT_VALID &&
         shown.wHour == t.hour && shown.wMinute == t.minute && shown.wSecond == t.second) {
@@ -121,22 +108,14 @@ void syncPicker(RenderedControl& r) {
 
 void syncProgress(RenderedControl& r) {
     const auto& progress = static_cast<const ProgressBar&>(*r.control);
-    int low = progress.min();
-    int high = progress.max();
-    int position = std::clamp(progress.position(), low, std::max(low, high));
-    if (high <= low) {
-        // Nothing to count down (a due moment already reached): a full bar.
-        low = 0;
-        high = 1;
-        position = 1;
-    }
+    const BarShown shown = barShown(progress);
     PBRANGE range{};
     SendMessageA(r.hwnd, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
-    if (range.iLow != low || range.iHigh != high) {
-        SendMessageA(r.hwnd, PBM_SETRANGE32, static_cast<WPARAM>(low), high);
+    if (range.iLow != shown.min || range.iHigh != shown.max) {
+        SendMessageA(r.hwnd, PBM_SETRANGE32, static_cast<WPARAM>(shown.min), shown.max);
     }
-    if (SendMessageA(r.hwnd, PBM_GETPOS, 0, 0) != position) {
-        SendMessageA(r.hwnd, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    if (SendMessageA(r.hwnd, PBM_GETPOS, 0, 0) != shown.position) {
+        SendMessageA(r.hwnd, PBM_SETPOS, static_cast<WPARAM>(shown.position), 0);
     }
 }
 
@@ -167,10 +146,10 @@ void syncControlWindow(RenderedControl& r, GdiCache& gdi) {
             break;
         case Kind::CheckBox: {
             syncText(r.hwnd, r.control->caption());
-            const int value = static_cast<const CheckBox&>(*r.control).value();
-            syncCheckState(r, value == 1   ? BST_CHECKED
-                              : value == 2 ? BST_INDETERMINATE
-                                           : BST_UNCHECKED);
+            const CheckMark mark = checkMark(static_cast<const CheckBox&>(*r.control));
+            syncCheckState(r, mark == CheckMark::Checked ? BST_CHECKED
+                              : mark == CheckMark::Grey  ? BST_INDETERMINATE
+                                                         : BST_UNCHECKED);
             break;
         }
         case Kind::TextBox:

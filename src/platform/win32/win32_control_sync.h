@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "platform/control_mirror.h"
 #include "platform/controls.h"
 #include "platform/win32/win32_gdi_cache.h"
 
@@ -19,11 +20,7 @@ struct RenderedControl {
     // Set while the model is being mirrored into the window: the notifications the window
     // sends for the program's own changes (EN_CHANGE after WM_SETTEXT) are not the user's.
     bool mirroring = false;
-    // Text boxes: the selection last mirrored, and whether the user's typing is being handed
-    // to the model right now (the caret must then stay where the user put it).
-    int selStart = 0;
-    int selLength = 0;
-    bool userEditing = false;
+    controls::SelectionMirror selection;  // text boxes
     // Option buttons: set while the button takes the focus; the click it sends then is the
     // focus arriving, not the user choosing it.
     bool takingFocus = false;

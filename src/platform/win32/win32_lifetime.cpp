@@ -13,10 +13,7 @@ BOOL CALLBACK hideWindow(HWND window, LPARAM) {
 
 }  // namespace
 
-void Win32Lifetime::endProgram(int exitCode) {
-    if (ended_) return;
-    ended_ = true;
-    exitCode_ = exitCode;
+void Win32Lifetime::endHost(int exitCode) {
     EnumThreadWindows(GetCurrentThreadId(), &hideWindow, 0);
     PostQuitMessage(exitCode);
 }

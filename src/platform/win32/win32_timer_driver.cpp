@@ -28,28 +28,13 @@ TimerDriver::~TimerDriver() {
     disarm();
 }
 
-milliseconds TimerDriver::interval() const {
-    return milliseconds(timer_.interval());
-}
-
 void TimerDriver::sync() {
-    if (!timer_.running()) {
-        disarm();
-        anchored_ = false;
-        return;
-    }
-    // Deadlines count from the moment the timer was (re)started or its interval set.
-    if (!anchored_ || serial_ != timer_.serial()) {
-        deadline_ = now_() + interval();
-        serial_ = timer_.serial();
-        anchored_ = true;
-    }
-    if (!inTick_) arm();
+    const auto wait = schedule_.follow(timer_, now_);
+    disarm();
+    if (wait) arm(*wait);
 }
 
-void TimerDriver::arm() {
-    disarm();
-    const auto wait = std::chrono::ceil<milliseconds>(deadline_ - now_());
+void TimerDriver::arm(milliseconds wait) {
     const auto ms =
         static_cast<UINT>(std::max<milliseconds::rep>(USER_TIMER_MINIMUM, wait.count()));
     systemTimer_ = SetTimer(nullptr, 0, ms, &TimerDriver::timerProc);
@@ -76,16 +61,8 @@ void CALLBACK TimerDriver::timerProc(HWND, UINT, UINT_PTR id, DWORD) {
 void TimerDriver::fire() {
     // Each expiry is armed on its own: a system timer would repeat on its own schedule.
     disarm();
-    // A tick does not nest inside another: the tick processes events.
-    if (inTick_ || !timer_.running()) return;
-    deadline_ += interval();
-    const TimePoint now = now_();
-    // Far behind (a stalled machine, a long empty): one tick now and none to catch up; the
-    // countdown credits the seconds that really passed.
-    if (deadline_ <= now) deadline_ = now + interval();
-    inTick_ = true;
-    guarded(report_, [this] { timer_.tick(); });
-    inTick_ = false;
+    if (!schedule_.due(timer_)) return;
+    schedule_.tick(timer_, report_, now_());
     sync();
 }
 

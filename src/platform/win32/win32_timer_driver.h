@@ -1,23 +1,20 @@
 #pragma once
 
 // Drives a model timer with a system timer (SetTimer): a tick every interval while the model
-// timer runs. Deadlines are absolute, so a long countdown does not drift by the time each
-// tick takes, and a tick never runs inside another (a tick processes events).
+// timer runs, on the deadlines of its TickSchedule.
 
 #include "platform/win32/win32_api.h"
 
-#include <chrono>
-#include <functional>
-
 #include "platform/controls.h"
 #include "platform/error_reporter.h"
+#include "platform/tick_schedule.h"
 
 namespace tw::win32_platform {
 
 class TimerDriver {
   public:
-    using TimePoint = std::chrono::steady_clock::time_point;
-    using Now = std::function<TimePoint()>;
+    using TimePoint = TickSchedule::TimePoint;
+    using Now = TickSchedule::Now;
 
     explicit TimerDriver(controls::Timer& timer, ErrorReporter report = {}, Now now = {});
     ~TimerDriver();
@@ -30,22 +27,18 @@ class TimerDriver {
     void fire();
 
     bool armed() const { return systemTimer_ != 0; }
-    TimePoint deadline() const { return deadline_; }
+    TimePoint deadline() const { return schedule_.deadline(); }
 
   private:
     static void CALLBACK timerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
-    void arm();
+    void arm(std::chrono::milliseconds wait);
     void disarm();
-    std::chrono::milliseconds interval() const;
 
     controls::Timer& timer_;
     ErrorReporter report_;
     Now now_;
     UINT_PTR systemTimer_ = 0;
-    TimePoint deadline_{};
-    unsigned serial_ = 0;
-    bool anchored_ = false;
-    bool inTick_ = false;
+    TickSchedule schedule_;
 };
 
 }  // namespace tw::win32_platform

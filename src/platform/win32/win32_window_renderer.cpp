@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/control_mirror.h"
 #include "platform/win32/win32_control_input.h"
 #include "platform/win32/win32_control_windows.h"
 #include "platform/win32/win32_units.h"
@@ -51,12 +52,6 @@ void registerClasses() {
     registered = true;
 }
 
-// The kinds that paint the model's back colour behind them; the others keep the system face.
-bool paintsBackColor(Kind kind) {
-    return kind == Kind::Frame || kind == Kind::Label || kind == Kind::OptionButton ||
-           kind == Kind::CheckBox;
-}
-
 // The closed height of a drop-down list follows its font; set its selection field so that the
 // whole box has the height of the design.
 void fitComboHeight(HWND combo, int wanted) {
@@ -92,10 +87,7 @@ WindowRenderer::WindowRenderer(Window& model, Options options)
 }
 
 WindowRenderer::~WindowRenderer() {
-    // The model may outlive the windows: it must not call into them any more.
-    model_.setObserver(nullptr);
-    model_.hostActivate = nullptr;
-    for (Control* c : model_.controls()) c->setObserver(nullptr);
+    model_.detachHost();
     timers_.clear();
     for (auto& r : rendered_)
         RemoveWindowSubclass(r->hwnd, &WindowRenderer::controlProc, kSubclassId);
