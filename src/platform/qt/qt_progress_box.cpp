@@ -22,20 +22,22 @@ void ProgressBox::paintEvent(QPaintEvent* event) {
     QProgressBar::paintEvent(event);
 }
 
-bool ProgressBox::endMovedSincePainted() const {
+bool ProgressBox::endMovedSincePainted() {
     const int now = value();
     if (painted_ == now) return false;
     const double steps = double(maximum()) - double(minimum());
     if (painted_ == std::numeric_limits<int>::min() || steps <= 0) return true;
-    QStyleOptionProgressBar option;
-    initStyleOption(&option);
-    const QStyle& s = *style();
-    // The lengths a style may scale the value to; each rounding a style may use.
-    const int lengths[] = {s.subElementRect(QStyle::SE_ProgressBarContents, &option, this).width(),
-                           s.subElementRect(QStyle::SE_ProgressBarGroove, &option, this).width(),
-                           width()};
+    if (lengthsStyle_ != style() || lengthsSize_ != size()) {
+        QStyleOptionProgressBar option;
+        initStyleOption(&option);
+        const QStyle& s = *style();
+        lengths_ = {s.subElementRect(QStyle::SE_ProgressBarContents, &option, this).width(),
+                    s.subElementRect(QStyle::SE_ProgressBarGroove, &option, this).width(), width()};
+        lengthsStyle_ = style();
+        lengthsSize_ = size();
+    }
     const auto done = [&](int v) { return std::clamp(double(v) - minimum(), 0.0, steps) / steps; };
-    for (const int length : lengths) {
+    for (const int length : lengths_) {
         const double before = done(painted_) * length;
         const double after = done(now) * length;
         if (std::floor(before) != std::floor(after) || std::ceil(before) != std::ceil(after) ||

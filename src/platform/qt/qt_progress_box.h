@@ -3,6 +3,8 @@
 // The widget of a progress bar control: repainted whenever its bar really moves, and only then.
 
 #include <QProgressBar>
+#include <QSize>
+#include <array>
 #include <limits>
 
 namespace tw::qt_platform {
@@ -25,9 +27,14 @@ class ProgressBox : public QProgressBar {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    bool endMovedSincePainted() const;
+    bool endMovedSincePainted();
 
     int painted_ = std::numeric_limits<int>::min();
+    // The lengths a style may scale the value to, and the style and size they were found for:
+    // asking the style at every tick cost as much as the rest of the new value.
+    std::array<int, 3> lengths_{};
+    const QStyle* lengthsStyle_ = nullptr;
+    QSize lengthsSize_;
 };
 
 }  // namespace tw::qt_platform
