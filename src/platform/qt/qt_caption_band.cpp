@@ -33,6 +33,15 @@ QRect labelRect(const QStyleOptionGroupBox& option) {
     return QStyle::visualRect(option.direction, option.rect, QRect(QPoint(0, 1), size));
 }
 
+// Where to draw the caption: from left to right, a rectangle with the caption's top left
+// corner, as wide as the box. The caption fits in it as it fits in the style's own box
+// around it, so the text lands on the same pixels, unclipped in either, without measuring
+// the text once more every second. Right to left the caption is aligned to that box's edge.
+QRect textLine(const QStyleOptionGroupBox& option) {
+    if (option.direction != Qt::LeftToRight) return labelRect(option);
+    return QRect(option.rect.left(), 1, option.rect.width(), std::max(option.rect.height() - 1, 1));
+}
+
 // The caption as Fusion's group box draws it: the same calls with the same pen and flags.
 void drawCaption(QPainter& painter, const QStyleOptionGroupBox& option, const QWidget& box) {
     const QStyle& style = *box.style()->proxy();
@@ -41,9 +50,9 @@ void drawCaption(QPainter& painter, const QStyleOptionGroupBox& option, const QW
     if (!style.styleHint(QStyle::SH_UnderlineShortcut, &option, &box)) {
         alignment |= Qt::TextHideMnemonic;
     }
-    style.drawItemText(&painter, labelRect(option),
-                       Qt::TextShowMnemonic | Qt::AlignLeft | alignment, option.palette,
-                       option.state & QStyle::State_Enabled, option.text, QPalette::NoRole);
+    style.drawItemText(&painter, textLine(option), Qt::TextShowMnemonic | Qt::AlignLeft | alignment,
+                       option.palette, option.state & QStyle::State_Enabled, option.text,
+                       QPalette::NoRole);
 }
 
 bool placedAsByStyle(const QStyleOptionGroupBox& option, const QWidget& box) {
