@@ -1,12 +1,22 @@
 #include "platform/qt/qt_instance_channel.h"
 
+#include <QFile>
 #include <cstdio>
 
 namespace tw::qt_platform {
 
+namespace {
+
+// The path as the file system spells it (the locale's encoding, not always UTF-8).
+std::string systemPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
 bool ShowRequestServer::listen(const QString& path) {
     std::string error;
-    if (!listener_.listen(path.toStdString(), error)) {
+    if (!listener_.listen(systemPath(path), error)) {
         std::fprintf(stderr,
                      "Tidewell: can't listen at %s (%s); a second launch can't show the window.\n",
                      qPrintable(path), error.c_str());
@@ -22,7 +32,7 @@ bool ShowRequestServer::listen(const QString& path) {
 }
 
 bool askToShow(const QString& path) {
-    return linux_platform::sendShowRequest(path.toStdString());
+    return linux_platform::sendShowRequest(systemPath(path));
 }
 
 }  // namespace tw::qt_platform
