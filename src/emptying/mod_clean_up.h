@@ -20,6 +20,10 @@ namespace detail {
 // The drive walk. True when at least one fixed drive was examined and nothing failed; else
 // `failure` says why, in words for the user.
 bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm, std::string& failure);
+inline bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm) {
+    std::string failure;
+    return EmptyDriveBins(shell, activeForm, failure);
+}
 }  // namespace detail
 
 }  // namespace modCleanUp

@@ -14,19 +14,24 @@ namespace {
 
 enum class Reading { Ours, NotOurs, Unreadable };
 
-// Ours: QSettings reads it without a fault, and every key lies in our group (a file of ours
-// with keys we do not know is still ours), or it holds nothing at all. Anything else would be
-// rewritten in our format at the next save.
+// Ours: every line is one that QSettings reads (it passes over the others, and drops them at
+// the next save), it reads them without a fault, and every key lies in our group (a file of
+// ours with keys we do not know is still ours); or it holds nothing at all. Anything else would
+// be rewritten in our format at the next save.
 Reading readsAsOurs(const QString& file, const QString& group) {
+    QFile text(file);
+    if (!text.open(QIODevice::ReadOnly)) return Reading::Unreadable;
+    const QByteArray bytes = text.readAll();
+    for (const QByteArray& line : bytes.split('\n')) {
+        const QByteArray t = line.trimmed();
+        if (t.isEmpty() || t.startsWith(';') || t.startsWith('[') || t.contains('=')) continue;
+        return Reading::NotOurs;
+    }
     QSettings probe(file, QSettings::IniFormat);
     if (probe.status() == QSettings::AccessError) return Reading::Unreadable;
     if (probe.status() != QSettings::NoError) return Reading::NotOurs;
     const QStringList keys = probe.allKeys();
-    if (keys.isEmpty()) {
-        QFile text(file);
-        if (!text.open(QIODevice::ReadOnly)) return Reading::Unreadable;
-        return text.readAll().trimmed().isEmpty() ? Reading::Ours : Reading::NotOurs;
-    }
+    if (keys.isEmpty()) return bytes.trimmed().isEmpty() ? Reading::Ours : Reading::NotOurs;
     const QString prefix = group + QLatin1Char('/');
     for (const QString& key : keys) {
         if (!key.startsWith(prefix)) return Reading::NotOurs;
