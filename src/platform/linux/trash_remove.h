@@ -69,7 +69,8 @@ class TreeRemover {
     // Removes the entry `name` of the directory `parentFd`, shown in the log (and matched
     // against the fenced mount points) as `parentPath`/`shownName`, where shownName defaults to
     // `name`. `type` is the entry's DT_* hint (DT_UNKNOWN when not known). True when the entry
-    // is gone. Directories of many entries are emptied in inode order.
+    // is gone. Directories of many entries are emptied in inode order. A move is noticed
+    // anywhere below `parentFd` (expunged/ for a trash), not of `parentFd` itself.
     bool remove(int parentFd, const char* name, unsigned char type, std::string_view parentPath,
                 std::string_view shownName = {});
 
