@@ -17,9 +17,10 @@ namespace tw::linux_platform {
 
 namespace {
 
-// Far fewer than any descriptor limit; deeper directories are reached again through "..".
+// Far fewer than any descriptor limit; deeper directories are reached again by name from the
+// root's parent (see firstMovedFrame), never through "..", which a move would redirect.
 constexpr std::size_t kMaxOpenDirs = 64;
-// Levels reopened on the way down a check: only passed through, never listed.
+// Levels reopened that way: listed already, so a path descriptor does, without read permission.
 constexpr int kPassFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr unsigned kStatxWanted = STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID;
 
