@@ -1,7 +1,5 @@
 // The remover's safety: what rm -rf --one-file-system guarantees, on real directories.
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
