@@ -65,8 +65,8 @@ struct SlowShell : test::FakeRecycleBinShell {
 
 constexpr char kEmptying[] = "Deleting files from Recycling Bin... ";
 
-// Whether the status frame has painted the empty's status; its first paint runs
-// `onEmptyingPainted`.
+// Whether the status frame has painted the empty's status; such a paint runs
+// `onEmptyingPainted` once.
 bool emptyingPainted = false;
 std::function<void()> onEmptyingPainted;
 LRESULT CALLBACK logPaint(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -101,7 +101,7 @@ TEST(Win32LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitThei
     HWND status = r.window(r.form->Frame2);
     SetWindowSubclass(status, &logPaint, 7, 0);
     RECT frame{};
-    GetWindowRect(r.hwnd(), &frame);
+    GetWindowRect(status, &frame);
     SetCursorPos((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2);
     // A window of the program's that the tray's notifications reach through the window hook.
     HWND trayWindow =
@@ -116,19 +116,25 @@ TEST(Win32LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitThei
     HCURSOR pointerDuring = nullptr;
     slow.onStart = [&] {
         pointerDuring = GetCursor();
-        // A tray notification and a close request from the window manager arrive; the empty
-        // ends once the status line has been painted (a paint comes after the posted calls).
+        // A tray notification, a close request from the window manager and the user's click
+        // on "Help" arrive; the empty ends at the status line's next paint, which comes after
+        // all of them.
         PostMessageA(trayWindow, kTrayCallbackMessage, 0, WM_LBUTTONUP);
         PostMessageA(r.hwnd(), WM_CLOSE, 0, 0);
-        const auto finish = [&] {
-            if (r.lifetime.ended() || !seen.empty()) seen.push_back("inside");
+        RECT help{};
+        GetWindowRect(r.window(r.form->PushButton1), &help);
+        SetCursorPos((help.left + help.right) / 2, (help.top + help.bottom) / 2);
+        INPUT click[2] = {};
+        click[0].type = click[1].type = INPUT_MOUSE;
+        click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, click, sizeof(INPUT));
+        InvalidateRect(status, nullptr, FALSE);
+        onEmptyingPainted = [&] {
+            if (r.lifetime.ended() || !seen.empty() || !r.messageBox.shown.empty())
+                seen.push_back("inside");
             SetEvent(slow.release);
         };
-        if (emptyingPainted) {
-            mailbox.post(finish);
-        } else {
-            onEmptyingPainted = finish;
-        }
     };
     modCleanUp::EmptyTrash(*r.form, true);
 
