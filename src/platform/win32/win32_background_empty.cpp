@@ -66,7 +66,7 @@ std::int32_t Win32BackgroundEmptyShell::emptyRecycleBin(WindowHandle owner, cons
                                                         std::uint32_t flags) {
     Empty empty{shell_, owner,      rootPath ? std::optional<std::string>(rootPath) : std::nullopt,
                 flags,  kShellFail, nullptr};
-    const HandlerHold hold;
+    const GateHold hold(handlerGate());
     HANDLE worker = CreateThread(nullptr, 0, &emptyOnWorker, &empty, 0, nullptr);
     if (worker == nullptr) {
         // No thread to spare: empty here, as a blocking call would.

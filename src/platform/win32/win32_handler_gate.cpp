@@ -1,6 +1,5 @@
 #include "platform/win32/win32_handler_gate.h"
 
-#include "platform/handler_gate.h"
 #include "platform/win32/win32_api.h"
 
 namespace tw::win32_platform {
@@ -10,11 +9,9 @@ namespace {
 constexpr char kGateClass[] = "TidewellHandlerGate";
 constexpr UINT kDrainMessage = WM_APP + 1;
 
-HandlerGate& gate();
-
 LRESULT CALLBACK gateProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == kDrainMessage) {
-        gate().drain();
+        handlerGate().drain();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -37,31 +34,11 @@ HWND gateWindow() {
     return window;
 }
 
-HandlerGate& gate() {
-    static HandlerGate instance([] { PostMessageA(gateWindow(), kDrainMessage, 0, 0); });
-    return instance;
-}
-
 }  // namespace
 
-HandlerHold::HandlerHold() {
-    gate().hold();
-}
-
-HandlerHold::~HandlerHold() {
-    gate().release();
-}
-
-bool handlersHeld() {
-    return gate().held();
-}
-
-void runHandler(const void* owner, std::function<void()> call) {
-    gate().run(owner, std::move(call));
-}
-
-void dropHandlers(const void* owner) {
-    gate().drop(owner);
+HandlerGate& handlerGate() {
+    static HandlerGate gate([] { PostMessageA(gateWindow(), kDrainMessage, 0, 0); });
+    return gate;
 }
 
 }  // namespace tw::win32_platform

@@ -5,12 +5,12 @@
 namespace tw::win32_platform {
 
 ShowRequests::~ShowRequests() {
-    dropHandlers(this);
+    handlerGate().drop(this);
 }
 
 bool ShowRequests::handle(UINT message, WPARAM wParam) {
     if (!callbacks_.isRequest || !callbacks_.isRequest(message, wParam)) return false;
-    if (callbacks_.show) runHandler(this, callbacks_.show);
+    if (callbacks_.show) handlerGate().run(this, callbacks_.show);
     return true;
 }
 

@@ -28,7 +28,7 @@ TimerDriver::TimerDriver(controls::Timer& timer, ErrorReporter report, Now now)
 
 TimerDriver::~TimerDriver() {
     disarm();
-    dropHandlers(this);
+    handlerGate().drop(this);
 }
 
 void TimerDriver::sync() {
@@ -66,8 +66,8 @@ void TimerDriver::fire() {
     disarm();
     if (!schedule_.due(timer_)) return;
     // A tick waits, as every handler does, while an empty holds them.
-    if (handlersHeld()) {
-        runHandler(this, [this] { fire(); });
+    if (handlerGate().held()) {
+        handlerGate().run(this, [this] { fire(); });
         return;
     }
     schedule_.tick(timer_, report_, now_());

@@ -17,7 +17,7 @@ TrayWatch::TrayWatch(HWND window, Callbacks callbacks)
 
 TrayWatch::~TrayWatch() {
     if (watching_) KillTimer(window_, kWatchTimer);
-    dropHandlers(this);
+    handlerGate().drop(this);
 }
 
 void TrayWatch::follow(bool hidden) {
@@ -33,12 +33,12 @@ void TrayWatch::follow(bool hidden) {
 
 bool TrayWatch::handle(UINT message, WPARAM wParam) {
     if (callbacks_.taskbarCreatedMessage != 0 && message == callbacks_.taskbarCreatedMessage) {
-        if (callbacks_.taskbarCreated) runHandler(this, callbacks_.taskbarCreated);
+        if (callbacks_.taskbarCreated) handlerGate().run(this, callbacks_.taskbarCreated);
         return true;
     }
     if (message != WM_TIMER || wParam != kWatchTimer) return false;
     if (watching_ && !callbacks_.available()) {
-        runHandler(this, [this] {
+        handlerGate().run(this, [this] {
             if (watching_ && !callbacks_.available()) callbacks_.lost();
         });
     }

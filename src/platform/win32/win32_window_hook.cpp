@@ -36,12 +36,13 @@ LRESULT CALLBACK trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     const Subclass subclass = it->second;
     // The program's own messages (the tray's notifications) reach its handlers; during an
     // empty they wait for it, and then run in their turn.
-    if (subclass.core && message >= WM_USER && handlersHeld()) {
+    if (subclass.core && message >= WM_USER && handlerGate().held()) {
         const WindowProc core = subclass.core;
-        runHandler(subclass.owner, [core, logical = subclass.logical, message, wParam, lParam] {
-            core(logical, message, static_cast<std::uint32_t>(wParam),
-                 static_cast<std::int32_t>(lParam));
-        });
+        handlerGate().run(subclass.owner,
+                          [core, logical = subclass.logical, message, wParam, lParam] {
+                              core(logical, message, static_cast<std::uint32_t>(wParam),
+                                   static_cast<std::int32_t>(lParam));
+                          });
         return 0;
     }
     const LRESULT result =
@@ -72,7 +73,7 @@ void unhook(HWND window, Subclass& subclass) {
 }  // namespace
 
 Win32WindowHook::~Win32WindowHook() {
-    dropHandlers(this);
+    handlerGate().drop(this);
     auto& table = subclasses();
     for (auto it = table.begin(); it != table.end();) {
         auto next = std::next(it);

@@ -91,7 +91,7 @@ WindowRenderer::WindowRenderer(Window& model, Options options)
 }
 
 WindowRenderer::~WindowRenderer() {
-    dropHandlers(this);
+    handlerGate().drop(this);
     model_.detachHost();
     timers_.clear();
     trayWatch_.reset();
@@ -218,7 +218,7 @@ void WindowRenderer::syncWindow() {
 }
 
 void WindowRenderer::runModelHandler(std::function<void()> call) {
-    runHandler(this, [this, call = std::move(call)] {
+    handlerGate().run(this, [this, call = std::move(call)] {
         if (!ended()) guarded(options_.reportError, call);
     });
 }
@@ -437,10 +437,10 @@ LRESULT WindowRenderer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             showNow();
             return 0;
         case kFocusMessage:
-            runHandler(this, [this, wParam] { reportFocus(wParam); });
+            handlerGate().run(this, [this, wParam] { reportFocus(wParam); });
             return 0;
         case kStateMessage:
-            runHandler(this, [this] { forwardWindowState(); });
+            handlerGate().run(this, [this] { forwardWindowState(); });
             return 0;
         default:
             break;
