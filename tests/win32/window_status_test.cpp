@@ -1,12 +1,15 @@
 // What the eye and a screen reader get of the window: the status line (the frame's caption)
 // changes every second and must never show blank in between, neither cleared by the frame nor
-// painted over by the window behind it; screen readers hear it change, and read each box by
-// the name of its label.
+// painted over by the window behind it; its tooltip (why a scheduled empty failed) shows where
+// the mouse rests on it; screen readers hear it change, and read each box by the name of its
+// label.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 
+#include "platform/win32/win32_text.h"
 #include "window_fixture.h"
 
 #include <commctrl.h>
@@ -84,6 +87,43 @@ TEST(Win32StatusLine, NeverShowsBlankWhileItsCaptionChanges) {
     EXPECT_GT(watch.frames, 10);
     EXPECT_EQ(watch.blank, 0) << "of " << watch.frames << " frames";
     EXPECT_TRUE(captionInk(frame));
+}
+
+// The tip the main window's tooltip control has for the mouse at `at` (screen coordinates),
+// asked of the window the mouse really reaches there; "(none)" without one.
+std::string tipAt(HWND main, POINT at) {
+    HWND tips = nullptr;
+    while ((tips = FindWindowExA(nullptr, tips, TOOLTIPS_CLASSA, nullptr)) &&
+           GetWindow(tips, GW_OWNER) != main) {
+    }
+    if (!tips) return "(no tooltip control)";
+    TTHITTESTINFOW hit{};
+    hit.hwnd = WindowFromPoint(at);
+    hit.pt = at;
+    ScreenToClient(hit.hwnd, &hit.pt);
+    hit.ti.cbSize = sizeof hit.ti;
+    if (!SendMessageW(tips, TTM_HITTESTW, 0, reinterpret_cast<LPARAM>(&hit))) return "(none)";
+    wchar_t text[1024] = {};
+    hit.ti.lpszText = text;
+    SendMessageW(tips, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&hit.ti));
+    return win32_platform::fromWide(text);
+}
+
+TEST(Win32StatusLine, ItsTooltipShowsWhereTheMouseRestsOnItAndNoneOnceCleared) {
+    RenderedForm r;
+    r.loadAndShow();
+    Form1& f = *r.form;
+    // Inside the frame, in the band of its caption: no control of its own lies there.
+    RECT frame{};
+    GetWindowRect(r.window(f.Frame2), &frame);
+    const POINT onStatusLine{frame.left + 12, frame.top + 4};
+    EXPECT_EQ(tipAt(r.hwnd(), onStatusLine), "(none)");
+    f.TellScheduledEmpty("The Recycle Bin on drive D: could not be read: access is denied.");
+    r.pumpMessages();
+    EXPECT_EQ(tipAt(r.hwnd(), onStatusLine), f.Frame2.toolTip());
+    f.TellScheduledEmpty("");
+    r.pumpMessages();
+    EXPECT_EQ(tipAt(r.hwnd(), onStatusLine), "(none)");
 }
 
 // The name a screen reader reads for the window, through the system's accessibility.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/win32_control_windows.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_units.h"
 
@@ -39,6 +40,38 @@ void syncCommon(RenderedControl& r, GdiCache& gdi) {
         SendMessageA(r.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         r.font = font;
     }
+}
+
+// The control's tooltip, a tool of the main window's tooltip control. Where the mouse passes
+// through the control (the status line's frame), the main window gets it, so the tool is the
+// control's place on the main window; elsewhere it is the control's own window. A hidden
+// control shows no tip.
+void syncToolTip(RenderedControl& r, int dpi) {
+    if (!r.toolTips) return;
+    const Control& c = *r.control;
+    const std::string ansi = c.visible() ? toAnsi(c.toolTip()) : std::string();
+    if (ansi == r.toolTipShown) return;
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = GetParent(r.hwnd);
+    if (passesMouseThrough(c.kind())) {
+        tool.uId = static_cast<UINT_PTR>(r.id);
+        tool.rect = windowPixelRect(c, dpi);
+    } else {
+        tool.uFlags |= TTF_IDISHWND;
+        tool.uId = reinterpret_cast<UINT_PTR>(r.hwnd);
+    }
+    tool.lpszText = const_cast<char*>(ansi.c_str());
+    const auto info = reinterpret_cast<LPARAM>(&tool);
+    if (ansi.empty()) {
+        SendMessageA(r.toolTips, TTM_DELTOOLA, 0, info);
+    } else if (r.toolTipShown.empty()) {
+        if (!SendMessageA(r.toolTips, TTM_ADDTOOLA, 0, info)) return;
+    } else {
+        SendMessageA(r.toolTips, TTM_UPDATETIPTEXTA, 0, info);
+    }
+    r.toolTipShown = ansi;
 }
 
 // A frame's caption is the status line, new every second. The button's own WM_SETTEXT would
@@ -132,6 +165,7 @@ void syncControlWindow(RenderedControl& r, GdiCache& gdi) {
     const bool outer = !r.mirroring;
     r.mirroring = true;
     syncCommon(r, gdi);
+    syncToolTip(r, gdi.dpi());
     switch (r.control->kind()) {
         case Kind::Frame:
             syncFrame(r);

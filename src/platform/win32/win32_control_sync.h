@@ -5,6 +5,7 @@
 #include "platform/win32/win32_api.h"
 
 #include <cstdint>
+#include <string>
 
 #include "platform/control_mirror.h"
 #include "platform/controls.h"
@@ -26,6 +27,10 @@ struct RenderedControl {
     bool takingFocus = false;
     // The font last given to the window.
     HFONT font = nullptr;
+    // The main window's tooltip control, and the control's tip on it in the ANSI code page
+    // (empty: no tool, so no tip shows).
+    HWND toolTips = nullptr;
+    std::string toolTipShown;
 };
 
 void syncControlWindow(RenderedControl& rendered, GdiCache& gdi);

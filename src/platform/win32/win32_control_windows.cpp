@@ -67,6 +67,10 @@ bool isTabStop(Kind kind) {
     }
 }
 
+bool passesMouseThrough(Kind kind) {
+    return kind == Kind::Frame || kind == Kind::Label;
+}
+
 HWND createControlWindow(const controls::Control& control, HWND parent, int id, int dpi) {
     const WindowKind kind = windowKind(control);
     if (!kind.className) return nullptr;

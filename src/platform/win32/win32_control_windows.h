@@ -15,4 +15,8 @@ HWND createControlWindow(const controls::Control& control, HWND parent, int id, 
 // Whether a control of this kind takes the focus with the Tab key.
 bool isTabStop(controls::Kind kind);
 
+// Whether a control of this kind lets the mouse through to the window under it (a group box, a
+// label): the window then gets the mouse over the control's place.
+bool passesMouseThrough(controls::Kind kind);
+
 }  // namespace tw::win32_platform

@@ -34,7 +34,7 @@ namespace {
 void initCommonControls() {
     INITCOMMONCONTROLSEX classes{};
     classes.dwSize = sizeof classes;
-    classes.dwICC = ICC_STANDARD_CLASSES | ICC_DATE_CLASSES | ICC_PROGRESS_CLASS;
+    classes.dwICC = ICC_STANDARD_CLASSES | ICC_DATE_CLASSES | ICC_PROGRESS_CLASS | ICC_TAB_CLASSES;
     InitCommonControlsEx(&classes);
 }
 

@@ -97,6 +97,8 @@ WindowRenderer::~WindowRenderer() {
     trayWatch_.reset();
     for (auto& r : rendered_)
         RemoveWindowSubclass(r->hwnd, &WindowRenderer::controlProc, kSubclassId);
+    // Before the window procedure goes: the tooltip control unhooks itself from the windows.
+    DestroyWindow(toolTips_);
     RemovePropA(hwnd_, kRendererProperty);
     SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcA));
     DestroyWindow(hwnd_);
@@ -113,6 +115,12 @@ void WindowRenderer::createWindows() {
                             GetModuleHandleA(nullptr), nullptr);
     SetPropA(hwnd_, kRendererProperty, this);
     SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowRenderer::windowProc));
+    // The controls' tips, shown also while the window is inactive, wrapped at its width.
+    toolTips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(toolTips_, TTM_SETMAXTIPWIDTH, 0, client.right - client.left);
     // A window of its own for the tray's notifications: hidden, never on the task bar.
     tray_ = CreateWindowExA(WS_EX_TOOLWINDOW, kTrayClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
                             nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -161,6 +169,7 @@ void WindowRenderer::buildControls() {
         r->control = c;
         r->hwnd = w;
         r->id = id++;
+        r->toolTips = toolTips_;
         RenderedControl* raw = r.get();
         rendered_.push_back(std::move(r));
         byControl_[c] = raw;
@@ -321,8 +330,7 @@ void WindowRenderer::mouseMoveOverWindow(LPARAM lParam) {
     POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     Control* target = &model_;
     for (auto it = rendered_.rbegin(); it != rendered_.rend(); ++it) {
-        const Kind kind = (*it)->control->kind();
-        if (kind != Kind::Frame && kind != Kind::Label) continue;
+        if (!passesMouseThrough((*it)->control->kind())) continue;
         if (!(*it)->control->visible()) continue;
         const RECT place = windowPixelRect(*(*it)->control, gdi_.dpi());
         if (PtInRect(&place, at)) {

@@ -92,6 +92,7 @@ class WindowRenderer {
     GdiCache gdi_;
     HWND hwnd_ = nullptr;
     HWND tray_ = nullptr;
+    HWND toolTips_ = nullptr;
     std::vector<std::unique_ptr<RenderedControl>> rendered_;
     std::unordered_map<const controls::Control*, RenderedControl*> byControl_;
     std::unordered_map<HWND, RenderedControl*> byWindow_;
