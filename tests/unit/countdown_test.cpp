@@ -267,13 +267,15 @@ TEST_F(Countdown, ANegativeEntryIsRefusedAndNeverScheduled) {
     EXPECT_EQ(empties(), 0);
 }
 
-TEST_F(Countdown, ProgressBarTakesTheMaximumFirstAndNeverAPositionBeyondIt) {
+TEST_F(Countdown, ProgressBarTakesEveryMaximumButNeverAPositionBeyondIt) {
     form->UpdateProgress(100, 40);
     EXPECT_EQ(form->ProgressBar1.max(), 100);
     EXPECT_EQ(form->ProgressBar1.position(), 40);
-    form->UpdateProgress(30, 40);
+    form->UpdateProgress(30, 20);
     EXPECT_EQ(form->ProgressBar1.max(), 30);
-    EXPECT_EQ(form->ProgressBar1.position(), 40);
+    EXPECT_EQ(form->ProgressBar1.position(), 20);
+    form->UpdateProgress(30, 40);
+    EXPECT_EQ(form->ProgressBar1.position(), 20) << "40 is beyond the maximum";
     form->UpdateProgress(-5, 0);
     EXPECT_EQ(form->ProgressBar1.max(), -5);
 }
