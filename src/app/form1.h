@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/error_box.h"
 #include "platform/clock.h"
 #include "platform/controls.h"
 #include "platform/cursor.h"

@@ -72,7 +72,7 @@ bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm) {
 }  // namespace detail
 
 void EmptyTrash(Form1& form, const bool& Silent) {
-    ErrorTrap trap(form.services().messageBox, "modCleanUp", "EmptyTrash");
+    ErrorTrap trap(errorBox(form.services().messageBox), "modCleanUp", "EmptyTrash");
     auto say = [&](const char* text) {
         form.services().messageBox.show(text, form.AppTitle, MsgButtons::Ok, MsgIcon::None);
     };
