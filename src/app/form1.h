@@ -135,6 +135,15 @@ class Form1 {
     void Check4_Click();
 
   private:
+    // The constructor's steps, in order: the window as the designer made it.
+    void readTrayProperties();
+    void setCaptions();
+    void setFontsAndAlignment();
+    void nameBoxesForAssistiveTechnology();
+    void setDesignState();
+    void addControls();
+    void connectHandlers();
+
     // The settings of this program: application "Quendra", section "Tidewell".
     std::string read(const std::string& key, const std::string& defaultValue);
     void write(const std::string& key, const std::string& value);
