@@ -105,11 +105,16 @@ TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn
     slow.onStart = [&] {
         paintedDuring = painted.titles;
         pointerDuring = window.cursor().shape();
-        // The user presses a key (one that changes nothing); a tray notification, a close request
-        // from the window manager and a second tray notification arrive.
+        // The user presses a key (one that changes nothing); a tray notification, a call for an
+        // object gone before its turn, a minimise and a close request from the window manager
+        // and a second tray notification arrive.
         QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
             window.windowHandle(), QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
         qt_platform::runHandler(&window, record("tray"));
+        auto* gone = new QObject;
+        qt_platform::runHandler(gone, record("gone"));
+        delete gone;
+        window.setWindowState(Qt::WindowMinimized);
         QMetaObject::invokeMethod(
             qApp, [&] { window.windowHandle()->close(); }, Qt::QueuedConnection);
         QMetaObject::invokeMethod(
@@ -117,7 +122,9 @@ TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn
             [&] {
                 qt_platform::runHandler(&window, record("second tray"));
                 shownAfterTheClose = window.isVisible();
-                if (!h.lifetime.ended.empty() || !order.empty()) order.push_back("inside");
+                if (!h.lifetime.ended.empty() || !order.empty() || form.MinimizedToTray) {
+                    order.push_back("inside");
+                }
                 slow.release.set_value();
             },
             Qt::QueuedConnection);
@@ -152,6 +159,13 @@ TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn
                                                "new after the close"}));
     EXPECT_EQ(h.lifetime.ended, std::vector<int>{0});
     EXPECT_GT(keys.presses, 0) << "the key press was served after the empty";
+
+    // A call held by an empty runs once it is over, with nothing else arriving.
+    slow.onStart = [&] { qt_platform::runHandler(&window, record("last")); };
+    slow.endNextEmptyAtOnce();
+    shell.emptyRecycleBin(form.Form.handle(), "/", 0);
+    QApplication::processEvents();
+    EXPECT_EQ(order.back(), "last after the close");
     qApp->removeEventFilter(&keys);
 }
 

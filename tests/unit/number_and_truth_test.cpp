@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <string>
+#include <vector>
+
 #include "app/app_title.h"
 #include "app/settings.h"
 #include "runtime/error_trap.h"
@@ -61,6 +65,17 @@ TEST(AppTitle, CutsWordsFromTheEndButKeepsANameWithoutBlanks) {
     EXPECT_EQ(DeriveAppTitle(forty), "Aaaaaaa Bbbbbbb Ccccccc Ddddddd");
     EXPECT_EQ(DeriveAppTitle(forty + " Ffffffffff"), forty);
     EXPECT_EQ(DeriveAppTitle(forty + " Ffffffffff Gg"), forty);
+}
+
+TEST(ErrorTrap, ReportsEachFailedStatementAndAFailedConditionEntersItsBranch) {
+    std::vector<std::string> reports;
+    ErrorTrap trap([&](const std::string& report) { reports.push_back(report); }, "M", "P");
+    EXPECT_FALSE(trap.run(104, [] { throw std::bad_alloc(); }));
+    EXPECT_TRUE(trap.test(112, []() -> bool { throw overflowError(); }));
+    EXPECT_TRUE(trap.run(114, [] {}));
+    EXPECT_EQ(reports,
+              (std::vector<std::string>{errorReportText(outOfMemoryError().what(), "M", "P", 104),
+                                        errorReportText(overflowError().what(), "M", "P", 112)}));
 }
 
 TEST(ErrorReport, OpensWithTheErrorAndNamesItsSourceAndLine) {
