@@ -59,4 +59,5 @@ set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "!include '${nsh}'
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "!include '${nsh}'
   !insertmacro TidewellEndRunningCopy uninstall
   !insertmacro TidewellRemoveRunValue HKLM machine
-  !insertmacro TidewellRemoveRunValue HKCU user")
+  !insertmacro TidewellRemoveRunValue HKCU user
+  !insertmacro TidewellRemoveEmptyKeys '${CPACK_PACKAGE_VENDOR}' '${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}'")

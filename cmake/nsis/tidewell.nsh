@@ -48,4 +48,13 @@
   tw_run_done_${ID}:
 !macroend
 
+# Deletes the installer's record under the maker's key (Software\VENDOR\RECORD, in the install's
+# context: HKLM for all users), which CPack's script deletes only after these steps and without
+# its parent, then the maker's key itself when nothing is left in it. A key with anything in it
+# stays: for a user who is not an administrator it also holds the settings (VENDOR\Tidewell).
+!macro TidewellRemoveEmptyKeys VENDOR RECORD
+  DeleteRegKey SHCTX "Software\${VENDOR}\${RECORD}"
+  DeleteRegKey /ifempty SHCTX "Software\${VENDOR}"
+!macroend
+
 !endif

@@ -4,6 +4,8 @@
 // function per handler; each subsystem folder defines the handlers it owns.
 
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "app/error_box.h"
@@ -111,6 +113,9 @@ class Form1 {
 
     // --- Emptying (emptying/). ---
     void PushButton2_Click();
+    // After a scheduled empty: a failure (empty for none) is told without a box, in the
+    // status line's tooltip and, the first time of its kind, in a balloon at the tray icon.
+    void TellScheduledEmpty(const std::string& failure);
 
     // --- Window and lifecycle (app/). ---
     void Form_Load();
@@ -146,12 +151,20 @@ class Form1 {
 
     // The settings of this program: application "Quendra", section "Tidewell".
     std::string read(const std::string& key, const std::string& defaultValue);
+    // The stored text, or nothing when the key holds none.
+    std::optional<std::string> stored(const std::string& key);
     void write(const std::string& key, const std::string& value);
     void storeOptions();
     void restartCountdown();
     // The switch falls to off: a schedule whose countdown could not be computed must not run.
     void stopSchedule();
     void checkNumericEntry(controls::TextBox& box);
+    // Start at login (startup/): whether an entry starts a copy of this program that is still
+    // there; at load, make it so for a ticked box; after a failure, say so and show the box
+    // as it really is.
+    bool startsAtLogin();
+    void keepStartingAtLogin();
+    void showStartAtLoginAsItIs(bool wanted, const std::string& error);
     void setDefaultPointerUnlessBusy();
 
     Services services_;
@@ -166,6 +179,8 @@ class Form1 {
     // Set while a numeric-entry warning is up, so that the box that the focus passes to does
     // not start a warning of its own.
     bool checkingEntry_ = false;
+    // The kinds of failure of scheduled empties told since the last one that went well.
+    std::set<std::string> emptyFailuresTold_;
     // Set while the start-up box is put back to match what is registered.
     bool syncingStartup_ = false;
 };

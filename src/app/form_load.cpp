@@ -15,6 +15,10 @@ std::string Form1::read(const std::string& key, const std::string& defaultValue)
     return ReadSetting(services_.settings, kMakerName, kProductName, key, defaultValue);
 }
 
+std::optional<std::string> Form1::stored(const std::string& key) {
+    return services_.settings.read(kMakerName, kProductName, key);
+}
+
 void Form1::write(const std::string& key, const std::string& value) {
     WriteSetting(services_.settings, kMakerName, kProductName, key, value);
 }
@@ -88,10 +92,16 @@ void Form1::Form_Load() {
     } else if (trap.test(144, [&] { return s == "On"; })) {
         trap.run(146, [&] { PushButton4.setCaption("Turn Off"); });
         trap.run(148, [&] { Timer1.setInterval(1000); });
+    } else {
+        // Neither state: the countdown stays stopped, and the status line must not say it runs.
+        trap.run(140, [&] { Frame2.setCaption("Off."); });
     }
     trap.run(150, [&] { cSysTray1.setTrayTip(kProductName); });
     trap.run(152, [&] { cSysTray1.setInTray(true); });
-    trap.run(154, [&] { Check4.setValue(read(keys::kWindowsStartup, "Off") == "On" ? 1 : 0); });
+    trap.run(154, [&] {
+        Check4.setValue(read(keys::kWindowsStartup, "Off") == "On" ? 1 : 0);
+        if (Check4.value() == 1) keepStartingAtLogin();
+    });
     trap.run(156, [&] { Check8.setValue(read(keys::kMinimized, "Off") == "On" ? 1 : 0); });
     if (trap.test(158, [&] { return Check8.value() == 1; })) {
         trap.run(160, [&] { Form.setWindowState(controls::WindowState::Minimized); });
@@ -100,18 +110,45 @@ void Form1::Form_Load() {
     trap.run(162, [&] { Option1.setValue(TextToBool(read(keys::kOption1, "0"), sep)); });
     trap.run(164, [&] { Option2.setValue(TextToBool(read(keys::kOption2, "0"), sep)); });
     trap.run(166, [&] { Option3.setValue(TextToBool(read(keys::kOption3, "1"), sep)); });
-    trap.run(168, [&] {
-        const std::string now = services_.locale.formatTime(TimeOf(services_.clock.now()));
-        const auto value = services_.locale.parseDateTime(read(keys::kWeeklyTime, now));
+    // Whether the picker holds the time the user chose, read back from the settings, rather
+    // than the present time put there for want of one.
+    bool timeRead = false;
+    const bool timeRestored = trap.run(168, [&] {
+        const auto text = stored(keys::kWeeklyTime);
+        const std::optional<DateValue> value =
+            text ? services_.locale.parseDateTime(*text)
+                 : DateValue{std::nullopt, TimeOf(services_.clock.now())};
         // Only the time of day means anything here; a text without one can't be restored.
         if (!value || !value->time) throw typeMismatchError();
         dtpWeekly.setValue(DateValue{std::nullopt, value->time});
+        timeRead = text.has_value();
     });
+    // The box has told that the stored time can't be read. The picker takes the present time,
+    // as when none is stored, and its change handler stores that, so the next start is clean.
+    if (!timeRestored) {
+        trap.run(168, [&] {
+            dtpWeekly.setValue(DateValue{std::nullopt, TimeOf(services_.clock.now())});
+        });
+    }
     trap.run(170, [&] { cboWeekly.setText(read(keys::kWeekly, "Monday")); });
     trap.run(172, [&] { Text11.setText(read(keys::kText11, "0")); });
     trap.run(174, [&] { Text2.setText(read(keys::kText2, "0")); });
     trap.run(176, [&] { Text3.setText(read(keys::kText3, "1")); });
     Loading = false;
+    // A daily empty falls at the time the user chose, never at one put in for want of it: such
+    // a schedule does not run. The switch is stored as off too, or the next start would take
+    // the time now stored for the user's choice.
+    if (s == "On" && Option2.value() && !timeRead) {
+        stopSchedule();
+        write(keys::kStartStopState, "Off");
+        if (timeRestored) {
+            services_.messageBox.show(
+                "The time of the daily empty could not be read from the settings, so the "
+                "schedule has been turned off. Check the time and turn the schedule on again.",
+                AppTitle, MsgButtons::Ok, MsgIcon::Warning);
+        }
+        return;
+    }
     trap.run(178, [&] {
         if (s == "On") {
             SecondsElapsed = 0;

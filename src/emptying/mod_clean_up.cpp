@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "app/product.h"
 #include "runtime/checked_int32.h"
 #include "runtime/error_trap.h"
 #include "runtime/errors.h"
@@ -44,8 +45,9 @@ std::vector<std::string> driveRoots(RecycleBinShell& shell) {
 
 namespace detail {
 
-bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm) {
+bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm, std::string& failure) {
     bool result = false;
+    failure.clear();
     RecycleBinQuery query{};
     try {
         if (activeForm == 0) throw AppError(91, "Object variable or With block variable not set");
@@ -57,15 +59,20 @@ bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm) {
             if (items > 0) {
                 // A bin that could not be emptied completely is a failure the user must see.
                 if (shell.emptyRecycleBin(activeForm, nullptr, kEmptyQuietly) != kShellOk) {
+                    failure = "some items could not be removed.";
                     return false;
                 }
                 shell.updateRecycleBinIcon();
             }
             result = true;
         }
-    } catch (const std::exception&) {
-        // Ends quietly with the result reached so far.
+    } catch (const std::exception& e) {
+        // The walk ends here. A drive it did not reach may hold what was to go, so the empty
+        // failed, whatever the drives before it gave.
+        failure = std::string(e.what()) + ".";
+        return false;
     }
+    if (!result) failure = "no drive with a Recycle Bin was found.";
     return result;
 }
 
@@ -81,10 +88,11 @@ void EmptyTrash(Form1& form, const bool& Silent) {
     trap.run(104, [&] { form.services().pump.processEvents(); });
     trap.run(106, [&] { form.Frame2.setCaption("Deleting files from Recycling Bin... "); });
     bool emptied = false;
+    std::string failure;
     // The main window is the active form for as long as it exists, shown or hidden in the
     // tray: scheduled empties run exactly when no window of ours has the focus.
     trap.run(108, [&] {
-        emptied = detail::EmptyDriveBins(form.services().recycleBin, form.Form.handle());
+        emptied = detail::EmptyDriveBins(form.services().recycleBin, form.Form.handle(), failure);
     });
     if (!emptied) {
         if (trap.test(110, [&] { return !Silent; })) {
@@ -93,9 +101,30 @@ void EmptyTrash(Form1& form, const bool& Silent) {
     } else if (trap.test(114, [&] { return !Silent; })) {
         trap.run(116, [&] { say("Done."); });
     }
+    // No box may wait for a scheduled empty, which runs when nobody may be looking.
+    if (Silent) form.TellScheduledEmpty(emptied ? std::string() : failure);
     trap.run(118, [&] { form.Frame2.setCaption("Off."); });
     trap.run(120, [&] { form.Timer1.setTimerEnabled(true); });
     trap.run(122, [&] { form.Form.setMousePointer(controls::kPointerDefault); });
 }
 
 }  // namespace tw::modCleanUp
+
+namespace tw {
+
+void Form1::TellScheduledEmpty(const std::string& failure) {
+    if (failure.empty()) {
+        emptyFailuresTold_.clear();
+        Frame2.setToolTip("");
+        return;
+    }
+    const std::string text = "The scheduled empty failed: " + failure;
+    Frame2.setToolTip(text);
+    // Each kind once: an empty that fails the same way every minute is told the first time.
+    if (!emptyFailuresTold_.insert(failure).second) return;
+    if (cSysTray1.InTray() && services_.notificationArea.isAvailable()) {
+        cSysTray1.ShowBalloon(text, kProductName, 0, false);
+    }
+}
+
+}  // namespace tw

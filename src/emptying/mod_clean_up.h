@@ -2,6 +2,8 @@
 
 // modCleanUp: empties the recycle bins of all drives through the shell.
 
+#include <string>
+
 #include "platform/recycle_bin_shell.h"
 
 namespace tw {
@@ -15,8 +17,13 @@ namespace modCleanUp {
 void EmptyTrash(Form1& form, const bool& Silent);
 
 namespace detail {
-// The drive walk. True when at least one fixed drive was examined and no empty failed.
-bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm);
+// The drive walk. True when at least one fixed drive was examined and nothing failed; else
+// `failure` says why, in words for the user.
+bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm, std::string& failure);
+inline bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm) {
+    std::string failure;
+    return EmptyDriveBins(shell, activeForm, failure);
+}
 }  // namespace detail
 
 }  // namespace modCleanUp

@@ -69,6 +69,12 @@ void Control::setCentred(bool centred) {
     changed();
 }
 
+void Control::setToolTip(const std::string& tip) {
+    if (tip == toolTip_) return;
+    toolTip_ = tip;
+    changed();
+}
+
 void Control::mouseMove() {
     raise(onMouseMove);
 }

@@ -79,6 +79,9 @@ class Control {
     void setBackColor(std::uint32_t color);
     bool centred() const { return centred_; }
     void setCentred(bool centred);
+    // Shown when the pointer rests on the control; empty for none.
+    const std::string& toolTip() const { return toolTip_; }
+    void setToolTip(const std::string& tip);
     // What assistive technology calls the control, when its caption does not say it (a box
     // named by the label beside it). Set once, before a host renders the window.
     const std::string& accessibleName() const { return accessibleName_; }
@@ -113,6 +116,7 @@ class Control {
     Font font_;
     std::uint32_t backColor_ = kWhite;
     bool centred_ = false;
+    std::string toolTip_;
     std::string accessibleName_;
     bool announcesCaption_ = false;
     Handler observer_;

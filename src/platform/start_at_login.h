@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace tw {
@@ -13,7 +14,10 @@ class StartAtLogin {
                      std::string& error) = 0;
     // Removes the entry `name`; a missing entry is not an error.
     virtual bool remove(const std::string& name, std::string& error) = 0;
-    virtual bool isRegistered(const std::string& name) = 0;
+    // The program the entry `name` starts: nothing when there is no entry, an empty text when
+    // there is one whose program can't be told (written by hand, or unreadable).
+    virtual std::optional<std::string> registeredProgram(const std::string& name) = 0;
+    bool isRegistered(const std::string& name) { return registeredProgram(name).has_value(); }
 };
 
 }  // namespace tw

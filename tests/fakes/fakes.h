@@ -99,8 +99,11 @@ class MemoryStartAtLogin : public StartAtLogin {
   public:
     bool add(const std::string& name, const std::string& path, std::string& error) override;
     bool remove(const std::string& name, std::string& error) override;
-    bool isRegistered(const std::string& name) override { return entries.count(name) > 0; }
-    std::map<std::string, std::string> entries;
+    std::optional<std::string> registeredProgram(const std::string& name) override {
+        const auto it = entries.find(name);
+        return it == entries.end() ? std::nullopt : std::optional<std::string>(it->second);
+    }
+    std::map<std::string, std::string> entries;  // name -> program
     bool failing = false;
 };
 

@@ -2,7 +2,8 @@
 # The Windows packages end to end under Wine: build the installer and the zip, install silently
 # (/S) into a fresh prefix, find tidewell.exe, the uninstaller, the Start-menu entry and the
 # installed-programs entry, start the program from its shortcut, uninstall silently and find the
-# program ended, its files, entries and start-at-login value gone and the user's settings kept.
+# program ended, its files, entries, start-at-login value and empty keys gone and the user's
+# settings kept.
 # Installing over a running copy closes it first.
 # Usage: test_windows.sh [build-dir]   (default build-win32-pkg, reused between runs)
 # Without the Windows host in the tree (src/platform/win32/CMakeLists.txt), a stand-in window
@@ -88,4 +89,5 @@ reg_has "$arp" && fail "the installed-programs entry is still there"
 reg_has "HKLM\\$run" tidewell.exe && fail "the start-at-login value is still there"
 reg_has "HKCU\\$run" tidewell.exe || fail "another copy's start-at-login value was removed"
 reg_has "$settings" StartStopState || fail "the user's settings were removed"
+reg_has 'HKLM\Software\Quendra' && fail "an empty HKLM\Software\Quendra key stayed behind"
 echo "PASS: Windows installer and zip, with $what"

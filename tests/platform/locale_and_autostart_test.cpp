@@ -170,9 +170,16 @@ TEST(AutostartFile, WritesAndRemovesTheEntryCreatingTheFolder) {
     EXPECT_NE(
         slurp(home.path + "/config/autostart/tidewell.desktop").find("Exec=\"/usr/bin/tidewell\""),
         std::string::npos);
-    ASSERT_TRUE(autostart.add("tidewell", "/usr/local/bin/tidewell", error)) << "replaced whole";
-    EXPECT_NE(slurp(autostart.entryPath("tidewell")).find("/usr/local/bin/tidewell"),
-              std::string::npos);
+    // The program an entry starts is read back as written, whatever its path holds.
+    const std::string odd = "/opt/My \"Apps\"/100% $HOME\\tide`well";
+    ASSERT_TRUE(autostart.add("tidewell", odd, error)) << "replaced whole";
+    EXPECT_EQ(autostart.registeredProgram("tidewell"), odd);
+    // One written by hand names its program in Exec alone, or names none we can check.
+    std::ofstream(autostart.entryPath("tidewell"))
+        << "[Desktop Entry]\nExec=\"/opt/tide well\" --quiet\n[Desktop Action x]\nExec=/bin/no\n";
+    EXPECT_EQ(autostart.registeredProgram("tidewell"), "/opt/tide well");
+    std::ofstream(autostart.entryPath("tidewell")) << "[Desktop Entry]\nExec=tidewell\n";
+    EXPECT_EQ(autostart.registeredProgram("tidewell"), "");
     ASSERT_TRUE(autostart.remove("tidewell", error));
     EXPECT_FALSE(autostart.isRegistered("tidewell"));
     EXPECT_TRUE(autostart.remove("tidewell", error)) << "removing what is not there is fine";

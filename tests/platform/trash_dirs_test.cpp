@@ -166,13 +166,20 @@ TEST_F(TrashCount, CountsTopLevelItemsAndOrphanInfoFilesOnly) {
 }
 
 TEST_F(TrashCount, ALargeTrashCountsExactlyWhatItsEmptyRemoves) {
-    // Enough names to fill several reads of files/ and the look-ahead of the matching.
+    // Enough names to fill several reads of files/ and the look-ahead of the matching. At first
+    // every item has its record: an item or a record the matching skips then shows wherever it
+    // comes in the directories' order, which the file system chooses.
     test::makeDirs(trash_ + "/files");
     test::makeDirs(trash_ + "/info");
+    auto name = [](int i) { return "item-" + std::to_string(i) + std::string(i % 50, 'x'); };
     for (int i = 0; i < 3000; ++i) {
-        const std::string name = "item-" + std::to_string(i) + std::string(i % 50, 'x');
-        if (i % 3 != 0) test::writeFile(trash_ + "/files/" + name);
-        if (i % 5 != 0) test::writeFile(trash_ + "/info/" + name + ".trashinfo");
+        test::writeFile(trash_ + "/files/" + name(i));
+        test::writeFile(trash_ + "/info/" + name(i) + ".trashinfo");
+    }
+    EXPECT_EQ(count(), 3000);
+    for (int i = 0; i < 3000; ++i) {
+        if (i % 3 == 0) std::filesystem::remove(trash_ + "/files/" + name(i));
+        if (i % 5 == 0) std::filesystem::remove(trash_ + "/info/" + name(i) + ".trashinfo");
     }
     // Items: 2000 in files/; orphans: the records of the 1000 missing, less 200 without one.
     EXPECT_EQ(count(), 2000 + 800);

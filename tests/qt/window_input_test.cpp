@@ -129,6 +129,8 @@ TEST_F(WindowInput, ModelChangesShowInTheWidgetsAndRaiseTheirEventsOnce) {
     EXPECT_TRUE(r.widget(f.Check8)->isHidden());
     f.Frame2.setCaption("Off.");
     EXPECT_EQ(r.widget<QGroupBox>(f.Frame2)->title(), "Off.");
+    f.Frame2.setToolTip("why the last empty failed");
+    EXPECT_EQ(r.widget(f.Frame2)->toolTip(), "why the last empty failed");
     EXPECT_EQ(r.window().windowTitle(), "Tidewell");
     EXPECT_FALSE(r.window().windowIcon().isNull());
 }

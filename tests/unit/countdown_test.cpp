@@ -275,6 +275,50 @@ TEST_F(Countdown, ANegativeEntryIsRefusedAndNeverScheduled) {
     EXPECT_EQ(empties(), 0);
 }
 
+// Nobody may be looking when a scheduled empty runs: no box waits, and a failure is told at
+// the tray icon the first time of its kind, and in the status line's tooltip while it lasts.
+TEST_F(Countdown, AScheduledEmptyThatFailsIsToldOncePerKindWithoutABox) {
+    const auto balloons = [&] {
+        std::vector<std::string> texts;
+        for (const auto& call : h.tray.calls) {
+            if (const auto info = call.fields().szInfo; info && !info->empty())
+                texts.push_back(*info);
+        }
+        return texts;
+    };
+    everyMinutes("0");  // due at every tick
+    form->PushButton4.click();
+    h.tray.calls.clear();
+    h.shell.emptyResult = kShellFail;
+    for (int i = 0; i < 3; ++i) {
+        trash(3);
+        tick();
+    }
+    EXPECT_EQ(empties(), 3);
+    EXPECT_TRUE(h.boxes.shown.empty());
+    const std::string stayed = "The scheduled empty failed: some items could not be removed.";
+    EXPECT_EQ(balloons(), std::vector<std::string>{stayed});
+    EXPECT_EQ(form->Frame2.toolTip(), stayed);
+
+    h.shell.drives[0].type = DriveType::Removable;  // another kind of failure is news
+    tick(2);
+    EXPECT_EQ(balloons().size(), 2u);
+    EXPECT_NE(form->Frame2.toolTip(), stayed);
+
+    h.shell.drives[0].type = DriveType::Fixed;  // it went well: forgotten
+    h.shell.emptyResult = kShellOk;
+    tick();
+    EXPECT_EQ(form->Frame2.toolTip(), "");
+
+    h.tray.available = false;  // no notification area: the tooltip alone
+    h.shell.emptyResult = kShellFail;
+    trash(1);
+    tick();
+    EXPECT_EQ(balloons().size(), 2u);
+    EXPECT_EQ(form->Frame2.toolTip(), stayed);
+    EXPECT_TRUE(h.boxes.shown.empty());
+}
+
 TEST_F(Countdown, ProgressBarTakesEveryMaximumButNeverAPositionBeyondIt) {
     form->UpdateProgress(100, 40);
     EXPECT_EQ(form->ProgressBar1.max(), 100);

@@ -10,6 +10,11 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
+std::string why;  // the last walk's failure
+bool walk(test::FakeRecycleBinShell& shell, WindowHandle activeForm = 1) {
+    return modCleanUp::detail::EmptyDriveBins(shell, activeForm, why);
+}
+
 TEST(EmptyDriveBins, QueriesFixedDrivesOnlyAndEmptiesAllBinsOnce) {
     test::FakeRecycleBinShell shell;
     shell.drives = {{"A:\\", DriveType::Removable, 9},
@@ -17,7 +22,7 @@ TEST(EmptyDriveBins, QueriesFixedDrivesOnlyAndEmptiesAllBinsOnce) {
                     {"D:\\", DriveType::Fixed, 4},
                     {"E:\\", DriveType::Fixed, 0},
                     {"Z:\\", DriveType::Remote, 9}};
-    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+    EXPECT_TRUE(walk(shell));
     EXPECT_EQ(shell.calls,
               (Calls{"list 260", "type A:\\", "type C:\\", "query C:\\", "type D:\\", "query D:\\",
                      "empty all 7", "icon", "type E:\\", "query E:\\", "type Z:\\"}));
@@ -26,9 +31,9 @@ TEST(EmptyDriveBins, QueriesFixedDrivesOnlyAndEmptiesAllBinsOnce) {
 
 TEST(EmptyDriveBins, NoFixedDriveOrNoDrivesAtAllIsAFailure) {
     test::FakeRecycleBinShell shell;
-    EXPECT_FALSE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+    EXPECT_FALSE(walk(shell));
     shell.drives = {{"/media/usb", DriveType::Removable, 3}, {"/mnt/cd", DriveType::CdRom, 0}};
-    EXPECT_FALSE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+    EXPECT_FALSE(walk(shell));
     EXPECT_EQ(shell.drives[0].items, 3);
 }
 
@@ -38,32 +43,33 @@ TEST(EmptyDriveBins, ALongDriveListIsReadWholeNeverCutAt260) {
         shell.drives.push_back({"/srv/volume-number-" + std::to_string(i), DriveType::Fixed, 0});
     }
     shell.drives.back().items = 1;
-    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+    EXPECT_TRUE(walk(shell));
     EXPECT_EQ(shell.calls[0], "list 260");
     EXPECT_EQ(shell.calls[1].rfind("list ", 0), 0u) << "asked again with the length needed";
     EXPECT_EQ(shell.drives.back().items, 0) << "the last drive was reached";
 }
 
-TEST(EmptyDriveBins, FailuresEndTheWalkWithTheResultSoFar) {
+TEST(EmptyDriveBins, AFailureEndsTheWalkAndIsNeverDone) {
     test::FakeRecycleBinShell shell;
     shell.drives = {{"/", DriveType::Fixed, 0}, {"/home", DriveType::Fixed, 0x7FFFFFFF}};
     shell.drives[1].items = (std::int64_t{0x7FFFFFFF} << 32) | 0x7FFFFFFF;  // halves overflow
-    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1)) << "the first drive was examined";
+    EXPECT_FALSE(walk(shell)) << "the bin of /home was never emptied";
+    EXPECT_EQ(why, "Overflow.");
     EXPECT_EQ(shell.calls.back(), "query /home");
 
     shell.calls.clear();
-    EXPECT_FALSE(modCleanUp::detail::EmptyDriveBins(shell, 0)) << "no active form";
+    EXPECT_FALSE(walk(shell, 0)) << "no active form";
     EXPECT_TRUE(shell.calls.empty());
 
     shell.throwOnList = true;
-    EXPECT_FALSE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+    EXPECT_FALSE(walk(shell));
 }
 
 TEST(EmptyDriveBins, AnEmptyThatLeftItemsBehindIsNotReportedAsDone) {
     test::FakeRecycleBinShell shell;
     shell.drives = {{"/", DriveType::Fixed, 2}};
     shell.emptyResult = kShellFail;
-    EXPECT_FALSE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+    EXPECT_FALSE(walk(shell));
 }
 
 struct EmptyTrashTest : ::testing::Test {

@@ -70,6 +70,8 @@ TEST_F(FormLoad, StoredValuesComeBackAndASwitchedOnScheduleCountsAtOnce) {
     h.settings.put("Weekly Time", "22:00:00");
     h.settings.put("Weekly", "Friday");
     h.settings.put("Text11", "5");
+    h.files.existing = {"/usr/bin/tidewell"};
+    h.startAtLogin.entries["tidewell"] = "/usr/bin/tidewell";  // another copy, still there
     Form1& form = load();
     EXPECT_TRUE(h.boxes.shown.empty());
     EXPECT_EQ(form.PushButton4.caption(), "Turn Off");
@@ -80,7 +82,7 @@ TEST_F(FormLoad, StoredValuesComeBackAndASwitchedOnScheduleCountsAtOnce) {
     EXPECT_EQ(form.cboWeekly.text(), "Friday");
     EXPECT_EQ(form.Text11.text(), "5");
     EXPECT_EQ(form.Check4.value(), 1);
-    EXPECT_TRUE(h.startAtLogin.entries.empty()) << "restoring the box writes no entry";
+    EXPECT_EQ(h.startAtLogin.entries["tidewell"], "/usr/bin/tidewell") << "an entry that starts";
     EXPECT_EQ(form.SecondsToNextEmpty, 3600);
     EXPECT_EQ(form.SecondsElapsed, 0);
 }
@@ -96,10 +98,9 @@ TEST_F(FormLoad, BadStoredValuesAreReportedWithTheirStepAndTheLoadGoesOn) {
     EXPECT_EQ(h.boxes.shown[0].title, "Application Error");
     EXPECT_NE(h.boxes.shown[0].text.find("Type mismatch"), std::string::npos);
     EXPECT_EQ(form.PushButton4.caption(), "Turn On");
-    EXPECT_EQ(form.Frame2.caption(), "On. Next empty will occur in:") << "the designed caption";
+    EXPECT_EQ(form.Frame2.caption(), "Off.") << "a switch in neither state is off";
     EXPECT_EQ(form.Timer1.interval(), 0);
     EXPECT_TRUE(form.Option3.value()) << "the option keeps its previous state";
-    EXPECT_EQ(form.dtpWeekly.value().time, std::nullopt);
     EXPECT_EQ(form.cboWeekly.listIndex(), -1);
     EXPECT_EQ(form.Text2.text(), "lots");
     EXPECT_FALSE(form.Loading);
@@ -112,12 +113,14 @@ TEST_F(FormLoad, OnlyOption3StoredAsZeroLeavesNoModeSelected) {
 }
 
 // While an error box of the load is open its event loop runs, and the switched-on timer ticks.
-TEST_F(FormLoad, NoTickEmptiesWhileTheLoadReportsAFailingStep) {
+// Restoring the daily time has already counted the present second as due.
+TEST_F(FormLoad, NoTickCountsWhileTheLoadReportsAFailingStep) {
     h.clock.set(2026, 12, 7, 21, 0, 0);
     h.shell.drives = {{"/", DriveType::Fixed, 3}};
     h.settings.put("StartStopState", "On");
-    h.settings.put("Option1", "Yes");
-    h.settings.put("Text2", "30");
+    h.settings.put("Option2", "True");
+    h.settings.put("Weekly Time", "21:00:00");
+    h.settings.put("Weekly", "Caturday");
     Form1& form = h.make();
     h.boxes.whileOpen = [&] {
         for (int i = 0; i < 5; ++i) {
@@ -126,12 +129,38 @@ TEST_F(FormLoad, NoTickEmptiesWhileTheLoadReportsAFailingStep) {
         }
     };
     form.Form_Load();
-    EXPECT_EQ(errorLines(), std::vector<std::string>{"162"});
+    EXPECT_EQ(errorLines(), std::vector<std::string>{"170"});
     EXPECT_TRUE(h.shell.calls.empty()) << "nothing queried, nothing emptied";
-    EXPECT_EQ(form.SecondsToNextEmpty, 86400 + 1800);
+    EXPECT_EQ(form.SecondsToNextEmpty, 86400 - 5) << "measured when the load ends";
     EXPECT_EQ(form.SecondsElapsed, 0);
     EXPECT_EQ(form.PushButton4.caption(), "Turn Off");
     EXPECT_EQ(form.Timer1.interval(), 1000);
+}
+
+// A daily empty at a time nobody chose would empty the Trash within seconds of the start.
+TEST_F(FormLoad, ADailyScheduleWithoutAReadableTimeIsToldOnceAndEmptiesNothing) {
+    for (const char* time : {"<missing>", "25:99"}) {
+        SCOPED_TRACE(time);
+        test::Harness fresh;
+        fresh.shell.drives = {{"/", DriveType::Fixed, 3}};
+        fresh.settings.put("StartStopState", "On");
+        fresh.settings.put("Option2", "True");
+        if (std::string(time) != "<missing>") fresh.settings.put("Weekly Time", time);
+        for (int start = 0; start < 2; ++start) {  // the next start (at login) too
+            Form1& form = fresh.make();
+            form.Form_Load();
+            for (int i = 0; i < 5; ++i) {
+                fresh.clock.advance(1);
+                form.Timer1.tick();
+            }
+            EXPECT_EQ(form.PushButton4.caption(), "Turn On");
+            EXPECT_EQ(form.Frame2.caption(), "Off.");
+        }
+        EXPECT_TRUE(fresh.shell.calls.empty()) << "nothing queried, nothing emptied";
+        ASSERT_EQ(fresh.boxes.shown.size(), 1u) << "told once";
+        EXPECT_EQ(fresh.settings.get("StartStopState"), "Off");
+        EXPECT_EQ(fresh.settings.get("Weekly Time"), "09:00:00") << "what the picker shows";
+    }
 }
 
 TEST_F(FormLoad, AFirstCountdownThatFailsIsReportedOnceAndTheScheduleStaysOff) {
@@ -145,8 +174,21 @@ TEST_F(FormLoad, AFirstCountdownThatFailsIsReportedOnceAndTheScheduleStaysOff) {
             form.Timer1.tick();
         }
     };
-    h.boxes.whileOpen = [&] { tick(3); };
+    // Each way stops it on its own: a tick inside the box, and the load's end without one.
+    {
+        test::Harness quiet;
+        quiet.settings.values = h.settings.values;
+        Form1& other = quiet.make();
+        other.Form_Load();
+        EXPECT_EQ(other.Timer1.interval(), 0) << "off when the load ends, before any tick";
+    }
+    bool offInBox = false;
+    h.boxes.whileOpen = [&] {
+        tick(3);
+        offInBox = form.Timer1.interval() == 0;
+    };
     form.Form_Load();
+    EXPECT_TRUE(offInBox) << "a tick without a countdown stops the schedule";
     tick(12);
     EXPECT_EQ(errorLines(), std::vector<std::string>{"178"});
     EXPECT_EQ(h.boxes.shown.size(), 1u);
@@ -167,12 +209,44 @@ TEST_F(FormLoad, AFirstCountdownThatFailsIsReportedOnceAndTheScheduleStaysOff) {
     EXPECT_TRUE(h.shell.calls.empty());
 }
 
-TEST_F(FormLoad, AStoredTimeThatHoldsOnlyADateIsReported) {
-    h.settings.put("Option2", "True");
+TEST_F(FormLoad, AnUnreadableTimeIsReportedAtOneStartOnly) {
+    h.settings.put("Option1", "True");
     h.settings.put("Weekly Time", "12/07/2026");
-    Form1& form = load();
+    load();
     EXPECT_EQ(errorLines(), std::vector<std::string>{"168"});
-    EXPECT_EQ(form.dtpWeekly.value().time, std::nullopt) << "the designed value stays";
+    EXPECT_EQ(h.settings.get("Weekly Time"), "09:00:00") << "the time the picker now shows";
+    h.boxes.shown.clear();
+    load();
+    EXPECT_TRUE(h.boxes.shown.empty());
+}
+
+// The setting alone starts nothing: an uninstaller may have taken the entry, or the program
+// moved. The entry is made to start this copy, or the box shows that nothing starts.
+TEST_F(FormLoad, AStartAtLoginEntryThatStartsNothingIsWrittenAgainOrShownAsItIs) {
+    struct Case {
+        const char* entry;  // nullptr: none
+        bool failing;
+    };
+    for (const Case c :
+         {Case{nullptr, false}, Case{"/home/old/tidewell", false}, Case{nullptr, true}}) {
+        SCOPED_TRACE(c.entry ? c.entry : "no entry");
+        test::Harness fresh;
+        fresh.settings.put("Windows Startup", "On");
+        if (c.entry) fresh.startAtLogin.entries["tidewell"] = c.entry;
+        fresh.startAtLogin.failing = c.failing;
+        Form1& form = fresh.make();
+        form.Form_Load();
+        if (!c.failing) {
+            EXPECT_TRUE(fresh.boxes.shown.empty());
+            EXPECT_EQ(fresh.startAtLogin.entries["tidewell"], "/opt/tidewell/tidewell");
+            EXPECT_EQ(form.Check4.value(), 1);
+            continue;
+        }
+        ASSERT_EQ(fresh.boxes.shown.size(), 1u);
+        EXPECT_NE(fresh.boxes.shown[0].text.find("Permission denied"), std::string::npos);
+        EXPECT_EQ(form.Check4.value(), 0);
+        EXPECT_EQ(fresh.settings.get("Windows Startup"), "Off") << "told at one start only";
+    }
 }
 
 TEST_F(FormLoad, SkinAndPointerFilesNextToTheProgramAreUsedWhenPresent) {

@@ -80,5 +80,31 @@ TEST(Win32RecycleBin, AFileDeletedToTheBinIsCountedAndGoneAfterTheEmpty) {
     EXPECT_TRUE(exists(kept));
 }
 
+// A shell whose empty says it succeeded, and whose count afterwards is set by the test.
+HRESULT countResult = S_OK;
+LONGLONG itemsCounted = 0;
+HRESULT WINAPI emptySaysDone(HWND, LPCSTR, DWORD) {
+    return S_OK;
+}
+HRESULT WINAPI countAsSet(LPCSTR, SHQUERYRBINFO* info) {
+    info->i64NumItems = itemsCounted;
+    return countResult;
+}
+
+TEST(Win32RecycleBin, AnEmptyIsDoneOnlyWhenTheBinsCountNothingAfterIt) {
+    Win32WindowTable windows;
+    Win32RecycleBinShell shell(windows, {&emptySaysDone, &countAsSet});
+    // Items left behind (a folder the shell did not take) are a failure, whatever it said.
+    countResult = S_OK;
+    itemsCounted = 2;
+    EXPECT_EQ(shell.emptyRecycleBin(1, nullptr, 7), kShellFail);
+    // So is a bin that can't be counted any more.
+    countResult = E_FAIL;
+    itemsCounted = 0;
+    EXPECT_EQ(shell.emptyRecycleBin(1, nullptr, 7), kShellFail);
+    countResult = S_OK;
+    EXPECT_EQ(shell.emptyRecycleBin(1, nullptr, 7), kShellOk);
+}
+
 }  // namespace
 }  // namespace tw::win32_platform

@@ -165,7 +165,9 @@ TEST(Win32StartAtLogin, AStandardUserGetsTheValueUnderTheirOwnRunKey) {
     // Quoted: unquoted, the system would first try to start "C:\Program".
     EXPECT_EQ(registryText(HKEY_CURRENT_USER, kRunKey, "TidewellTest.exe"),
               std::wstring(L"\"C:\\Program Files\\Tidewell\\TidewellTest.exe\""));
-    EXPECT_TRUE(entry.isRegistered("TidewellTest.exe"));
+    EXPECT_EQ(entry.registeredProgram("TidewellTest.exe"),
+              "C:\\Program Files\\Tidewell\\TidewellTest.exe")
+        << "the program, without the quotes";
 
     ASSERT_TRUE(entry.remove("TidewellTest.exe", error)) << error;
     EXPECT_EQ(registryText(HKEY_CURRENT_USER, kRunKey, "TidewellTest.exe"), std::nullopt);
@@ -180,6 +182,14 @@ TEST(Win32StartAtLogin, UntickingRemovesTheValueFromBothKeys) {
     ASSERT_TRUE(entry.remove("Both.exe", error)) << error;
     EXPECT_EQ(registryText(HKEY_LOCAL_MACHINE, kRunKey, "Both.exe"), std::nullopt);
     EXPECT_EQ(registryText(HKEY_CURRENT_USER, kRunKey, "Both.exe"), std::nullopt);
+
+    // Of two values, the one that starts a program still there tells what starts.
+    char self[MAX_PATH] = {};
+    ASSERT_GT(GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
+    setValue(HKEY_LOCAL_MACHINE, kRunKey, "Both.exe", "C:\\Gone\\Both.exe");
+    setValue(HKEY_CURRENT_USER, kRunKey, "Both.exe", self);
+    EXPECT_EQ(entry.registeredProgram("Both.exe"), std::string(self));
+    ASSERT_TRUE(entry.remove("Both.exe", error)) << error;
 
     // Writing machine-wide takes away a copy a standard user's run left: it would start twice.
     setValue(HKEY_CURRENT_USER, kRunKey, "Both.exe", "C:\\Both.exe");

@@ -13,6 +13,7 @@
 
 #include "app/form1.h"
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_background_empty.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_cursor.h"
 #include "platform/win32/win32_event_pump.h"
@@ -97,23 +98,22 @@ inline int& formsMade() {
 }
 
 struct RenderedForm {
-    // `taskbarCreated` stands in for the notification area's re-adding of its icon.
-    explicit RenderedForm(std::function<void()> taskbarCreated = {}) {
+    // `taskbarCreated` stands in for the notification area's re-adding of its icon; `shell`, when
+    // given, for the system's Recycle Bin. The empty runs on a worker thread, as in the program.
+    explicit RenderedForm(std::function<void()> taskbarCreated = {},
+                          RecycleBinShell* shell = nullptr)
+        : backgroundBin(shell ? *shell : recycleBin) {
         form = std::make_unique<Form1>(Services{clock, pumpService, messageBox, settings, locale,
-                                                recycleBin, tray, windowHook, startAtLogin, files,
-                                                instance, skin, cursors, lifetime});
-        renderer = std::make_unique<win32_platform::WindowRenderer>(
-            form->Form,
-            win32_platform::WindowRenderer::Options{[this] { form->Form_QueryUnload(); },
-                                                    {},
-                                                    [this] { return lifetime.ended(); },
-                                                    {},
-                                                    RegisterWindowMessageA("TaskbarCreated"),
-                                                    std::move(taskbarCreated),
-                                                    {},
-                                                    {},
-                                                    [this] { return tray.isAvailable(); },
-                                                    [this] { form->NotificationAreaLost(); }});
+                                                backgroundBin, tray, windowHook, startAtLogin,
+                                                files, instance, skin, cursors, lifetime});
+        win32_platform::WindowRenderer::Options options;
+        options.queryUnload = [this] { form->Form_QueryUnload(); };
+        options.ended = [this] { return lifetime.ended(); };
+        options.tray = {.taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated"),
+                        .taskbarCreated = std::move(taskbarCreated),
+                        .available = [this] { return tray.isAvailable(); },
+                        .lost = [this] { form->NotificationAreaLost(); }};
+        renderer = std::make_unique<win32_platform::WindowRenderer>(form->Form, std::move(options));
         windows.bind(kMainWindowHandle, renderer->hwnd());
         windows.bind(kTrayWindowHandle, renderer->trayHwnd());
         pumpService.setDialogWindow(renderer->hwnd());
@@ -141,6 +141,7 @@ struct RenderedForm {
     win32_platform::Win32Files files;
     win32_platform::Win32StartAtLogin startAtLogin;
     win32_platform::Win32RecycleBinShell recycleBin{windows};
+    win32_platform::Win32BackgroundEmptyShell backgroundBin;
     win32_platform::Win32WindowHook windowHook{windows};
     win32_platform::Win32NotificationArea notificationArea{windows};
     SwitchableNotificationArea tray{notificationArea};

@@ -12,6 +12,9 @@ namespace tw::linux_platform {
 
 namespace {
 
+// Far more than any desktop entry holds.
+constexpr off_t kMostEntryBytes = 64 * 1024;
+
 std::string defaultConfigHome() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && *xdg == '/') return xdg;
@@ -86,6 +89,56 @@ std::string AutostartEntry(const std::string& executablePath) {
            "X-GNOME-Autostart-enabled=true\n";
 }
 
+std::string EntryProgram(const std::string& entry) {
+    std::string tryExec;
+    std::string exec;
+    bool inMainGroup = false;
+    std::size_t start = 0;
+    while (start < entry.size()) {
+        std::size_t end = entry.find('\n', start);
+        if (end == std::string::npos) end = entry.size();
+        const std::string line = entry.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line[0] == '[') {
+            inMainGroup = line == "[Desktop Entry]";
+        } else if (inMainGroup && line.rfind("TryExec=", 0) == 0) {
+            tryExec = line.substr(8);
+        } else if (inMainGroup && line.rfind("Exec=", 0) == 0) {
+            exec = line.substr(5);
+        }
+    }
+    const auto unescape = [](const std::string& value) {
+        std::string out;
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            if (value[i] == '\\' && i + 1 < value.size()) {
+                const char next = value[++i];
+                out += next == 'n' ? '\n' : next == 's' ? ' ' : next;
+            } else {
+                out += value[i];
+            }
+        }
+        return out;
+    };
+    std::string program = unescape(tryExec);
+    if (program.empty()) {
+        // The command's first word: a quoted path with its backslash escapes, or a bare one.
+        const std::string command = unescape(exec);
+        if (!command.empty() && command[0] == '"') {
+            for (std::size_t i = 1; i < command.size() && command[i] != '"'; ++i) {
+                const bool escaped = (command[i] == '\\' || command[i] == '%') &&
+                                     i + 1 < command.size() &&
+                                     (command[i] == '\\' || command[i + 1] == '%');
+                if (escaped) ++i;
+                program += command[i];
+            }
+        } else {
+            program = command.substr(0, command.find(' '));
+        }
+    }
+    // Only an absolute path names a file; a bare name is looked up where we can't tell.
+    return program.empty() || program[0] != '/' ? std::string() : program;
+}
+
 AutostartFile::AutostartFile(std::string configHome)
     : folder_((configHome.empty() ? defaultConfigHome() : configHome) + "/autostart") {}
 
@@ -127,9 +180,20 @@ bool AutostartFile::remove(const std::string& name, std::string& error) {
     return true;
 }
 
-bool AutostartFile::isRegistered(const std::string& name) {
+std::optional<std::string> AutostartFile::registeredProgram(const std::string& name) {
     struct stat st {};
-    return lstat(entryPath(name).c_str(), &st) == 0;
+    if (lstat(entryPath(name).c_str(), &st) != 0) return std::nullopt;
+    // Not blocking on whatever lies there: an entry is a small regular file.
+    const int fd = open(entryPath(name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::string();
+    std::string text;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMostEntryBytes) {
+        text.resize(static_cast<std::size_t>(st.st_size));
+        const ssize_t n = read(fd, text.data(), text.size());
+        text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    }
+    close(fd);
+    return EntryProgram(text);
 }
 
 }  // namespace tw::linux_platform

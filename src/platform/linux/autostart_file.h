@@ -20,7 +20,7 @@ class AutostartFile : public StartAtLogin {
     bool add(const std::string& name, const std::string& executablePath,
              std::string& error) override;
     bool remove(const std::string& name, std::string& error) override;
-    bool isRegistered(const std::string& name) override;
+    std::optional<std::string> registeredProgram(const std::string& name) override;
 
     std::string entryPath(const std::string& name) const;
 
@@ -30,6 +30,9 @@ class AutostartFile : public StartAtLogin {
 
 // The desktop entry's text for a program.
 std::string AutostartEntry(const std::string& executablePath);
+// The program a desktop entry starts: its TryExec, else the first word of its Exec; an empty
+// text when it names no absolute path.
+std::string EntryProgram(const std::string& entry);
 // Quotes a path for the Exec key of a desktop entry.
 std::string QuoteExecArgument(const std::string& argument);
 

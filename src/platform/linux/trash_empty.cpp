@@ -146,7 +146,7 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
     scope_->fencedMountPoints = options.fencedMountPoints;
     TrashItems items(info_.entries);
     items.addItems(files_.entries);
-    TreeRemover remover(*scope_, log);
+    TreeRemover remover(*scope_, log, options.removalBatch);
 
     DirEntry e;
     while (files_.fd && files_.entries.next(e)) {
@@ -246,7 +246,12 @@ TrashSnapshot::Outcome TrashSnapshot::removeFolder(const DirEntry& item, TreeRem
             return Outcome::Removed;
         }
     }
-    if (renameNoReplace(expunged_.fd.get(), taken.c_str(), files_.fd.get(), item.name) != 0) {
+    if (int back = renameNoReplace(expunged_.fd.get(), taken.c_str(), files_.fd.get(), item.name)) {
+        // Gone from expunged/: moved away during its removal, which the remover has told.
+        if (back == ENOENT &&
+            ::fstatat(expunged_.fd.get(), taken.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            return Outcome::Failed;
+        }
         log.note(takenPath, listed ? "what is left of '" + printable(shown) + "'"
                                    : "trashed as '" + printable(shown) + "' during the empty");
         return Outcome::Failed;

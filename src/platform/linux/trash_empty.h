@@ -24,6 +24,7 @@ struct EmptyOptions {
     // item (shown by its name in files/) has left files/ and before its contents go.
     std::function<void()> afterSnapshot;
     std::function<void(std::string_view item)> folderTaken;
+    TreeRemover::BatchHook removalBatch;  // see TreeRemover
 };
 
 // What one trash directory held when an empty began: only that is removed.

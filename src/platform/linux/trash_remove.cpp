@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdio>
 
 #include "platform/linux/trash_layout.h"
 
@@ -15,8 +17,11 @@ namespace tw::linux_platform {
 
 namespace {
 
-// Far fewer than any descriptor limit; deeper directories are reached again through "..".
+// Far fewer than any descriptor limit; deeper directories are reached again by name from the
+// root's parent (see firstMovedFrame), never through "..", which a move would redirect.
 constexpr std::size_t kMaxOpenDirs = 64;
+// Levels reopened that way: listed already, so a path descriptor does, without read permission.
+constexpr int kPassFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr unsigned kStatxWanted = STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID;
 
 bool onScope(const struct statx& sx, const RemoveScope& scope) {
@@ -96,14 +101,14 @@ bool TreeRemover::remove(int parentFd, const char* name, unsigned char type,
     return removeDirectory(parentFd, name);
 }
 
-std::string TreeRemover::pathOf(std::string_view name) const {
+std::string TreeRemover::pathOf(std::string_view name, std::size_t depth) const {
     std::string path(parentPath_);
-    for (const Frame& f : frames_) {
+    for (std::size_t i = 0; i < depth; ++i) {
         path += '/';
-        path += &f == &frames_.front() ? shownRoot_ : std::string_view(f.name);
+        path += i == 0 ? shownRoot_ : std::string_view(frames_[i].name);
     }
     path += '/';
-    path += frames_.empty() ? shownRoot_ : name;
+    path += depth == 0 ? shownRoot_ : name;
     return path;
 }
 
@@ -152,17 +157,94 @@ TreeRemover::Step TreeRemover::descend(int parentFd, const char* name) {
     return Step::Pushed;
 }
 
-bool TreeRemover::reopenParent(const Frame& child, Frame& parent) {
-    UniqueFd fd(::openat(child.fd.get(), "..", kTrashDirFlags));
-    struct stat st;
-    if (fd && ::fstat(fd.get(), &st) == 0 && st.st_dev == parent.dev && st.st_ino == parent.ino) {
-        parent.fd = std::move(fd);
-        return true;
+// Called before each removal. A deep walk checks less often, so that a check (one look-up per
+// level) never costs more than the removals it covers.
+bool TreeRemover::inPlaceForNextRemoval() {
+    if (++sinceCheck_ <= std::max(kBatch, frames_.size())) return true;
+    sinceCheck_ = 1;
+    const std::size_t moved = firstMovedFrame();
+    if (moved < frames_.size()) {
+        leaveMoved(moved);
+        return false;
     }
-    return false;
+    if (beforeBatch_) beforeBatch_(pathOf(frames_.back().name, frames_.size() - 1));
+    return true;
+}
+
+// Goes down the frames' names from the root's parent, never through a link, and compares what
+// each name holds with the directory the walk holds at that level. Levels whose descriptors a
+// deep walk closed are opened again on the way (the deepest kMaxOpenDirs stay open: they are
+// the next to be needed). frames_.size() when every level is in place, else the first that is
+// not; the level above that one is left open.
+std::size_t TreeRemover::firstMovedFrame() {
+    const std::size_t keepFrom = frames_.size() > kMaxOpenDirs ? frames_.size() - kMaxOpenDirs : 0;
+    int base = rootParentFd_;
+    UniqueFd passing;  // the level just passed through, when it is not kept open
+    for (std::size_t i = 0; i < frames_.size(); ++i) {
+        Frame& frame = frames_[i];
+        UniqueFd reopened;
+        if (!frame.fd) reopened.reset(::openat(base, frame.name.c_str(), kPassFlags));
+        struct stat st;
+        const bool found = frame.fd
+                               ? ::fstatat(base, frame.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0
+                               : reopened && ::fstat(reopened.get(), &st) == 0;
+        if (!found || st.st_dev != frame.dev || st.st_ino != frame.ino) {
+            if (i > 0 && !frames_[i - 1].fd) frames_[i - 1].fd = std::move(passing);
+            return i;
+        }
+        if (!frame.fd) (i >= keepFrom ? frame.fd : passing) = std::move(reopened);
+        base = frame.fd ? frame.fd.get() : passing.get();
+    }
+    return frames_.size();
+}
+
+// Where frames_[frame] lies now: the kernel's name for the deepest descriptor the walk holds at
+// or below it, less the names below, and only when that path leads to the very directory.
+// Empty when that can't be told.
+std::string TreeRemover::presentPath(std::size_t frame) const {
+    std::size_t held = frames_.size() - 1;
+    while (held > frame && !frames_[held].fd) --held;
+    if (!frames_[held].fd) return {};
+    char link[32];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", frames_[held].fd.get());
+    std::string path(PATH_MAX, '\0');
+    const ssize_t got = ::readlink(link, path.data(), path.size());
+    if (got <= 0 || static_cast<std::size_t>(got) >= path.size()) return {};
+    path.resize(static_cast<std::size_t>(got));
+    for (std::size_t i = held; i > frame; --i) {
+        const std::string suffix = "/" + frames_[i].name;
+        if (!path.ends_with(suffix)) return {};
+        path.resize(path.size() - suffix.size());
+    }
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || st.st_dev != frames_[frame].dev ||
+        st.st_ino != frames_[frame].ino) {
+        return {};
+    }
+    return path;
+}
+
+// Drops frames_[moved] and all below it from the walk: moved elsewhere, none of it is ours.
+void TreeRemover::leaveMoved(std::size_t moved) {
+    const std::string now = presentPath(moved);
+    const std::string name = std::move(frames_[moved].name);
+    frames_.erase(frames_.begin() + static_cast<std::ptrdiff_t>(moved), frames_.end());
+    if (!now.empty()) {
+        log_.note(now, "moved during removal, left alone");
+    } else {
+        log_.note(pathOf(name), "moved away during removal, left alone wherever it went");
+    }
+    if (frames_.empty()) {
+        rootMoved_ = true;
+    } else {
+        frames_.back().failed = true;
+    }
 }
 
 bool TreeRemover::removeDirectory(int rootParentFd, const char* rootName) {
+    rootParentFd_ = rootParentFd;
+    rootMoved_ = false;
+    sinceCheck_ = kBatch;  // the first removal begins a batch
     Step first = descend(rootParentFd, rootName);
     if (first != Step::Pushed) return first == Step::Gone;
 
@@ -170,6 +252,7 @@ bool TreeRemover::removeDirectory(int rootParentFd, const char* rootName) {
     while (!frames_.empty()) {
         DirEntry entry;
         if (frames_.back().entries.next(entry)) {
+            if (!inPlaceForNextRemoval()) continue;
             const int dirFd = frames_.back().fd.get();
             if (entry.type != DT_DIR) {
                 if (::unlinkat(dirFd, entry.name, 0) == 0 || errno == ENOENT) continue;
@@ -186,18 +269,20 @@ bool TreeRemover::removeDirectory(int rootParentFd, const char* rootName) {
         // Every entry handled: remove the directory itself from its parent.
         Frame done = std::move(frames_.back());
         frames_.pop_back();
+        done.fd.reset();
         int parentFd = rootParentFd;
         if (!frames_.empty()) {
-            Frame& parent = frames_.back();
-            if (!parent.fd && !reopenParent(done, parent)) {
-                // Moved away while we worked below it: stop rather than guess where we are.
-                log_.note(pathOf(done.name), "moved during removal, left alone");
-                frames_.clear();
-                return false;
+            // A deep walk closed the parent's descriptor: reach it again from the root's parent.
+            if (!frames_.back().fd) {
+                const std::size_t moved = firstMovedFrame();
+                if (moved < frames_.size()) {
+                    leaveMoved(moved);
+                    continue;
+                }
             }
-            parentFd = parent.fd.get();
+            if (!inPlaceForNextRemoval()) continue;
+            parentFd = frames_.back().fd.get();
         }
-        done.fd.reset();
         bool removed = !done.failed;
         if (removed && ::unlinkat(parentFd, done.name.c_str(), AT_REMOVEDIR) != 0 &&
             errno != ENOENT) {
@@ -212,7 +297,7 @@ bool TreeRemover::removeDirectory(int rootParentFd, const char* rootName) {
             }
         }
     }
-    return rootRemoved;
+    return rootRemoved && !rootMoved_;
 }
 
 }  // namespace tw::linux_platform

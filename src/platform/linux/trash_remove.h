@@ -6,10 +6,13 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/linux/dir_entries.h"
@@ -50,14 +53,28 @@ OpenedDirectory openDirectoryForRemoval(int parentFd, const char* name, const Re
 // with file descriptors, iteratively (depth is bounded by nothing but the file system), never
 // following a symbolic link and never entering another mount. What can't be removed is
 // reported to the log and the rest goes on.
+//
+// Unlike rm -rf it does not follow a directory that is moved while it works: descriptors would
+// take it wherever it went (a folder restored from expunged/ into the user's documents). Every
+// batch of removals it first makes sure that each directory it is in still lies under the same
+// name in the one above, up to the root's parent. A directory found moved is left alone with
+// all below it and reported at its present place. Bound: after a move, at most one batch goes,
+// kBatch removals, or one per level of the walk where it is deeper than kBatch levels.
 class TreeRemover {
   public:
-    TreeRemover(const RemoveScope& scope, RemoveLog& log) : scope_(scope), log_(log) {}
+    static constexpr std::size_t kBatch = 64;
+    // A test seam: runs when a batch begins, once the walk has been found in place, with the
+    // path (as shown in the log) of the directory whose entries are being removed.
+    using BatchHook = std::function<void(std::string_view directory)>;
+
+    TreeRemover(const RemoveScope& scope, RemoveLog& log, BatchHook beforeBatch = {})
+        : scope_(scope), log_(log), beforeBatch_(std::move(beforeBatch)) {}
 
     // Removes the entry `name` of the directory `parentFd`, shown in the log (and matched
     // against the fenced mount points) as `parentPath`/`shownName`, where shownName defaults to
     // `name`. `type` is the entry's DT_* hint (DT_UNKNOWN when not known). True when the entry
-    // is gone. Directories of many entries are emptied in inode order.
+    // is gone. Directories of many entries are emptied in inode order. A move is noticed
+    // anywhere below `parentFd` (expunged/ for a trash), not of `parentFd` itself.
     bool remove(int parentFd, const char* name, unsigned char type, std::string_view parentPath,
                 std::string_view shownName = {});
 
@@ -74,11 +91,20 @@ class TreeRemover {
 
     bool removeDirectory(int rootParentFd, const char* rootName);
     Step descend(int parentFd, const char* name);
-    bool reopenParent(const Frame& child, Frame& parent);
-    std::string pathOf(std::string_view name) const;
+    bool inPlaceForNextRemoval();
+    std::size_t firstMovedFrame();
+    void leaveMoved(std::size_t moved);
+    std::string presentPath(std::size_t frame) const;
+    // The path shown for the entry `name` of frames_[depth - 1] (of the root's parent at 0).
+    std::string pathOf(std::string_view name, std::size_t depth) const;
+    std::string pathOf(std::string_view name) const { return pathOf(name, frames_.size()); }
 
     const RemoveScope& scope_;
     RemoveLog& log_;
+    BatchHook beforeBatch_;
+    int rootParentFd_ = -1;
+    std::size_t sinceCheck_ = 0;  // removals since the walk was last found in place
+    bool rootMoved_ = false;
     std::string_view parentPath_;
     std::string_view shownRoot_;
     std::vector<Frame> frames_;

@@ -75,7 +75,11 @@ int main(int argc, char** argv) {
     qt_platform::QtLifetime lifetime;
     qt_platform::QtEventPump pump(&lifetime);
     qt_platform::QtMessageBox messageBox;
-    qt_platform::QtSettingsStore settings;
+    // A settings file that can't be used or saved is told in a box, once.
+    qt_platform::QtSettingsStore settings([&](const std::string& message) {
+        guarded({},
+                [&] { messageBox.show(message, kProductName, MsgButtons::Ok, MsgIcon::Warning); });
+    });
     qt_platform::QtInstanceLock instance;
     qt_platform::QtSkinEngine skin;
     qt_platform::QtCursorLoader cursors;

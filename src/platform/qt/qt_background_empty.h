@@ -9,32 +9,17 @@
 // handler runs inside an empty and all keep their order. The queries stay on the caller's
 // thread: they are quick and share nothing with an empty in flight.
 
-#include <functional>
-
-#include "platform/recycle_bin_shell.h"
+#include "platform/forwarding_recycle_bin_shell.h"
 
 namespace tw::qt_platform {
 
-class BackgroundEmptyShell final : public RecycleBinShell {
+class BackgroundEmptyShell final : public ForwardingRecycleBinShell {
   public:
-    explicit BackgroundEmptyShell(RecycleBinShell& shell) : shell_(shell) {}
+    using ForwardingRecycleBinShell::ForwardingRecycleBinShell;
 
-    std::uint32_t getLogicalDriveStrings(std::uint32_t bufferLength, char* buffer) override {
-        return shell_.getLogicalDriveStrings(bufferLength, buffer);
-    }
-    DriveType getDriveType(const std::string& rootPath) override {
-        return shell_.getDriveType(rootPath);
-    }
-    std::int32_t queryRecycleBin(const std::string& rootPath, RecycleBinQuery& query) override {
-        return shell_.queryRecycleBin(rootPath, query);
-    }
     // Returns once the wrapped shell's empty has ended, with its result (or its exception).
     std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
                                  std::uint32_t flags) override;
-    void updateRecycleBinIcon() override { shell_.updateRecycleBinIcon(); }
-
-  private:
-    RecycleBinShell& shell_;
 };
 
 }  // namespace tw::qt_platform

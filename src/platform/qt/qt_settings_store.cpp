@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 #include <cstdio>
 
@@ -11,29 +12,101 @@ namespace tw::qt_platform {
 
 namespace {
 
-// A file that QSettings can't read whole is rewritten without its unreadable lines on the
-// next save; keep a copy of it first, for whoever edited it by hand. QSettings tells only
-// when it parses the file, the first time the file is opened after it changed on disk.
-void keepDamagedCopy(const QSettings& settings) {
-    if (settings.status() != QSettings::FormatError) return;
-    const QString path = settings.fileName();
-    const QString copy = path + QStringLiteral(".damaged");
-    QFile::remove(copy);
-    if (QFile::copy(path, copy)) {
-        std::fprintf(stderr,
-                     "Tidewell: the settings file %s has lines that can't be read; they are "
-                     "dropped when it is saved. The file as it was is kept as %s.\n",
-                     qPrintable(path), qPrintable(copy));
+enum class Reading { Ours, NotOurs, Unreadable };
+
+// Ours: every line is one that QSettings reads (it passes over the others, and drops them at
+// the next save), it reads them without a fault, and every key lies in our group (a file of
+// ours with keys we do not know is still ours); or it holds nothing at all. Anything else would
+// be rewritten in our format at the next save.
+Reading readsAsOurs(const QString& file, const QString& group) {
+    QFile text(file);
+    if (!text.open(QIODevice::ReadOnly)) return Reading::Unreadable;
+    const QByteArray bytes = text.readAll();
+    for (const QByteArray& line : bytes.split('\n')) {
+        const QByteArray t = line.trimmed();
+        if (t.isEmpty() || t.startsWith(';') || t.startsWith('[') || t.contains('=')) continue;
+        return Reading::NotOurs;
     }
+    QSettings probe(file, QSettings::IniFormat);
+    if (probe.status() == QSettings::AccessError) return Reading::Unreadable;
+    if (probe.status() != QSettings::NoError) return Reading::NotOurs;
+    const QStringList keys = probe.allKeys();
+    if (keys.isEmpty()) return bytes.trimmed().isEmpty() ? Reading::Ours : Reading::NotOurs;
+    const QString prefix = group + QLatin1Char('/');
+    for (const QString& key : keys) {
+        if (!key.startsWith(prefix)) return Reading::NotOurs;
+    }
+    return Reading::Ours;
 }
 
 }  // namespace
 
+QtSettingsStore::QtSettingsStore(Notifier notify, QString configFolder)
+    : notify_(std::move(notify)),
+      folder_(configFolder.isEmpty()
+                  ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                  : std::move(configFolder)) {}
+
+QString QtSettingsStore::fileOf(const std::string& application, const std::string& section) const {
+    return folder_ + QLatin1Char('/') + qs(application) + QLatin1Char('/') + qs(section) +
+           QStringLiteral(".conf");
+}
+
+void QtSettingsStore::tell(bool& told, const std::string& message) {
+    std::fprintf(stderr, "Tidewell: %s\n", message.c_str());
+    if (told || !notify_) return;
+    told = true;
+    notify_(message);
+}
+
+bool QtSettingsStore::vet(const QString& file, const QString& group) {
+    using Kind = linux_platform::SettingsFileLook::Kind;
+    const std::string path = QFile::encodeName(file).toStdString();
+    const auto look = linux_platform::LookAtSettingsFile(path, kMostBytes);
+    std::string why;
+    switch (look.kind) {
+        case Kind::Missing:
+        case Kind::Folder:  // QSettings reads nothing from it, and every save fails and is told
+            return true;
+        case Kind::TooLarge:
+            why = "is larger than any settings file of Tidewell";
+            break;
+        case Kind::NotAFile:
+            why = "is not a regular file";
+            break;
+        case Kind::Regular:
+            if (vetted_ == look.stamp) return true;
+            switch (readsAsOurs(file, group)) {
+                case Reading::Ours:
+                    vetted_ = look.stamp;
+                    return true;
+                case Reading::Unreadable:  // read as nothing; a save fails and is told
+                    return true;
+                case Reading::NotOurs:
+                    why = "does not read as Tidewell's settings";
+                    break;
+            }
+            break;
+    }
+    std::string error;
+    const std::string aside = linux_platform::SetAside(path, error);
+    if (aside.empty()) {
+        tell(toldSetAside_, "The settings file " + path + " " + why +
+                                " and could not be set aside (" + error +
+                                "). Tidewell uses its default settings and saves no changes.");
+        return false;
+    }
+    tell(toldSetAside_, "The settings file " + path + " " + why + ". It has been kept as " + aside +
+                            ", and Tidewell starts from its default settings.");
+    return true;
+}
+
 std::optional<std::string> QtSettingsStore::read(const std::string& application,
                                                  const std::string& section,
                                                  const std::string& key) {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, qs(application), qs(section));
-    keepDamagedCopy(settings);
+    const QString file = fileOf(application, section);
+    if (!vet(file, qs(section))) return std::nullopt;
+    QSettings settings(file, QSettings::NativeFormat);
     settings.beginGroup(qs(section));
     const QVariant value = settings.value(qs(key));
     if (!value.isValid()) return std::nullopt;
@@ -48,23 +121,24 @@ std::optional<std::string> QtSettingsStore::read(const std::string& application,
 
 void QtSettingsStore::write(const std::string& application, const std::string& section,
                             const std::string& key, const std::string& value) {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, qs(application), qs(section));
-    keepDamagedCopy(settings);
+    const QString file = fileOf(application, section);
+    const std::string unsaved = "Tidewell could not save the setting \"" + key + "\" to " +
+                                QFile::encodeName(file).toStdString() + ": ";
+    if (!vet(file, qs(section))) return;  // told: nothing is saved
+    QSettings settings(file, QSettings::NativeFormat);
     settings.beginGroup(qs(section));
     // Restoring the controls at start stores back the values just read; saving the file for
     // each of them would cost a rewrite and a flush to disk apiece.
     const QVariant stored = settings.value(qs(key));
     if (stored.typeId() == QMetaType::QString && stored.toString() == qs(value)) return;
     settings.setValue(qs(key), qs(value));
-    // QSettings writes a temporary file and renames it over the old one, so a failed save
-    // leaves the previous file whole.
+    // QSettings writes a temporary file and renames it over the old one (over a link's
+    // target, for a link), so a failed save leaves the previous file whole.
     settings.sync();
-    // A damaged file still saves (see above); only a file that can't be written fails.
-    if (settings.status() == QSettings::AccessError) {
-        std::fprintf(stderr,
-                     "Tidewell: could not save the setting \"%s\" to %s: the file or its folder "
-                     "can't be written. The change holds until the program ends.\n",
-                     key.c_str(), qPrintable(settings.fileName()));
+    if (settings.status() != QSettings::NoError) {
+        tell(toldUnsaved_, unsaved +
+                               "the file or its folder can't be written. The change holds "
+                               "until the program ends.");
     }
 }
 

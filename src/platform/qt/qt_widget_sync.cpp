@@ -27,6 +27,7 @@ void syncCommon(RenderedControl& r) {
     QWidget& w = *r.widget;
     if (w.testAttribute(Qt::WA_ForceDisabled) == c.enabled()) w.setEnabled(c.enabled());
     if (w.isHidden() == c.visible()) w.setVisible(c.visible());
+    if (w.toolTip() != qs(c.toolTip())) w.setToolTip(qs(c.toolTip()));
     if (r.font != c.font()) {
         r.font = c.font();
         const QFont font = qtFont(c.font());

@@ -41,17 +41,18 @@ void syncCommon(RenderedControl& r, GdiCache& gdi) {
     }
 }
 
-// A frame's caption (the status line) changes under its frame line: the window behind has to
-// paint again, or a longer caption's tail stays on screen.
+// A frame's caption is the status line, new every second. The button's own WM_SETTEXT would
+// clear the old caption on screen at once and paint the new one only later, a blank line in
+// between: the text is set without that, and the frame paints itself again in one go
+// (WindowRenderer paints frames through a memory bitmap).
 void syncFrame(RenderedControl& r) {
     const std::string ansi = toAnsi(r.control->caption());
     if (windowText(r.hwnd) == ansi) return;
-    SetWindowTextA(r.hwnd, ansi.c_str());
-    HWND parent = GetParent(r.hwnd);
-    RECT rect;
-    GetWindowRect(r.hwnd, &rect);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    RedrawWindow(parent, &rect, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    DefWindowProcA(r.hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(ansi.c_str()));
+    InvalidateRect(r.hwnd, nullptr, FALSE);
+    // Screen readers hear a status line's news.
+    if (r.control->announcesCaption())
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, r.hwnd, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void syncTextBox(RenderedControl& r) {

@@ -4,10 +4,12 @@
 #include "platform/win32/win32_api.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "app/form1.h"
 #include "app/product.h"
 #include "platform/error_reporter.h"
+#include "platform/win32/win32_background_empty.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_cursor.h"
 #include "platform/win32/win32_event_pump.h"
@@ -54,6 +56,8 @@ HICON trayIcon() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     using namespace tw;
     using namespace tw::win32_platform;
+    // A COM apartment of its own: screen readers receive the controls' names as COM objects.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     initCommonControls();
 
     Win32WindowTable windows;
@@ -61,7 +65,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Locale locale;
     Win32Files files;
     Win32StartAtLogin startAtLogin;
-    Win32RecycleBinShell recycleBin(windows);
+    Win32RecycleBinShell shell(windows);
+    Win32BackgroundEmptyShell recycleBin(shell);
     Win32WindowHook windowHook(windows);
     Win32NotificationArea notificationArea(windows);
     Win32Lifetime lifetime;
@@ -84,15 +89,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
     WindowRenderer renderer(
         form.Form,
-        {[&form] { form.Form_QueryUnload(); }, [&cursors] { return cursors.cursor(); },
-         [&lifetime] { return lifetime.ended(); }, report, notificationArea.taskbarCreatedMessage(),
-         [&notificationArea] { notificationArea.onTaskbarCreated(); },
-         [&instance](UINT message, WPARAM wParam) {
-             return instance.isShowRequest(message, wParam);
-         },
-         [&form] { form.ShowRunningCopy(); },
-         [&notificationArea] { return notificationArea.isAvailable(); },
-         [&form] { form.NotificationAreaLost(); }});
+        {.queryUnload = [&form] { form.Form_QueryUnload(); },
+         .customPointer = [&cursors] { return cursors.cursor(); },
+         .ended = [&lifetime] { return lifetime.ended(); },
+         .reportError = report,
+         .tray = {.taskbarCreatedMessage = notificationArea.taskbarCreatedMessage(),
+                  .taskbarCreated = [&notificationArea] { notificationArea.onTaskbarCreated(); },
+                  .available = [&notificationArea] { return notificationArea.isAvailable(); },
+                  .lost = [&form] { form.NotificationAreaLost(); }},
+         .showRequests = {.isRequest =
+                              [&instance](UINT message, WPARAM wParam) {
+                                  return instance.isShowRequest(message, wParam);
+                              },
+                          .show = [&form] { form.ShowRunningCopy(); }}});
     // The core's handles name these windows from now on; the tray's hook subclasses the real
     // tray window.
     windows.bind(kMainWindowHandle, renderer.hwnd());

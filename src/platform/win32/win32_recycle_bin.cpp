@@ -3,24 +3,17 @@
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_text.h"
 
-// shellapi.h packs its records on 32-bit Windows; it must come after <windows.h>.
-#include <shellapi.h>
-
 // In shell32 (and MinGW's import library) since Windows 2000, but in none of MinGW's headers.
 extern "C" __declspec(dllimport) void WINAPI SHUpdateRecycleBinIcon(void);
 
 namespace tw::win32_platform {
 
-namespace {
-
-std::int64_t itemsIn(const char* rootPath) {
+std::int64_t Win32RecycleBinShell::itemsIn(const char* rootPath) const {
     SHQUERYRBINFO info{};
     info.cbSize = sizeof info;
-    if (FAILED(SHQueryRecycleBinA(rootPath, &info))) return -1;
+    if (FAILED(calls_.query(rootPath, &info))) return -1;
     return info.i64NumItems;
 }
-
-}  // namespace
 
 std::uint32_t Win32RecycleBinShell::getLogicalDriveStrings(std::uint32_t bufferLength,
                                                            char* buffer) {
@@ -35,7 +28,7 @@ std::int32_t Win32RecycleBinShell::queryRecycleBin(const std::string& rootPath,
                                                    RecycleBinQuery& query) {
     SHQUERYRBINFO info{};
     info.cbSize = query.cbSize;
-    const HRESULT result = SHQueryRecycleBinA(toAnsi(rootPath).c_str(), &info);
+    const HRESULT result = calls_.query(toAnsi(rootPath).c_str(), &info);
     const auto size = static_cast<std::uint64_t>(info.i64Size);
     const auto items = static_cast<std::uint64_t>(info.i64NumItems);
     query.sizeLow = static_cast<std::int32_t>(static_cast<std::uint32_t>(size));
@@ -49,7 +42,7 @@ std::int32_t Win32RecycleBinShell::emptyRecycleBin(WindowHandle owner, const cha
                                                    std::uint32_t flags) {
     const std::string root = rootPath ? toAnsi(rootPath) : std::string();
     const char* shellRoot = rootPath ? root.c_str() : nullptr;
-    const HRESULT result = SHEmptyRecycleBinA(windows_.hwnd(owner), shellRoot, flags);
+    const HRESULT result = calls_.empty(windows_.hwnd(owner), shellRoot, flags);
     if (FAILED(result)) return static_cast<std::int32_t>(result);
     // The interface promises success only when the bins are empty; ask them, not the result.
     return itemsIn(shellRoot) == 0 ? kShellOk : kShellFail;

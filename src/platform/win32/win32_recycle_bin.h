@@ -3,25 +3,40 @@
 // The Recycle Bin through the Windows shell.
 
 #include "platform/recycle_bin_shell.h"
+#include "platform/win32/win32_api.h"
 #include "platform/win32/win32_window_table.h"
+
+// shellapi.h packs its records on 32-bit Windows; it must come after <windows.h>.
+#include <shellapi.h>
 
 namespace tw::win32_platform {
 
+// The shell's calls; a test puts in a shell that misbehaves.
+struct RecycleBinCalls {
+    HRESULT(WINAPI* empty)(HWND, LPCSTR, DWORD) = &SHEmptyRecycleBinA;
+    HRESULT(WINAPI* query)(LPCSTR, SHQUERYRBINFO*) = &SHQueryRecycleBinA;
+};
+
 class Win32RecycleBinShell : public RecycleBinShell {
   public:
-    explicit Win32RecycleBinShell(const Win32WindowTable& windows) : windows_(windows) {}
+    explicit Win32RecycleBinShell(const Win32WindowTable& windows, RecycleBinCalls calls = {})
+        : windows_(windows), calls_(calls) {}
 
     std::uint32_t getLogicalDriveStrings(std::uint32_t bufferLength, char* buffer) override;
     DriveType getDriveType(const std::string& rootPath) override;
     std::int32_t queryRecycleBin(const std::string& rootPath, RecycleBinQuery& query) override;
     // SHEmptyRecycleBinA, owned by the real window behind `owner`. Its success is checked
-    // against the bins themselves: kShellFail when items are still left in them.
+    // against the bins themselves: kShellFail when items are still left in them or they can't
+    // be counted.
     std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
                                  std::uint32_t flags) override;
     void updateRecycleBinIcon() override;
 
   private:
+    std::int64_t itemsIn(const char* rootPath) const;
+
     const Win32WindowTable& windows_;
+    RecycleBinCalls calls_;
 };
 
 }  // namespace tw::win32_platform

@@ -59,12 +59,26 @@ LONG Win32StartAtLogin::erase(HKEY root, const std::string& name) {
     return status;
 }
 
-bool Win32StartAtLogin::has(HKEY root, const std::string& name) {
+std::optional<std::string> Win32StartAtLogin::program(HKEY root, const std::string& name) {
     RegistryKey key;
-    if (open_(root, kRunKey, KEY_QUERY_VALUE, false, key.out()) != ERROR_SUCCESS) return false;
+    if (open_(root, kRunKey, KEY_QUERY_VALUE, false, key.out()) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
     std::string data;
     const LONG status = getStringValue(key.get(), name, data);
-    return status == ERROR_SUCCESS || status == ERROR_INVALID_DATATYPE;
+    if (status == ERROR_SUCCESS) return programOf(data);
+    if (status == ERROR_INVALID_DATATYPE) return std::string();
+    return std::nullopt;
+}
+
+bool Win32StartAtLogin::has(HKEY root, const std::string& name) {
+    return program(root, name).has_value();
+}
+
+std::string Win32StartAtLogin::programOf(const std::string& command) {
+    if (command.empty() || command[0] != '"') return command;
+    const std::size_t end = command.find('"', 1);
+    return end == std::string::npos ? std::string() : command.substr(1, end - 1);
 }
 
 bool Win32StartAtLogin::add(const std::string& name, const std::string& executablePath,
@@ -105,8 +119,15 @@ bool Win32StartAtLogin::remove(const std::string& name, std::string& error) {
     return false;
 }
 
-bool Win32StartAtLogin::isRegistered(const std::string& name) {
-    return has(HKEY_LOCAL_MACHINE, name) || has(HKEY_CURRENT_USER, name);
+std::optional<std::string> Win32StartAtLogin::registeredProgram(const std::string& name) {
+    // Both roots start their values; one that starts a program still there is the answer.
+    const auto machine = program(HKEY_LOCAL_MACHINE, name);
+    const auto user = program(HKEY_CURRENT_USER, name);
+    if (machine && user && *machine != *user) {
+        return GetFileAttributesA(toAnsi(*machine).c_str()) != INVALID_FILE_ATTRIBUTES ? machine
+                                                                                       : user;
+    }
+    return machine ? machine : user;
 }
 
 }  // namespace tw::win32_platform

@@ -28,16 +28,20 @@ class Win32StartAtLogin : public StartAtLogin {
              std::string& error) override;
     // Removed from both roots. Fails when the value stays in one of them.
     bool remove(const std::string& name, std::string& error) override;
-    bool isRegistered(const std::string& name) override;
+    // The program of the value under either root; a value that is not text names none.
+    std::optional<std::string> registeredProgram(const std::string& name) override;
 
     // The value's data for a program path: quoted when it holds a blank, so that the
     // system cannot take "C:\Program" for the program to start.
     static std::string runCommand(const std::string& executablePath);
+    // The program a value's command starts: the quoted path, or the whole unquoted text.
+    static std::string programOf(const std::string& command);
 
   private:
     LONG write(HKEY root, const std::string& name, const std::string& data);
     LONG erase(HKEY root, const std::string& name);
     bool has(HKEY root, const std::string& name);
+    std::optional<std::string> program(HKEY root, const std::string& name);
 
     KeyOpener open_;
 };

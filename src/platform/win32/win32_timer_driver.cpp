@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "platform/win32/win32_handler_gate.h"
+
 namespace tw::win32_platform {
 
 using std::chrono::milliseconds;
@@ -26,6 +28,7 @@ TimerDriver::TimerDriver(controls::Timer& timer, ErrorReporter report, Now now)
 
 TimerDriver::~TimerDriver() {
     disarm();
+    handlerGate().drop(this);
 }
 
 void TimerDriver::sync() {
@@ -62,6 +65,11 @@ void TimerDriver::fire() {
     // Each expiry is armed on its own: a system timer would repeat on its own schedule.
     disarm();
     if (!schedule_.due(timer_)) return;
+    // A tick waits, as every handler does, while an empty holds them.
+    if (handlerGate().held()) {
+        handlerGate().run(this, [this] { fire(); });
+        return;
+    }
     schedule_.tick(timer_, report_, now_());
     sync();
 }

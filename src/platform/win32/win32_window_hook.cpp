@@ -3,6 +3,8 @@
 #include <iterator>
 #include <map>
 
+#include "platform/win32/win32_handler_gate.h"
+
 namespace tw::win32_platform {
 
 namespace {
@@ -32,6 +34,17 @@ LRESULT CALLBACK trampoline(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (it == subclasses().end()) return DefWindowProcA(window, message, wParam, lParam);
     // Copied: the call may take the subclass away.
     const Subclass subclass = it->second;
+    // The program's own messages (the tray's notifications) reach its handlers; during an
+    // empty they wait for it, and then run in their turn.
+    if (subclass.core && message >= WM_USER && handlerGate().held()) {
+        const WindowProc core = subclass.core;
+        handlerGate().run(subclass.owner,
+                          [core, logical = subclass.logical, message, wParam, lParam] {
+                              core(logical, message, static_cast<std::uint32_t>(wParam),
+                                   static_cast<std::int32_t>(lParam));
+                          });
+        return 0;
+    }
     const LRESULT result =
         subclass.core ? subclass.core(subclass.logical, message, static_cast<std::uint32_t>(wParam),
                                       static_cast<std::int32_t>(lParam))
@@ -60,6 +73,7 @@ void unhook(HWND window, Subclass& subclass) {
 }  // namespace
 
 Win32WindowHook::~Win32WindowHook() {
+    handlerGate().drop(this);
     auto& table = subclasses();
     for (auto it = table.begin(); it != table.end();) {
         auto next = std::next(it);

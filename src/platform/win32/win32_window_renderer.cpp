@@ -5,8 +5,10 @@
 #include <algorithm>
 
 #include "platform/control_mirror.h"
+#include "platform/win32/win32_accessibility.h"
 #include "platform/win32/win32_control_input.h"
 #include "platform/win32/win32_control_windows.h"
+#include "platform/win32/win32_handler_gate.h"
 #include "platform/win32/win32_units.h"
 
 namespace tw::win32_platform {
@@ -26,10 +28,6 @@ constexpr int kFirstControlId = 100;
 constexpr UINT kShowMessage = WM_APP + 1;
 constexpr UINT kFocusMessage = WM_APP + 2;
 constexpr UINT kStateMessage = WM_APP + 3;
-
-// How often a hidden window checks that the notification area is still there.
-constexpr UINT_PTR kTrayWatchTimer = 1;
-constexpr UINT kTrayWatchMilliseconds = 2000;
 
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
@@ -71,7 +69,13 @@ void fitComboHeight(HWND combo, int wanted) {
 }  // namespace
 
 WindowRenderer::WindowRenderer(Window& model, Options options)
-    : model_(model), options_(std::move(options)), gdi_(systemDpi()) {
+    : model_(model),
+      options_(std::move(options)),
+      gdi_(systemDpi()),
+      showRequests_({options_.showRequests.isRequest, [this] {
+                         if (!ended() && options_.showRequests.show)
+                             guarded(options_.reportError, options_.showRequests.show);
+                     }}) {
     createWindows();
     buildControls();
     setTabOrder();
@@ -87,11 +91,12 @@ WindowRenderer::WindowRenderer(Window& model, Options options)
 }
 
 WindowRenderer::~WindowRenderer() {
+    handlerGate().drop(this);
     model_.detachHost();
     timers_.clear();
+    trayWatch_.reset();
     for (auto& r : rendered_)
         RemoveWindowSubclass(r->hwnd, &WindowRenderer::controlProc, kSubclassId);
-    KillTimer(hwnd_, kTrayWatchTimer);
     RemovePropA(hwnd_, kRendererProperty);
     SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcA));
     DestroyWindow(hwnd_);
@@ -111,6 +116,18 @@ void WindowRenderer::createWindows() {
     // A window of its own for the tray's notifications: hidden, never on the task bar.
     tray_ = CreateWindowExA(WS_EX_TOOLWINDOW, kTrayClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
                             nullptr, GetModuleHandleA(nullptr), nullptr);
+    TrayWatch::Callbacks tray = options_.tray;
+    if (tray.lost) {
+        tray.lost = [this] {
+            if (!ended() && !model_.visible()) guarded(options_.reportError, options_.tray.lost);
+        };
+    }
+    if (tray.taskbarCreated) {
+        tray.taskbarCreated = [this] {
+            guarded(options_.reportError, options_.tray.taskbarCreated);
+        };
+    }
+    trayWatch_ = std::make_unique<TrayWatch>(hwnd_, std::move(tray));
 }
 
 HWND WindowRenderer::controlWindow(const Control& control) const {
@@ -197,25 +214,13 @@ void WindowRenderer::syncWindow() {
         }
     }
     syncFocus();
-    watchNotificationArea();
+    trayWatch_->follow(!ended() && !model_.visible());
 }
 
-void WindowRenderer::watchNotificationArea() {
-    const bool watch = !ended() && !model_.visible() && options_.notificationAreaAvailable &&
-                       options_.notificationAreaLost;
-    if (watch == watchingTray_) return;
-    watchingTray_ = watch;
-    if (watch) {
-        SetTimer(hwnd_, kTrayWatchTimer, kTrayWatchMilliseconds, nullptr);
-    } else {
-        KillTimer(hwnd_, kTrayWatchTimer);
-    }
-}
-
-void WindowRenderer::checkNotificationArea() {
-    if (ended() || model_.visible() || options_.notificationAreaAvailable()) return;
-    guarded(options_.reportError, options_.notificationAreaLost);
-    watchNotificationArea();
+void WindowRenderer::runModelHandler(std::function<void()> call) {
+    handlerGate().run(this, [this, call = std::move(call)] {
+        if (!ended()) guarded(options_.reportError, call);
+    });
 }
 
 void WindowRenderer::syncPointer() {
@@ -347,8 +352,8 @@ bool WindowRenderer::setPointer(LPARAM lParam) {
 }
 
 void WindowRenderer::requestClose() {
-    if (ended() || !options_.queryUnload) return;
-    guarded(options_.reportError, options_.queryUnload);
+    // During an empty the request waits for it, with the window still up.
+    if (options_.queryUnload) runModelHandler(options_.queryUnload);
 }
 
 LRESULT CALLBACK WindowRenderer::windowProc(HWND window, UINT message, WPARAM wParam,
@@ -359,14 +364,8 @@ LRESULT CALLBACK WindowRenderer::windowProc(HWND window, UINT message, WPARAM wP
 }
 
 LRESULT WindowRenderer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (options_.isShowRequest && options_.isShowRequest(message, wParam)) {
-        if (!ended() && options_.showRunningCopy) {
-            guarded(options_.reportError, options_.showRunningCopy);
-        }
-        return 0;
-    }
-    if (options_.taskbarCreatedMessage != 0 && message == options_.taskbarCreatedMessage) {
-        if (options_.onTaskbarCreated) guarded(options_.reportError, options_.onTaskbarCreated);
+    if ((trayWatch_ && trayWatch_->handle(message, wParam)) ||
+        showRequests_.handle(message, wParam)) {
         return 0;
     }
     switch (message) {
@@ -434,20 +433,14 @@ LRESULT WindowRenderer::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // Logging off or shutting down is a close request like the close box.
             if (wParam) requestClose();
             return 0;
-        case WM_TIMER:
-            if (wParam == kTrayWatchTimer) {
-                if (watchingTray_) checkNotificationArea();
-                return 0;
-            }
-            break;
         case kShowMessage:
             showNow();
             return 0;
         case kFocusMessage:
-            reportFocus(wParam);
+            handlerGate().run(this, [this, wParam] { reportFocus(wParam); });
             return 0;
         case kStateMessage:
-            forwardWindowState();
+            handlerGate().run(this, [this] { forwardWindowState(); });
             return 0;
         default:
             break;
@@ -463,9 +456,48 @@ LRESULT CALLBACK WindowRenderer::controlProc(HWND window, UINT message, WPARAM w
     return self->handleControl(*r, message, wParam, lParam);
 }
 
+void WindowRenderer::paintFrame(RenderedControl& r) {
+    PAINTSTRUCT paint;
+    HDC screen = BeginPaint(r.hwnd, &paint);
+    RECT client{};
+    GetClientRect(r.hwnd, &client);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    // What the window's own background gives a frame without a bitmap: the frame paints only
+    // its line and caption.
+    FillRect(memory, &client, gdi_.brush(model_.backColor()));
+    DefSubclassProc(r.hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    const RECT& dirty = paint.rcPaint;
+    BitBlt(screen, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top,
+           memory, dirty.left, dirty.top, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    EndPaint(r.hwnd, &paint);
+}
+
 LRESULT WindowRenderer::handleControl(RenderedControl& r, UINT message, WPARAM wParam,
                                       LPARAM lParam) {
+    const bool frame = r.control->kind() == Kind::Frame;
     switch (message) {
+        case WM_ERASEBKGND:
+            // A frame's paint covers all of it (paintFrame).
+            if (frame) return 1;
+            break;
+        case WM_PAINT:
+            if (frame) {
+                paintFrame(r);
+                return 0;
+            }
+            break;
+        case WM_GETOBJECT:
+            if (!r.control->accessibleName().empty()) {
+                if (const LRESULT object =
+                        namedAccessibleObject(r.hwnd, wParam, lParam, r.control->accessibleName()))
+                    return object;
+            }
+            break;
         case WM_MOUSEMOVE:
             guarded(options_.reportError, [&] { r.control->mouseMove(); });
             break;

@@ -19,13 +19,16 @@
 #include "platform/error_reporter.h"
 #include "platform/win32/win32_control_sync.h"
 #include "platform/win32/win32_gdi_cache.h"
+#include "platform/win32/win32_instance_channel.h"
 #include "platform/win32/win32_timer_driver.h"
+#include "platform/win32/win32_tray_watch.h"
 #include "platform/win32/win32_window_sync.h"
 
 namespace tw::win32_platform {
 
 class WindowRenderer {
   public:
+    // What the window asks of the program, by name.
     struct Options {
         // The window's close request (the model's query-unload handler).
         std::function<void()> queryUnload;
@@ -35,18 +38,10 @@ class WindowRenderer {
         std::function<bool()> ended;
         // An error that escaped a handler; the debugger output when empty.
         ErrorReporter reportError;
-        // The shell's "TaskbarCreated" broadcast (Explorer restarted): the tray icon must be
-        // added again.
-        UINT taskbarCreatedMessage = 0;
-        std::function<void()> onTaskbarCreated;
-        // A second launch's request to show this copy's window: which messages are one, and
-        // what to do then.
-        std::function<bool(UINT message, WPARAM wParam)> isShowRequest;
-        std::function<void()> showRunningCopy;
-        // Watched while the window is hidden: a notification area that goes away (Explorer
-        // ended) would leave no way back to the window.
-        std::function<bool()> notificationAreaAvailable;
-        std::function<void()> notificationAreaLost;
+        // The notification area coming back or going away (win32_tray_watch.h).
+        TrayWatch::Callbacks tray;
+        // A second launch's request to show this copy's window (win32_instance_channel.h).
+        ShowRequests::Callbacks showRequests;
     };
 
     WindowRenderer(controls::Window& model, Options options);
@@ -67,6 +62,8 @@ class WindowRenderer {
                                         UINT_PTR subclass, DWORD_PTR data);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleControl(RenderedControl& rendered, UINT message, WPARAM wParam, LPARAM lParam);
+    // A frame's paint, through a memory bitmap: its caption (the status line) never shows blank.
+    void paintFrame(RenderedControl& rendered);
 
     void createWindows();
     void buildControls();
@@ -81,8 +78,8 @@ class WindowRenderer {
     void syncFocus();
     void reportFocus(WPARAM index);
     void forwardWindowState();
-    void watchNotificationArea();
-    void checkNotificationArea();
+    // Runs a model handler through the handler gate; not once the program has ended.
+    void runModelHandler(std::function<void()> call);
     void moveFocus(WPARAM wParam, LPARAM lParam);
     void mouseMoveOverWindow(LPARAM lParam);
     LRESULT controlColour(HDC dc, HWND control);
@@ -99,6 +96,8 @@ class WindowRenderer {
     std::unordered_map<const controls::Control*, RenderedControl*> byControl_;
     std::unordered_map<HWND, RenderedControl*> byWindow_;
     std::vector<std::unique_ptr<TimerDriver>> timers_;
+    std::unique_ptr<TrayWatch> trayWatch_;
+    ShowRequests showRequests_;
     WindowMirror mirror_;
     const controls::Control* focusMirrored_ = nullptr;
     HWND firstTabStop_ = nullptr;
@@ -107,7 +106,6 @@ class WindowRenderer {
     bool shownOnce_ = false;
     bool showPending_ = false;
     bool activatePending_ = false;
-    bool watchingTray_ = false;
 };
 
 }  // namespace tw::win32_platform

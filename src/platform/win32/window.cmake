@@ -5,15 +5,19 @@
 set(TIDEWELL_WIN32_WINDOW_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 add_library(tidewell_win32_window STATIC
+    ${TIDEWELL_WIN32_WINDOW_DIR}/win32_accessibility.cpp
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_control_input.cpp
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_control_sync.cpp
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_control_windows.cpp
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_gdi_cache.cpp
+    ${TIDEWELL_WIN32_WINDOW_DIR}/win32_instance_channel.cpp
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_timer_driver.cpp
+    ${TIDEWELL_WIN32_WINDOW_DIR}/win32_tray_watch.cpp
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_units.cpp
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_window_renderer.cpp
     ${TIDEWELL_WIN32_WINDOW_DIR}/win32_window_sync.cpp)
-target_link_libraries(tidewell_win32_window PUBLIC tidewell_win32 comctl32 gdi32 user32)
+target_link_libraries(tidewell_win32_window PUBLIC tidewell_win32 comctl32 gdi32 oleacc oleaut32
+                                                   user32)
 tidewell_strict(tidewell_win32_window)
 
 add_executable(tidewell WIN32
