@@ -59,12 +59,22 @@ Form1::Form1(Services services)
       cSysTray1({services.notificationArea, services.windowHook, services.pump, services.clock},
                 kTrayWindowHandle, kTrayPicture),
       services_(services) {
+    readTrayProperties();
+    setCaptions();
+    setFontsAndAlignment();
+    nameBoxesForAssistiveTechnology();
+    setDesignState();
+    addControls();
+    connectHandlers();
+}
+
+void Form1::readTrayProperties() {
     DesignedTrayProperties trayProperties;
     cSysTray1.readProperties(trayProperties);
+}
 
+void Form1::setCaptions() {
     Form.setCaption("Form1");
-    // Not shown until the load handler has run.
-    Form.setVisible(false);
     Frame4.setCaption("Empty Schedule");
     Option1.setCaption(" Weekly:");
     for (const char* day :
@@ -73,7 +83,6 @@ Form1::Form1(Services services)
     }
     Option2.setCaption("Daily:");
     Option3.setCaption("Empty every:");
-    for (controls::TextBox* box : {&Text11, &Text2, &Text3}) box->setCentred(true);
     Label5.setCaption("hour/s");
     Label4.setCaption("minute/s");
     Label3.setCaption("day/s");
@@ -84,29 +93,44 @@ Form1::Form1(Services services)
     Frame2.setCaption("On. Next empty will occur in:");
     PushButton4.setCaption("Turn On");
     PushButton2.setCaption("Empty Trash Bin Now (Test)");
+}
+
+void Form1::setFontsAndAlignment() {
+    for (controls::TextBox* box : {&Text11, &Text2, &Text3}) box->setCentred(true);
     for (controls::PushButton* button : {&PushButton1, &PushButton4, &PushButton2}) {
         button->setFont(kButtonFont);
     }
-    // For assistive technology each box is named by its label, not by the frame around it.
+}
+
+// Each box is named by its label, not by the frame around it.
+void Form1::nameBoxesForAssistiveTechnology() {
     Text3.setAccessibleName(Label3.caption());
     Text11.setAccessibleName(Label5.caption());
     Text2.setAccessibleName(Label4.caption());
     dtpWeekly.setAccessibleName(Option2.caption());
     ProgressBar1.setAccessibleName("Countdown to the next empty");
     Frame2.setAnnouncesCaption(true);
+}
 
-    // Design state before any handler is connected: "Empty every:" selected, the picker
-    // holding today's date without a time, the countdown timer enabled with interval 0.
+// Design state before any handler is connected: the window not shown until the load handler
+// has run, "Empty every:" selected, the picker holding today's date without a time, the
+// countdown timer enabled with interval 0.
+void Form1::setDesignState() {
+    Form.setVisible(false);
     Option3.setValue(true);
     dtpWeekly.setValue(DateValue{DateOf(services_.clock.now()), std::nullopt});
+}
 
+void Form1::addControls() {
     for (controls::Control* c : std::initializer_list<controls::Control*>{
              &Frame4, &Option1,   &cboWeekly, &Option2,      &Option3,     &Text11,      &Text2,
              &Text3,  &dtpWeekly, &Label5,    &Label4,       &Label3,      &PushButton1, &Frame3,
              &Check4, &Check8,    &Frame2,    &ProgressBar1, &PushButton4, &PushButton2, &Timer1}) {
         Form.add(*c);
     }
+}
 
+void Form1::connectHandlers() {
     Option1.onClick = [this] { Option1_Click(); };
     Option2.onClick = [this] { Option2_Click(); };
     Option3.onClick = [this] { Option3_Click(); };

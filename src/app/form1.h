@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 
+#include "app/error_box.h"
 #include "platform/clock.h"
 #include "platform/controls.h"
 #include "platform/cursor.h"
@@ -139,6 +140,15 @@ class Form1 {
     void Check4_Click();
 
   private:
+    // The constructor's steps, in order: the window as the designer made it.
+    void readTrayProperties();
+    void setCaptions();
+    void setFontsAndAlignment();
+    void nameBoxesForAssistiveTechnology();
+    void setDesignState();
+    void addControls();
+    void connectHandlers();
+
     // The settings of this program: application "Quendra", section "Tidewell".
     std::string read(const std::string& key, const std::string& defaultValue);
     // The stored text, or nothing when the key holds none.

@@ -61,7 +61,7 @@ void Form1::ApplySkin() {
 }
 
 void Form1::Form_Load() {
-    ErrorTrap trap(services_.messageBox, "Form1", "Form_Load");
+    ErrorTrap trap(errorBox(services_.messageBox), "Form1", "Form_Load");
     bool anotherCopy = false;
     trap.run(100, [&] { anotherCopy = services_.instance.anotherCopyRunning(); });
     if (anotherCopy) {

@@ -61,7 +61,7 @@ void Form1::Check8_Click() {
 }
 
 void Form1::PushButton1_Click() {
-    ErrorTrap trap(services_.messageBox, "Form1", "PushButton1_Click");
+    ErrorTrap trap(errorBox(services_.messageBox), "Form1", "PushButton1_Click");
     trap.run(100, [&] {
         services_.messageBox.show(
             std::string("Questions? Please contact Team Quendra at ") + kContactPage, AppTitle,

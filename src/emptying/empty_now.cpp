@@ -7,7 +7,7 @@
 namespace tw {
 
 void Form1::PushButton2_Click() {
-    ErrorTrap trap(services_.messageBox, "Form1", "PushButton2_Click");
+    ErrorTrap trap(errorBox(services_.messageBox), "Form1", "PushButton2_Click");
     MsgAnswer answer = MsgAnswer::No;
     trap.run(100, [&] {
         answer = services_.messageBox.show("Are you sure you want to empty the Recycle Bin now?",

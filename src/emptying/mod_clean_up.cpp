@@ -79,7 +79,7 @@ bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm, std::string
 }  // namespace detail
 
 void EmptyTrash(Form1& form, const bool& Silent) {
-    ErrorTrap trap(form.services().messageBox, "modCleanUp", "EmptyTrash");
+    ErrorTrap trap(errorBox(form.services().messageBox), "modCleanUp", "EmptyTrash");
     auto say = [&](const char* text) {
         form.services().messageBox.show(text, form.AppTitle, MsgButtons::Ok, MsgIcon::None);
     };

@@ -183,7 +183,6 @@ void Timer::setTimerEnabled(bool enabled) {
 }
 
 void Timer::tick() {
-    // A tick that pumps events must not have the next tick run inside it.
     if (!running() || ticking_) return;
     ticking_ = true;
     try {

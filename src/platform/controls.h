@@ -254,8 +254,12 @@ class Timer : public Control {
     // whether the timer was stopped or re-armed since the previous tick.
     unsigned serial() const { return serial_; }
     void setTimerEnabled(bool enabled);
-    // The host's tick: raises Timer only while running.
+    // The host's tick: raises Timer only while running, and never while the handler of an
+    // earlier tick still runs (a handler that pumps events lets the next expiry in). This is
+    // the one guard against a tick inside a tick; hosts ask ticking() instead of keeping
+    // their own.
     void tick();
+    bool ticking() const { return ticking_; }
     Handler onTimer;
 
   private:

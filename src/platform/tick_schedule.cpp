@@ -16,7 +16,7 @@ std::optional<milliseconds> TickSchedule::follow(const controls::Timer& timer, c
         serial_ = timer.serial();
         anchored_ = true;
     }
-    if (ticking_) return std::nullopt;
+    if (timer.ticking()) return std::nullopt;
     const auto wait = std::chrono::ceil<milliseconds>(deadline_ - now());
     return std::max(milliseconds(0), wait);
 }
@@ -27,9 +27,7 @@ void TickSchedule::tick(controls::Timer& timer, const ErrorReporter& report, Tim
     // Far behind (a stalled machine, a long empty): one tick now and none to catch up; the
     // countdown credits the seconds that really passed.
     if (deadline_ <= now) deadline_ = now + interval;
-    ticking_ = true;
     guarded(report, [&] { timer.tick(); });
-    ticking_ = false;
 }
 
 }  // namespace tw

@@ -24,7 +24,7 @@ class TickSchedule {
     std::optional<std::chrono::milliseconds> follow(const controls::Timer& timer, const Now& now);
     // Whether an expiry is to tick: the timer runs and no tick is running (a tick processes
     // events, so the next expiry can arrive inside it).
-    bool due(const controls::Timer& timer) const { return !ticking_ && timer.running(); }
+    bool due(const controls::Timer& timer) const { return timer.running() && !timer.ticking(); }
     // An expiry: moves the deadline on and runs the model's tick.
     void tick(controls::Timer& timer, const ErrorReporter& report, TimePoint now);
 
@@ -34,7 +34,6 @@ class TickSchedule {
     TimePoint deadline_{};
     unsigned serial_ = 0;
     bool anchored_ = false;
-    bool ticking_ = false;
 };
 
 }  // namespace tw

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "runtime/errors.h"
+
 namespace tw {
 
 namespace {
@@ -21,9 +23,8 @@ std::string errorReportText(const std::string& description, const std::string& m
 
 void ErrorTrap::report(int line, const std::exception& e) {
     const std::string description =
-        dynamic_cast<const std::bad_alloc*>(&e) ? "Out of memory" : e.what();
-    box_.show(errorReportText(description, module_, procedure_, line), "Application Error",
-              MsgButtons::Ok, MsgIcon::Warning);
+        dynamic_cast<const std::bad_alloc*>(&e) ? outOfMemoryError().what() : e.what();
+    box_(errorReportText(description, module_, procedure_, line));
 }
 
 }  // namespace tw

@@ -2,10 +2,10 @@
 
 // The error trap of the six trapped procedures: each numbered statement runs on its own; when
 // one fails, the error-report box names it and the procedure goes on with the next statement.
+// The trap is handed the box that shows its report, so the runtime rules need no window.
 
+#include <functional>
 #include <string>
-
-#include "platform/message_box.h"
 
 namespace tw {
 
@@ -14,8 +14,11 @@ std::string errorReportText(const std::string& description, const std::string& m
 
 class ErrorTrap {
   public:
-    ErrorTrap(MessageBox& box, std::string module, std::string procedure)
-        : box_(box), module_(std::move(module)), procedure_(std::move(procedure)) {}
+    // Shows the report and returns once the user has closed it.
+    using ReportBox = std::function<void(const std::string& report)>;
+
+    ErrorTrap(ReportBox box, std::string module, std::string procedure)
+        : box_(std::move(box)), module_(std::move(module)), procedure_(std::move(procedure)) {}
 
     // Runs statement `line`; returns false when it failed (after the report box was closed).
     template <class Statement>
@@ -41,7 +44,7 @@ class ErrorTrap {
   private:
     void report(int line, const std::exception& e);
 
-    MessageBox& box_;
+    ReportBox box_;
     std::string module_;
     std::string procedure_;
 };

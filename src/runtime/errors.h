@@ -16,6 +16,9 @@ class AppError : public std::runtime_error {
     int number_;
 };
 
+inline AppError outOfMemoryError() {
+    return AppError(7, "Out of memory");
+}
 inline AppError overflowError() {
     return AppError(6, "Overflow");
 }

@@ -23,7 +23,7 @@ void Form1::UpdateProgress(std::int32_t total, std::int32_t elapsed) {
 }
 
 void Form1::Timer1_Timer() {
-    ErrorTrap trap(services_.messageBox, "Form1", "Timer1_Timer");
+    ErrorTrap trap(errorBox(services_.messageBox), "Form1", "Timer1_Timer");
     if (trap.test(100, [&] { return Timer1.interval() == 0; })) {
         trap.run(102, [&] { Frame2.setCaption("Off."); });
         return;

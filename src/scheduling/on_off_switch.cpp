@@ -8,7 +8,7 @@
 namespace tw {
 
 void Form1::PushButton4_Click() {
-    ErrorTrap trap(services_.messageBox, "Form1", "PushButton4_Click");
+    ErrorTrap trap(errorBox(services_.messageBox), "Form1", "PushButton4_Click");
     if (trap.test(100, [&] { return PushButton4.caption() == "Turn On"; })) {
         trap.run(102, [&] { PushButton4.setCaption("Turn Off"); });
         trap.run(104, [&] { Frame2.setCaption("On. Next empty will occur in: xx:xx:xx"); });

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "runtime/checked_int32.h"
-#include "tray/m_sys_tray.h"
 #include "tray/shell_record.h"
 
 namespace tw {

@@ -14,6 +14,7 @@
 #include "platform/picture.h"
 #include "platform/window_handle.h"
 #include "platform/window_hook.h"
+#include "tray/m_sys_tray.h"
 
 namespace tw {
 
@@ -29,10 +30,9 @@ class PropertyBag {
     virtual void writeString(const std::string& name, const std::string& value) = 0;
 };
 
-inline constexpr std::uint32_t kTrayCallbackMessage = 0x465;
 inline constexpr int kTrayControlSizeTwips = 510;
 
-class cSysTray {
+class cSysTray final : public mSysTray::TrayMessageTarget {
   public:
     struct Services {
         NotificationArea& notificationArea;
@@ -58,7 +58,7 @@ class cSysTray {
                      bool ShowOnce);
 
     // Called by the tray window procedure with the callback's lParam and wParam.
-    void HandleTrayMessage(std::uint32_t Notification, std::uint32_t IconId);
+    void HandleTrayMessage(std::uint32_t Notification, std::uint32_t IconId) override;
 
     // Design-time host: run mode versus design mode (always run mode without a designer).
     void setUserMode(bool userMode);

@@ -3,8 +3,6 @@
 #include <optional>
 #include <unordered_map>
 
-#include "tray/c_sys_tray.h"
-
 namespace tw::mSysTray {
 
 WindowProc PrevWindowProc = nullptr;
@@ -14,7 +12,7 @@ namespace {
 // Everything here runs on the user-interface thread, so plain module state will do.
 WindowHook* g_hook = nullptr;  // the service the installed hook was set up through
 std::optional<WindowHandle> g_hookedWindow;
-std::unordered_map<std::intptr_t, cSysTray*> g_trays;
+std::unordered_map<std::intptr_t, TrayMessageTarget*> g_trays;
 std::intptr_t g_nextTrayId = 1;  // 0 is what an empty user-data slot holds
 
 }  // namespace
@@ -27,14 +25,14 @@ std::int32_t TrayWindowProc(WindowHandle hWnd, std::uint32_t uMsg, std::uint32_t
     const WindowProc prev = PrevWindowProc;
     if (hook == nullptr) return 0;
     if (uMsg == kTrayCallbackMessage) {
-        if (cSysTray* tray = findTray(hook->getUserData(hWnd))) {
+        if (TrayMessageTarget* tray = findTray(hook->getUserData(hWnd))) {
             tray->HandleTrayMessage(static_cast<std::uint32_t>(lParam), wParam);
         }
     }
     return hook->callWindowProc(prev, hWnd, uMsg, wParam, lParam);
 }
 
-std::intptr_t registerTray(cSysTray& tray) {
+std::intptr_t registerTray(TrayMessageTarget& tray) {
     const std::intptr_t id = g_nextTrayId++;
     g_trays.emplace(id, &tray);
     return id;
@@ -44,7 +42,7 @@ void unregisterTray(std::intptr_t trayId) {
     g_trays.erase(trayId);
 }
 
-cSysTray* findTray(std::intptr_t trayId) {
+TrayMessageTarget* findTray(std::intptr_t trayId) {
     const auto it = g_trays.find(trayId);
     return it == g_trays.end() ? nullptr : it->second;
 }

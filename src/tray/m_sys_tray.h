@@ -10,9 +10,19 @@
 
 namespace tw {
 
-class cSysTray;
+// The message the shell sends to the tray window for the icon's mouse events.
+inline constexpr std::uint32_t kTrayCallbackMessage = 0x465;
 
 namespace mSysTray {
+
+// What the procedure hands the shell's callback to: the control that owns the window.
+class TrayMessageTarget {
+  public:
+    virtual void HandleTrayMessage(std::uint32_t Notification, std::uint32_t IconId) = 0;
+
+  protected:
+    ~TrayMessageTarget() = default;
+};
 
 // The procedure TrayWindowProc replaced. One per process: one hooked window at a time.
 extern WindowProc PrevWindowProc;
@@ -25,9 +35,9 @@ std::int32_t TrayWindowProc(WindowHandle hWnd, std::uint32_t uMsg, std::uint32_t
 // Live controls, by the number their window's user-data slot holds. A control enters when it
 // is created and leaves when it is destroyed, so a slot that outlives its control finds
 // nothing instead of a dangling pointer, and the lookup never keeps a control alive.
-std::intptr_t registerTray(cSysTray& tray);
+std::intptr_t registerTray(TrayMessageTarget& tray);
 void unregisterTray(std::intptr_t trayId);
-cSysTray* findTray(std::intptr_t trayId);
+TrayMessageTarget* findTray(std::intptr_t trayId);
 
 // Installs TrayWindowProc on `window` (keeping the replaced procedure in PrevWindowProc),
 // then stores `trayId` in the window's user-data slot. Returns false, changing nothing, while

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "tray/c_sys_tray.h"
+#include "tray/m_sys_tray.h"
 
 namespace tw {
 

@@ -4,16 +4,29 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QGroupBox>
+#include <QWindow>
 #include <chrono>
 #include <future>
+#include <utility>
 
 #include "emptying/mod_clean_up.h"
 #include "fakes/fakes.h"
 #include "platform/qt/qt_background_empty.h"
 #include "platform/qt/qt_handler_gate.h"
 #include "platform/qt/qt_window_renderer.h"
+
+// Qt's platform interface, exported for the platform plugins: the way a key press from the
+// window system enters the application's queue, where an event loop that excludes user input
+// leaves it waiting.
+class QWindowSystemInterface {
+  public:
+    struct AsynchronousDelivery;
+    template <typename Delivery>
+    static bool handleKeyEvent(QWindow* window, QEvent::Type type, int key,
+                               Qt::KeyboardModifiers modifiers, const QString& text = QString(),
+                               bool autorepeat = false, ushort count = 1);
+};
 
 namespace tw {
 namespace {
@@ -23,6 +36,10 @@ namespace {
 struct SlowShell : test::FakeRecycleBinShell {
     std::function<void()> onStart;
     std::promise<void> release;
+    void endNextEmptyAtOnce() {
+        release = {};
+        release.set_value();
+    }
     bool releasedByTheWindow = false;
     std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
                                  std::uint32_t flags) override {
@@ -34,12 +51,30 @@ struct SlowShell : test::FakeRecycleBinShell {
     }
 };
 
-// The captions that the status frame has painted.
+// The captions that the status frame has painted; `next` runs after the next paint.
 struct PaintLog : QObject {
     std::vector<QString> titles;
+    std::function<void()> next;
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
+        if (event->type() == QEvent::Paint) {
             titles.push_back(static_cast<QGroupBox*>(watched)->title());
+            if (next)
+                QMetaObject::invokeMethod(qApp, std::exchange(next, {}), Qt::QueuedConnection);
+        }
+        return false;
+    }
+};
+
+// Key presses as the application delivers them (to each object on their way), and whether
+// one came while handlers were held.
+struct KeyLog : QObject {
+    int presses = 0;
+    bool servedWhileHeld = false;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress) {
+            ++presses;
+            servedWhileHeld = servedWhileHeld || qt_platform::handlersHeld();
+        }
         return false;
     }
 };
@@ -60,25 +95,54 @@ TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn
     PaintLog painted;
     renderer.widget(form.Frame2)->installEventFilter(&painted);
 
+    KeyLog keys;
+    qApp->installEventFilter(&keys);
+
     std::vector<QString> paintedDuring;
     Qt::CursorShape pointerDuring = Qt::ArrowCursor;
+    bool shownAfterTheClose = false;
     std::vector<std::string> order;
-    slow.onStart = [&] {
-        paintedDuring = painted.titles;
-        pointerDuring = window.cursor().shape();
-        // A tray notification and a close request from the window manager arrive.
-        qt_platform::runHandler(&window, [&] {
-            order.push_back(h.lifetime.ended.empty() ? "tray" : "tray after the close");
-        });
-        QCoreApplication::postEvent(&window, new QCloseEvent);
-        QMetaObject::invokeMethod(
-            qApp,
-            [&] {
-                if (!h.lifetime.ended.empty() || !order.empty()) order.push_back("inside");
-                slow.release.set_value();
-            },
-            Qt::QueuedConnection);
+    auto record = [&](const std::string& name) {
+        return [&order, name, &h] {
+            order.push_back(h.lifetime.ended.empty() ? name : name + " after the close");
+        };
     };
+    slow.onStart = [&] {
+        pointerDuring = window.cursor().shape();
+        // The user presses a key (one that changes nothing); a tray notification and a call for
+        // an object gone before its turn arrive.
+        QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
+            window.windowHandle(), QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+        qt_platform::runHandler(&window, record("tray"));
+        auto* gone = new QObject;
+        qt_platform::runHandler(gone, record("gone"));
+        delete gone;
+        // Once the status line has been painted, the window manager minimises the window and
+        // asks it to close, a second tray notification arrives, and the empty ends.
+        auto later = [&] {
+            paintedDuring = painted.titles;
+            window.setWindowState(Qt::WindowMinimized);
+            QMetaObject::invokeMethod(
+                qApp, [&] { window.windowHandle()->close(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                qApp,
+                [&] {
+                    qt_platform::runHandler(&window, record("second tray"));
+                    shownAfterTheClose = window.isVisible();
+                    if (!h.lifetime.ended.empty() || !order.empty() || form.MinimizedToTray) {
+                        order.push_back("inside");
+                    }
+                    slow.release.set_value();
+                },
+                Qt::QueuedConnection);
+        };
+        if (painted.titles.empty()) {
+            painted.next = later;
+        } else {
+            QMetaObject::invokeMethod(qApp, later, Qt::QueuedConnection);
+        }
+    };
+    painted.titles.clear();
     modCleanUp::EmptyTrash(form, true);
 
     EXPECT_TRUE(slow.releasedByTheWindow);
@@ -91,10 +155,32 @@ TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn
     EXPECT_EQ(form.Frame2.caption(), "Off.");
     EXPECT_TRUE(order.empty()) << "a handler ran inside the empty";
     EXPECT_TRUE(h.lifetime.ended.empty());
+    EXPECT_TRUE(shownAfterTheClose) << "the close request did not wait for the empty";
+    EXPECT_FALSE(keys.servedWhileHeld) << "the user's input was served during the empty";
+
+    // Before the held calls have had their turn, a handler empties a second bin, and a new
+    // call arrives after that: the held calls run neither inside that empty nor behind the
+    // new call.
+    bool heldRanInsideTheSecond = true;
+    slow.onStart = [&] { heldRanInsideTheSecond = !order.empty(); };
+    slow.endNextEmptyAtOnce();
+    shell.emptyRecycleBin(form.Form.handle(), "/", 0);
+    EXPECT_FALSE(heldRanInsideTheSecond);
+    qt_platform::runHandler(&window, record("new"));
 
     QApplication::processEvents();
-    EXPECT_EQ(order, std::vector<std::string>{"tray"});
+    EXPECT_EQ(order, (std::vector<std::string>{"tray", "second tray after the close",
+                                               "new after the close"}));
     EXPECT_EQ(h.lifetime.ended, std::vector<int>{0});
+    EXPECT_GT(keys.presses, 0) << "the key press was served after the empty";
+
+    // A call held by an empty runs once it is over, with nothing else arriving.
+    slow.onStart = [&] { qt_platform::runHandler(&window, record("last")); };
+    slow.endNextEmptyAtOnce();
+    shell.emptyRecycleBin(form.Form.handle(), "/", 0);
+    QApplication::processEvents();
+    EXPECT_EQ(order.back(), "last after the close");
+    qApp->removeEventFilter(&keys);
 }
 
 }  // namespace

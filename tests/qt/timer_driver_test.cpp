@@ -54,6 +54,9 @@ TEST(TimerDriver, DeadlinesAdvanceByTheIntervalAndReanchorWhenRestarted) {
     now = t0 + 5500ms;
     d.timer.setTimerEnabled(true);
     EXPECT_EQ(d.driver.deadline(), t0 + 6500ms) << "re-anchored at the restart";
+    now = t0 + 5800ms;
+    d.timer.setInterval(1000);
+    EXPECT_EQ(d.driver.deadline(), t0 + 6800ms) << "re-anchored when set while running";
 
     // Far behind: one tick, no burst to catch up.
     now = t0 + 60s;

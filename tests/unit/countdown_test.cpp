@@ -167,13 +167,21 @@ TEST_F(Countdown, ATickSecondsLateWithTheEmptyFarOffCreditsThoseSecondsOnly) {
     form->PushButton4.click();
     tick(5);
     trash(1);
-    h.clock.advance(3);  // a stalled machine: this tick comes three seconds late
+    h.clock.advance(2);  // a stalled machine: one tick was missed
     form->Timer1.tick();
-    EXPECT_EQ(form->SecondsElapsed, 8);
-    EXPECT_EQ(status(), "On. Next empty will occur in: 00:59:52");
+    EXPECT_EQ(form->SecondsElapsed, 7);
+    EXPECT_EQ(status(), "On. Next empty will occur in: 00:59:53");
     h.clock.advance(7.9);
     form->Timer1.tick();
-    EXPECT_EQ(form->SecondsElapsed, 15);
+    EXPECT_EQ(form->SecondsElapsed, 14);
+    EXPECT_EQ(empties(), 0);
+
+    // Turned off for two hours and on again: the time it stood still is not credited.
+    form->PushButton4.click();
+    h.clock.advance(7200);
+    form->PushButton4.click();
+    tick();
+    EXPECT_EQ(form->SecondsElapsed, 1);
     EXPECT_EQ(empties(), 0);
 }
 
@@ -311,13 +319,15 @@ TEST_F(Countdown, AScheduledEmptyThatFailsIsToldOncePerKindWithoutABox) {
     EXPECT_TRUE(h.boxes.shown.empty());
 }
 
-TEST_F(Countdown, ProgressBarTakesTheMaximumFirstAndNeverAPositionBeyondIt) {
+TEST_F(Countdown, ProgressBarTakesEveryMaximumButNeverAPositionBeyondIt) {
     form->UpdateProgress(100, 40);
     EXPECT_EQ(form->ProgressBar1.max(), 100);
     EXPECT_EQ(form->ProgressBar1.position(), 40);
-    form->UpdateProgress(30, 40);
+    form->UpdateProgress(30, 20);
     EXPECT_EQ(form->ProgressBar1.max(), 30);
-    EXPECT_EQ(form->ProgressBar1.position(), 40);
+    EXPECT_EQ(form->ProgressBar1.position(), 20);
+    form->UpdateProgress(30, 40);
+    EXPECT_EQ(form->ProgressBar1.position(), 20) << "40 is beyond the maximum";
     form->UpdateProgress(-5, 0);
     EXPECT_EQ(form->ProgressBar1.max(), -5);
 }

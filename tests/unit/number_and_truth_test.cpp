@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <string>
+#include <vector>
+
 #include "app/app_title.h"
 #include "app/settings.h"
 #include "runtime/error_trap.h"
@@ -36,7 +40,7 @@ TEST(TextToBool, TakesTruthWordsInAnyCaseAndNumbers) {
         TextToBool("yes", ".");
         FAIL() << "expected a type mismatch";
     } catch (const AppError& e) {
-        EXPECT_EQ(std::string(e.what()), "Type mismatch");
+        EXPECT_EQ(e.number(), typeMismatchError().number());
     }
 }
 
@@ -63,10 +67,21 @@ TEST(AppTitle, CutsWordsFromTheEndButKeepsANameWithoutBlanks) {
     EXPECT_EQ(DeriveAppTitle(forty + " Ffffffffff Gg"), forty);
 }
 
-TEST(ErrorReport, NamesSourceAndLineWithTheFixedLayout) {
-    EXPECT_EQ(errorReportText("Overflow", "Form1", "Timer1_Timer", 118),
-              "Overflow\r\nin Tidewell2021/08/31.Form1.Timer1_Timer at line 118\r\r"
-              "Please email screenshot of this message to support@quendra.com");
+TEST(ErrorTrap, ReportsEachFailedStatementAndAFailedConditionEntersItsBranch) {
+    std::vector<std::string> reports;
+    ErrorTrap trap([&](const std::string& report) { reports.push_back(report); }, "M", "P");
+    EXPECT_FALSE(trap.run(104, [] { throw std::bad_alloc(); }));
+    EXPECT_TRUE(trap.test(112, []() -> bool { throw overflowError(); }));
+    EXPECT_TRUE(trap.run(114, [] {}));
+    EXPECT_EQ(reports,
+              (std::vector<std::string>{errorReportText(outOfMemoryError().what(), "M", "P", 104),
+                                        errorReportText(overflowError().what(), "M", "P", 112)}));
+}
+
+TEST(ErrorReport, OpensWithTheErrorAndNamesItsSourceAndLine) {
+    const std::string report = errorReportText("Overflow", "Form1", "Timer1_Timer", 118);
+    EXPECT_EQ(report.rfind("Overflow\r\n", 0), 0u);
+    EXPECT_NE(report.find(".Form1.Timer1_Timer at line 118"), std::string::npos) << report;
 }
 
 }  // namespace

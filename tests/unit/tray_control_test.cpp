@@ -2,6 +2,7 @@
 
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -206,9 +207,11 @@ TEST_F(TrayControl, PersistedPropertiesAreReadInOrderWithTheirDefaults) {
 }
 
 TEST_F(TrayControl, KeepsItsSize) {
+    const int width = tray->widthTwips();
+    const int height = tray->heightTwips();
     tray->resize(2000, 100);
-    EXPECT_EQ(tray->widthTwips(), 510);
-    EXPECT_EQ(tray->heightTwips(), 510);
+    EXPECT_EQ(tray->widthTwips(), width);
+    EXPECT_EQ(tray->heightTwips(), height);
 }
 
 TEST_F(TrayControl, DecodesTheShellsNotifications) {
@@ -380,6 +383,14 @@ TEST_F(TrayControl, DestructionTakesTheIconOutQuietly) {
     EXPECT_EQ(hook.windowProc(kWindow), &WindowTable::DefaultWindowProc);
     EXPECT_TRUE(changes.empty());
     EXPECT_FALSE(mSysTray::hookInstalled());
+}
+
+TEST_F(TrayControl, AnIconTheShellRefusedCanBeAddedAgain) {
+    area.onCall = [](const auto&) { throw std::runtime_error("no notification area"); };
+    EXPECT_THROW(tray->setInTray(true), std::runtime_error);
+    area.onCall = nullptr;
+    tray->setInTray(true);
+    EXPECT_TRUE(tray->iconAdded()) << "the failed add left the window hooked";
 }
 
 TEST_F(TrayControl, ASecondControlCannotTakeTheHookFromTheFirst) {

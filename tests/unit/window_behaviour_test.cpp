@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/product.h"
 #include "fakes/fakes.h"
 
 namespace tw {
@@ -78,12 +79,11 @@ TEST_F(WindowBehaviour, ClosingStopsTheTimerRemovesTheIconAndStoresNothing) {
     EXPECT_EQ(h.settings.get("StartStopState"), "On");
 }
 
-TEST_F(WindowBehaviour, HelpShowsTheContactAddress) {
+TEST_F(WindowBehaviour, HelpShowsTheContactPageUnderTheProgramsTitle) {
     form->PushButton1.click();
     ASSERT_EQ(h.boxes.shown.size(), 1u);
-    EXPECT_EQ(h.boxes.shown[0].text,
-              "Questions? Please contact Team Quendra at https://www.quendra.com/contact");
-    EXPECT_EQ(h.boxes.shown[0].title, "Tidewell");
+    EXPECT_NE(h.boxes.shown[0].text.find(kContactPage), std::string::npos);
+    EXPECT_EQ(h.boxes.shown[0].title, form->AppTitle);
 }
 
 TEST_F(WindowBehaviour, StartInTrayIsStoredAndLeavesTheWindowVisible) {

@@ -1,5 +1,9 @@
 #pragma once
 
+// The start-at-login entry on a freedesktop desktop. The session starts what the user's XDG
+// autostart folder names, so registering the program is writing one desktop entry there and
+// unregistering is deleting it; nothing outside the user's own folder is touched.
+
 #include <string>
 
 #include "platform/start_at_login.h"

@@ -1,5 +1,9 @@
 #pragma once
 
+// Directory listings for the Trash code. A trash can hold hundreds of thousands of entries, so
+// one folder's names are read with getdents64 into one packed block instead of one allocation
+// per name, and can be taken in inode order, which keeps a large removal from seeking about.
+
 #include <sys/types.h>
 
 #include <cstddef>

@@ -1,5 +1,10 @@
 #pragma once
 
+// The drive types of the recycle-bin shell on Linux. A Windows drive says whether it is fixed,
+// removable, remote or optical; a mount does not, so the type is worked out from the file-system
+// type and the device's description in sysfs, without touching the mount, since the type
+// decides whether a trash is counted and emptied at all.
+
 #include <string>
 #include <string_view>
 

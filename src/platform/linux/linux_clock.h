@@ -1,5 +1,9 @@
 #pragma once
 
+// The clock service on Linux: the local time the schedule is set in, a monotonic clock for
+// intervals, and CLOCK_BOOTTIME, which runs on through suspend, so that a countdown is credited
+// with the time the machine slept.
+
 #include "platform/clock.h"
 
 namespace tw::linux_platform {

@@ -1,5 +1,8 @@
 #pragma once
 
+// The user's date, time and number formats on Linux, as the C library's locale data gives
+// them, so that the schedule's dates and numbers read and show the way the user's desktop does.
+
 #include <locale.h>
 
 #include <memory>

@@ -1,5 +1,9 @@
 #pragma once
 
+// The recycle-bin shell on Linux, over the freedesktop.org Trash: the core asks for drives and
+// their bins as on Windows, and this answers with mounts and the user's trash directories on
+// them. What an empty may remove is decided here; see LinuxRecycleBinShell.
+
 #include <sys/types.h>
 
 #include <functional>

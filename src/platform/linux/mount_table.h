@@ -1,5 +1,9 @@
 #pragma once
 
+// The mounts as drives, read once from mountinfo per drive walk, so that the drive list, the
+// mount of each trash and the fences around mounts below a trash all come from one reading, and
+// a path on a remote or automounted file system is known as such before anything looks it up.
+
 #include <string>
 #include <string_view>
 #include <vector>

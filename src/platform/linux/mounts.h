@@ -1,5 +1,8 @@
 #pragma once
 
+// Parsing /proc/self/mountinfo. Kept apart from the decisions made on mounts (mount_table.h),
+// so that the kernel's text format, its escapes and its stacked mounts are handled in one place.
+
 #include <optional>
 #include <string>
 #include <string_view>

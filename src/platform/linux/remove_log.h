@@ -1,5 +1,9 @@
 #pragma once
 
+// What an empty could not remove. An empty carries on past an item it can't remove, and the
+// user still has to learn what stayed and why, so the failures are kept as a bounded number of
+// readable lines.
+
 #include <cstddef>
 #include <string>
 #include <string_view>

@@ -1,5 +1,8 @@
 #pragma once
 
+// Path resolution that can't hang. realpath() looks up every component, and one on a dead
+// network share blocks for minutes; this resolves only through mounts known to be local.
+
 #include <optional>
 #include <string>
 #include <string_view>

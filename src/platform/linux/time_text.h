@@ -1,5 +1,9 @@
 #pragma once
 
+// Reading a stored time of day. The weekly and daily times are stored in the format of the
+// locale that wrote them; after the user's locale changes they must still read back as the
+// same time, not as an error or as another time.
+
 #include <optional>
 #include <string>
 #include <string_view>

@@ -1,5 +1,9 @@
 #pragma once
 
+// Counting a trash directory's items for the drive query. The count decides whether a bin is
+// emptied at all, so it has to be quick on a large trash and must never say empty when it could
+// not look.
+
 #include <cstdint>
 #include <optional>
 

@@ -1,5 +1,9 @@
 #pragma once
 
+// Finding the user's trash directories on a mount. An empty removes everything in what this
+// returns, so the checks the Trash standard asks of a trash directory are made here, once, on
+// the very descriptor that is then emptied.
+
 #include <sys/types.h>
 
 #include <string>

@@ -1,5 +1,8 @@
 #pragma once
 
+// Emptying one trash directory. Only what was in the trash when the empty began is removed,
+// and an item restored or trashed while the empty runs is never lost.
+
 #include <functional>
 #include <optional>
 #include <string>

@@ -1,5 +1,9 @@
 #pragma once
 
+// Removing one trash item, a file or a whole folder tree, through descriptors (openat,
+// unlinkat), so that a folder swapped for a link or a mount during the removal leads nowhere
+// outside the trash and nothing on another file system is touched.
+
 #include <sys/types.h>
 
 #include <cstddef>

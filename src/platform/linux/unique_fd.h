@@ -1,5 +1,8 @@
 #pragma once
 
+// File descriptors owned like any other resource: the Trash code opens many directories and
+// must close each one on every way out, errors included.
+
 #include <unistd.h>
 
 #include <utility>
