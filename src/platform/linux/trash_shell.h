@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/linux/mount_table.h"
-#include "platform/recycle_bin_shell.h"
+#include "platform/services/recycle_bin_shell.h"
 
 namespace tw::linux_platform {
 
