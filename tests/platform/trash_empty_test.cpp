@@ -300,7 +300,7 @@ TEST_F(TrashEmpty, RecordsThatFillTheirIndexExactlyAreStillFound) {
         for (int i = 0; i < records; ++i) test::trashItem(trash, "item" + std::to_string(i));
         test::writeFile(trash + "/files/no-record");
         const int status = test::runInChild([&] {
-            ::alarm(60);
+            ::alarm(30);
             return test::emptyTrashAt(trash) ? 0 : 1;
         });
         EXPECT_EQ(status, 0) << records;
