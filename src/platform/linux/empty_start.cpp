@@ -1,6 +1,7 @@
 #include "platform/linux/empty_start.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace tw::linux_platform {
 
