@@ -63,7 +63,7 @@ TEST_F(TrashEmpty, ItemsTrashedWhileItRunsSurvive) {
     EmptyOptions options;
     options.beforeListing = [&] {
         test::trashItem(trash_, "listed-late");
-        test::nextClockTick();
+        test::nextClockTick();  // a start taken only now would be later than this item
     };
     options.afterSnapshot = [&] {
         test::trashItem(trash_, "late");
@@ -155,6 +155,8 @@ TEST_F(TrashEmpty, AChangeStampedAfterThePresentIsAClockStepNotALateArrival) {
     constexpr std::int64_t kHour = 3600 * std::int64_t{1000000000};
     // The empty's clock is stepped by `atStart` when it begins and by `later` once it has
     // listed everything; an item comes back while that clock agrees with the file system's.
+    // A step back during the empty moves its start back as far: what came shortly before
+    // stays too.
     struct Case {
         const char* what;
         std::int64_t atStart, later;
