@@ -1,12 +1,18 @@
 // The order and scope of emptying one trash directory.
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
-#include <ctime>
+#include <cstdlib>
 #include <filesystem>
 #include <iterator>
-#include <utility>
+#include <string>
+#include <vector>
 
 #include "platform/linux/trash_empty.h"
 #include "platform/trash_test_support.h"
@@ -48,66 +54,197 @@ TEST_F(TrashEmpty, ATrashWithoutItsDirectoriesIsAlreadyEmpty) {
 TEST_F(TrashEmpty, ItemsTrashedWhileItRunsSurvive) {
     test::trashItem(trash_, "old");
     test::trashItem(trash_, "old-folder", true);
-    // Another program has written this .trashinfo and is about to move the file in.
+    test::trashItem(trash_, "restored");
+    // Another program has written this .trashinfo and is about to move a link in. Links are
+    // items too, and a dangling one tells whether the empty follows them.
     test::writeFile(trash_ + "/info/arriving.trashinfo", "[Trash Info]\n");
-    test::writeFile(dir_ / "arriving", "new data");
+    test::makeSymlink("/nonexistent", dir_ / "arriving");
 
     EmptyOptions options;
+    options.beforeListing = [&] {
+        test::trashItem(trash_, "listed-late");
+        test::nextClockTick();  // a start taken only now would be later than this item
+    };
     options.afterSnapshot = [&] {
         test::trashItem(trash_, "late");
         std::filesystem::rename(dir_ / "arriving", trash_ + "/files/arriving");
+        // A restore: the item leaves files/, then its record goes.
+        std::filesystem::rename(trash_ + "/files/restored", dir_ / "restored");
+        std::filesystem::remove(trash_ + "/info/restored.trashinfo");
     };
-    EXPECT_TRUE(test::emptyTrashAt(trash_, nullptr, options));
-    EXPECT_TRUE(test::exists(trash_ + "/files/late"));
-    EXPECT_TRUE(test::exists(trash_ + "/info/late.trashinfo"));
-    EXPECT_EQ(test::readFile(trash_ + "/files/arriving"), "new data");
-    EXPECT_TRUE(test::exists(trash_ + "/info/arriving.trashinfo"));
-    EXPECT_FALSE(test::exists(trash_ + "/files/old-folder"));
-    EXPECT_FALSE(test::exists(trash_ + "/info/old-folder.trashinfo"));
+    options.itemChecked = [&](std::string_view item) {
+        // Found gone; before its record is dealt with, a new item takes the name.
+        if (item != "restored") return;
+        test::writeFile(trash_ + "/info/restored.trashinfo", "[Trash Info]\n");
+        test::makeSymlink("/nonexistent", trash_ + "/files/restored");
+    };
+    RemoveLog log;
+    EXPECT_TRUE(test::emptyTrashAt(trash_, &log, options));
+    for (const char* name : {"late", "listed-late", "arriving", "restored"}) {
+        EXPECT_TRUE(test::exists(trash_ + "/files/" + name)) << name;
+        EXPECT_TRUE(test::exists(trash_ + "/info/" + name + ".trashinfo")) << name;
+    }
+    EXPECT_EQ(test::readFile(dir_ / "restored"), "content of restored");
+    for (const char* name : {"old", "old-folder"}) {
+        EXPECT_FALSE(test::exists(trash_ + "/files/" + name)) << name;
+        EXPECT_FALSE(test::exists(trash_ + "/info/" + name + ".trashinfo")) << name;
+    }
+    // Of these it listed one only, which it names as kept.
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].find("'" + trash_ + "/files/listed-late'"), std::string::npos);
 }
 
-TEST_F(TrashEmpty, AFileRestoredAndTrashedAgainUnderItsNameWhileItRunsStays) {
+TEST_F(TrashEmpty, AnItemRestoredAndTrashedAgainWhileItRunsStaysAndIsNamed) {
+    // Trashed again under its name: the same file or folder, or where a rename leaves the
+    // change time alone (exFAT through FUSE), one whose new record alone tells.
+    const std::vector<std::string> again = {"same", "same-folder", "record-only"};
     test::trashItem(trash_, "replaced");
-    test::trashItem(trash_, "again");
-    test::trashItem(trash_, "folder-again", true);
+    for (const std::string& name : again) test::trashItem(trash_, name, name == "same-folder");
     test::trashItem(trash_, "untouched");
     const auto move = [](const std::string& from, const std::string& to) {
         ASSERT_EQ(std::rename(from.c_str(), to.c_str()), 0) << from;
     };
     EmptyOptions options;
     options.afterSnapshot = [&] {
-        // A file system may stamp changes with a coarse clock: once it has ticked, whatever
-        // happens is stamped after the moment the empty began.
-        const auto coarse = [] {
-            struct timespec t;
-            ::clock_gettime(CLOCK_REALTIME_COARSE, &t);
-            return std::pair(t.tv_sec, t.tv_nsec);
-        };
-        for (const auto began = coarse(); coarse() == began;) {
-        }
-        // Restored, and a different file trashed under the freed name.
+        // Restored, and a different file trashed under the freed name, in the clock tick the
+        // empty began in.
         move(trash_ + "/files/replaced", dir_ / "replaced");
         std::filesystem::remove(trash_ + "/info/replaced.trashinfo");
         test::writeFile(dir_ / "newer", "newer");
         test::trashItem(trash_, "replaced");
         std::filesystem::remove(trash_ + "/files/replaced");
         move(dir_ / "newer", trash_ + "/files/replaced");
-        // Restored and trashed again: the same file or folder, back under its name.
-        for (const char* name : {"again", "folder-again"}) {
+    };
+    // Once the empty has looked at one item and the clock has ticked, the others come back.
+    std::string first;
+    options.itemChecked = [&](std::string_view item) {
+        if (!first.empty()) return;
+        first = item;
+        test::nextClockTick();
+        for (const std::string& name : again) {
+            if (name == first) continue;
+            if (name == "record-only") {
+                std::filesystem::remove(trash_ + "/info/" + name + ".trashinfo");
+                test::writeFile(trash_ + "/info/" + name + ".trashinfo", "[Trash Info]\n");
+                continue;
+            }
             move(trash_ + "/files/" + name, dir_ / name);
             move(dir_ / name, trash_ + "/files/" + name);
         }
     };
-    EXPECT_TRUE(test::emptyTrashAt(trash_, nullptr, options));
+    RemoveLog log;
+    EXPECT_TRUE(test::emptyTrashAt(trash_, &log, options));
     EXPECT_EQ(test::readFile(trash_ + "/files/replaced"), "newer");
     EXPECT_TRUE(test::exists(trash_ + "/info/replaced.trashinfo"));
     EXPECT_TRUE(test::exists(dir_ / "replaced"));
-    for (const char* name : {"again", "folder-again"}) {
-        EXPECT_TRUE(test::exists(trash_ + "/files/" + name)) << name;
-        EXPECT_TRUE(test::exists(trash_ + "/info/" + name + ".trashinfo")) << name;
+    std::string lines;
+    for (const std::string& line : log.lines()) lines += line + "\n";
+    for (const std::string& name : again) {
+        const bool back = name != first;
+        EXPECT_EQ(test::exists(trash_ + "/files/" + name), back) << name;
+        EXPECT_EQ(test::exists(trash_ + "/info/" + name + ".trashinfo"), back) << name;
+        EXPECT_EQ(lines.find("'" + trash_ + "/files/" + name + "'") != std::string::npos, back)
+            << lines;
     }
+    EXPECT_NE(lines.find("'" + trash_ + "/files/replaced'"), std::string::npos) << lines;
     EXPECT_FALSE(test::exists(trash_ + "/files/untouched"));
     EXPECT_FALSE(test::exists(trash_ + "/info/untouched.trashinfo"));
+}
+
+TEST_F(TrashEmpty, AChangeStampedAfterThePresentIsAClockStepNotALateArrival) {
+    constexpr std::int64_t kHour = 3600 * std::int64_t{1000000000};
+    // The empty's clock is stepped by `atStart` when it begins and by `later` once it has
+    // listed everything; an item comes back while that clock agrees with the file system's.
+    // A step back during the empty moves its start back as far: what came shortly before
+    // stays too.
+    struct Case {
+        const char* what;
+        std::int64_t atStart, later;
+        bool oldGoes;
+    };
+    const Case cases[] = {
+        {"set back an hour before: all is stamped in the future", -kHour, -kHour, true},
+        {"set back during the empty, after an item came back", 0, -kHour, false},
+        {"set back during the empty, before an item came back", kHour, 0, true},
+    };
+    for (const Case& c : cases) {
+        const std::string trash = dir_ / c.what;
+        test::trashItem(trash, "old");
+        test::trashItem(trash, "back");
+        std::int64_t step = c.atStart;
+        bool cameBack = false;
+        const auto comeBack = [&] {
+            if (step != 0 || cameBack) return;
+            std::filesystem::rename(trash + "/files/back", dir_ / "back");
+            std::filesystem::rename(dir_ / "back", trash + "/files/back");
+            cameBack = true;
+        };
+        EmptyOptions options;
+        options.clockStep = [&] { return step; };
+        options.afterSnapshot = [&] {
+            comeBack();
+            step = c.later;
+            comeBack();
+        };
+        EXPECT_TRUE(test::emptyTrashAt(trash, nullptr, options)) << c.what;
+        EXPECT_EQ(test::exists(trash + "/files/old"), !c.oldGoes) << c.what;
+        EXPECT_EQ(test::exists(trash + "/files/back"), cameBack) << c.what;
+        EXPECT_EQ(test::exists(trash + "/info/back.trashinfo"), cameBack) << c.what;
+    }
+}
+
+// ext4 made with 128-byte inodes stamps changes in whole seconds, as ext3 does.
+TEST_F(TrashEmpty, OnAFileSystemOfWholeSecondsWhatComesBackInTheSecondTheEmptyBeganStays) {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a file system image takes root";
+    const std::string tree = dir_ / "tree", image = dir_ / "image", mnt = dir_ / "mnt";
+    const std::vector<std::string> back = {"back", "back-folder"};
+    test::trashItem(tree + "/Trash", "old");
+    for (const std::string& name : back) test::trashItem(tree + "/Trash", name, name != "back");
+    test::makeDirs(tree + "/out");
+    test::makeDirs(mnt);
+    // Every item and record stamped long ago: only what the empty sees happen counts.
+    std::string stamps;
+    for (const std::string& name : {std::string("old"), back[0], back[1]}) {
+        for (const std::string& path :
+             {"/Trash/files/" + name, "/Trash/info/" + name + ".trashinfo"}) {
+            stamps += "sif " + path + " ctime @1500000000\nsif " + path + " mtime @1500000000\n";
+        }
+    }
+    test::writeFile(dir_ / "stamps", stamps);
+    const std::string make = "mkfs.ext4 -q -I 128 -d " + tree + " " + image +
+                             " 4M && debugfs -w -f " + dir_ / "stamps" + " " + image;
+    if (std::system((make + " >/dev/null 2>&1").c_str()) != 0) {
+        GTEST_SKIP() << "could not make an ext4 image: " << make;
+    }
+    // 0: behaved; 77: no loop mount here.
+    const int status = test::runInChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            std::system(("mount -o loop " + image + " " + mnt).c_str()) != 0) {
+            return 77;
+        }
+        EmptyOptions options;
+        options.afterSnapshot = [&] {
+            for (const std::string& name : back) {
+                std::filesystem::rename(mnt + "/Trash/files/" + name, mnt + "/out/" + name);
+                std::filesystem::rename(mnt + "/out/" + name, mnt + "/Trash/files/" + name);
+            }
+        };
+        int result = test::emptyTrashAt(mnt + "/Trash", nullptr, options) ? 0 : 1;
+        if (test::exists(mnt + "/Trash/files/old") ||
+            test::exists(mnt + "/Trash/info/old.trashinfo")) {
+            result |= 2;
+        }
+        for (const std::string& name : back) {
+            if (!test::exists(mnt + "/Trash/files/" + name) ||
+                !test::exists(mnt + "/Trash/info/" + name + ".trashinfo")) {
+                result |= 4;
+            }
+        }
+        return result;
+    });
+    if (status == 77) GTEST_SKIP() << "no loop mount here";
+    EXPECT_EQ(status, 0);
 }
 
 TEST_F(TrashEmpty, AFolderRestoredWhileItRunsLosesNothing) {
@@ -128,19 +265,24 @@ TEST_F(TrashEmpty, AFolderRestoredWhileItRunsLosesNothing) {
 
     bool bigRestored = false;
     EmptyOptions options;
-    options.afterSnapshot = [&] {
+    options.itemChecked = [&](std::string_view item) {
+        if (item != "early") return;
+        // Found as listed; before it is taken, a new folder takes the name of the restored one.
         ASSERT_TRUE(restore("early"));
-        test::trashItem(trash_, "early", true);  // a new folder takes the free name
+        test::trashItem(trash_, "early", true);
         test::writeFile(trash_ + "/files/early/inner", "newer");
     };
     options.folderTaken = [&](std::string_view item) {
         if (item == "big") bigRestored = restore("big");
     };
-    EXPECT_TRUE(test::emptyTrashAt(trash_, nullptr, options));
+    RemoveLog log;
+    EXPECT_TRUE(test::emptyTrashAt(trash_, &log, options));
 
     EXPECT_EQ(test::readFile(dir_ / "early/inner"), "inner");
     EXPECT_EQ(test::readFile(trash_ + "/files/early/inner"), "newer");
     EXPECT_TRUE(test::exists(trash_ + "/info/early.trashinfo"));
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].find("'" + trash_ + "/files/early'"), std::string::npos);
     // Taken for removal, the folder is out of reach: a restore either finds it whole or
     // not at all.
     if (bigRestored) {
@@ -150,6 +292,23 @@ TEST_F(TrashEmpty, AFolderRestoredWhileItRunsLosesNothing) {
         EXPECT_FALSE(test::exists(trash_ + "/info/big.trashinfo"));
     }
     EXPECT_TRUE(std::filesystem::is_empty(trash_ + "/expunged"));
+}
+
+TEST_F(TrashEmpty, RecordsThatFillTheirIndexExactlyAreStillFound) {
+    // Index sizes are powers of two; a look-up that never ends would freeze every empty, so
+    // each runs in a child that a watchdog ends.
+    for (int records : {16, 32}) {
+        const std::string trash = dir_ / ("Trash" + std::to_string(records));
+        for (int i = 0; i < records; ++i) test::trashItem(trash, "item" + std::to_string(i));
+        test::writeFile(trash + "/files/no-record");
+        const int status = test::runInChild([&] {
+            ::alarm(30);
+            return test::emptyTrashAt(trash) ? 0 : 1;
+        });
+        EXPECT_EQ(status, 0) << records;
+        EXPECT_TRUE(std::filesystem::is_empty(trash + "/files")) << records;
+        EXPECT_TRUE(std::filesystem::is_empty(trash + "/info")) << records;
+    }
 }
 
 TEST_F(TrashEmpty, AFilesDirectoryThatIsALinkIsLeftAloneWithItsTrashInfo) {

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -95,8 +96,17 @@ void trashItem(const std::string& trash, const std::string& name, bool directory
               "[Trash Info]\nPath=/home/user/" + name + "\nDeletionDate=2024-01-02T03:04:05\n");
 }
 
+void nextClockTick() {
+    struct timespec began, t;
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &began);
+    do {
+        ::clock_gettime(CLOCK_REALTIME_COARSE, &t);
+    } while (t.tv_sec == began.tv_sec && t.tv_nsec == began.tv_nsec);
+}
+
 bool emptyTrashAt(const std::string& trash, linux_platform::RemoveLog* log,
                   const linux_platform::EmptyOptions& options) {
+    nextClockTick();
     linux_platform::RemoveLog local;
     int fd = ::open(trash.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;

@@ -41,7 +41,14 @@ void chownTree(const std::string& path, uid_t uid, gid_t gid);
 // a file) and info/<name>.trashinfo.
 void trashItem(const std::string& trash, const std::string& name, bool directory = false);
 
-// Empties the trash directory at `trash` (opened as the shell would) and returns the result.
+// Waits (a clock tick, a few milliseconds) until the coarse real-time clock that file systems
+// stamp changes with has moved on: whatever was done before is then stamped earlier than the
+// moment an empty begins after it, and whatever is done after is stamped later than one that
+// began before.
+void nextClockTick();
+
+// Empties the trash directory at `trash` (opened as the shell would, one clock tick after what
+// the test put there) and returns the result.
 bool emptyTrashAt(const std::string& trash, linux_platform::RemoveLog* log = nullptr,
                   const linux_platform::EmptyOptions& options = {});
 

@@ -11,8 +11,8 @@
 
 namespace tw::linux_platform {
 
-// What an empty could not remove. Paths are bytes; the lines are printable (control bytes and
-// invalid UTF-8 escaped) so that a hostile name can't forge log lines.
+// What an empty could not remove, or kept on purpose. Paths are bytes; the lines are printable
+// (control bytes and invalid UTF-8 escaped) so that a hostile name can't forge log lines.
 class RemoveLog {
   public:
     static constexpr std::size_t kMaxLines = 200;

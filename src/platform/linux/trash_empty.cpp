@@ -8,7 +8,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <ctime>
 
 #include "platform/linux/trash_layout.h"
 
@@ -36,26 +35,13 @@ int renameNoReplace(int fromFd, const char* from, int toFd, const char* to) {
     return ::renameat(fromFd, from, toFd, to) == 0 ? 0 : errno;
 }
 
-std::uint64_t nanoseconds(const struct timespec& t) {
-    return static_cast<std::uint64_t>(t.tv_sec) * 1000000000u +
-           static_cast<std::uint64_t>(t.tv_nsec);
-}
-
-std::uint64_t changeTime(const struct stat& st) {
-    return nanoseconds(st.st_ctim);
-}
-
-std::uint64_t now() {
-    struct timespec t;
-    ::clock_gettime(CLOCK_REALTIME, &t);
-    return nanoseconds(t);
-}
-
 }  // namespace
 
-TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog& log) {
+TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog& log,
+                                  const EmptyOptions& options) {
     TrashSnapshot s;
-    s.began_ = now();
+    // Before files/ is listed: whatever is listed and changed after this stays.
+    s.start_ = EmptyStart::now(options.clockStep);
     s.trashFd_ = trashFd;
     s.path_ = std::move(trashPath);
     s.scope_ = scopeOf(trashFd);
@@ -70,6 +56,7 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
         (st.st_mode & S_IRWXU) != S_IRWXU) {
         ::fchmod(trashFd, (st.st_mode & 07777) | S_IRWXU);
     }
+    if (options.beforeListing) options.beforeListing();
     // files/ before info/: a trashing program writes an item's .trashinfo before it moves the
     // item in, so every listed item's record is listed too.
     s.filesUsable_ = s.openPart(kTrashFiles, log, s.files_);
@@ -127,18 +114,31 @@ void TrashSnapshot::noteFolderIdentities() {
     files_.entries.rewind();
 }
 
-// Moving a file into the trash or out of it sets its change time to the present. An item
-// changed after the snapshot began was restored and trashed again under its name (the same
-// file or another), or is being worked on: it is not what the user emptied, so it stays.
-// (A file system that stamps changes with a coarse clock can't tell within the first tick,
-// a few milliseconds, after the empty began.)
-TrashSnapshot::Outcome TrashSnapshot::stillListed(const DirEntry& item) const {
+// Moving a file into the trash or out of it sets its change time to the present, and trashing
+// writes its record anew. An item that changed, or whose record was written, since the snapshot
+// began was restored and trashed again (the same file or another under its name) or is being
+// worked on: it is not what the user emptied, so it stays for the next empty. The record tells
+// where a rename leaves the change time alone (exFAT through FUSE); it is looked at only for
+// an item about to go.
+TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t record,
+                                            RemoveLog& log) const {
     struct stat st;
     if (::fstatat(files_.fd.get(), item.name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
         // Anything but a missing file is left to the removal, which reports it.
         return errno == ENOENT ? Outcome::Gone : Outcome::Removed;
     }
-    return changeTime(st) <= began_ ? Outcome::Removed : Outcome::Replaced;
+    const char* why = nullptr;
+    if (start_.changedSince(st.st_ctim)) {
+        why = "kept for the next empty: changed since this one began";
+    } else if (record != TrashItems::npos &&
+               ::fstatat(info_.fd.get(), info_.entries.at(record).name, &st, AT_SYMLINK_NOFOLLOW) ==
+                   0 &&
+               (start_.changedSince(st.st_ctim) || start_.changedSince(st.st_mtim))) {
+        why = "kept for the next empty: trashed again since this one began";
+    }
+    if (!why) return Outcome::Removed;
+    log.note(files_.path + "/" + item.name, why);
+    return Outcome::Kept;
 }
 
 bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
@@ -150,11 +150,13 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
 
     DirEntry e;
     while (files_.fd && files_.entries.next(e)) {
-        const Outcome outcome = removeItem(e, remover, log, options);
+        const std::size_t record = info_.fd ? items.recordOf(e.view()) : TrashItems::npos;
+        const Outcome outcome = removeItem(e, record, remover, log, options);
         if (outcome == Outcome::Failed) complete_ = false;
-        if (!info_.fd || (outcome != Outcome::Removed && outcome != Outcome::Gone)) continue;
-        const std::size_t record = items.recordOf(e.view());
-        if (record == TrashItems::npos) continue;
+        if (record == TrashItems::npos ||
+            (outcome != Outcome::Removed && outcome != Outcome::Gone)) {
+            continue;
+        }
         const char* recordName = info_.entries.at(record).name;
         if (outcome == Outcome::Gone) {
             // Restored or removed by someone else: its record is an orphan now.
@@ -184,10 +186,12 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
     return complete_;
 }
 
-TrashSnapshot::Outcome TrashSnapshot::removeItem(const DirEntry& item, TreeRemover& remover,
-                                                 RemoveLog& log, const EmptyOptions& options) {
-    const Outcome listed = stillListed(item);
-    if (listed != Outcome::Removed) return listed;
+TrashSnapshot::Outcome TrashSnapshot::removeItem(const DirEntry& item, std::size_t record,
+                                                 TreeRemover& remover, RemoveLog& log,
+                                                 const EmptyOptions& options) {
+    const Outcome checked = check(item, record, log);
+    if (options.itemChecked) options.itemChecked(item.view());
+    if (checked != Outcome::Removed) return checked;
     // A file or link goes in one step, so a restore can't catch it half-removed.
     if (item.type != DT_DIR) {
         if (::unlinkat(files_.fd.get(), item.name, 0) == 0) return Outcome::Removed;
@@ -256,7 +260,9 @@ TrashSnapshot::Outcome TrashSnapshot::removeFolder(const DirEntry& item, TreeRem
                                    : "trashed as '" + printable(shown) + "' during the empty");
         return Outcome::Failed;
     }
-    return listed ? Outcome::Failed : Outcome::Replaced;
+    if (listed) return Outcome::Failed;
+    log.note(shown, "kept for the next empty: trashed while this one ran");
+    return Outcome::Kept;
 }
 
 // expunged/ is made when a folder first needs it (its leftovers were listed already). Without
@@ -304,7 +310,7 @@ bool TrashSnapshot::removeRecordIfOrphan(const char* record, RemoveLog& log) {
 
 bool emptyTrashDirectory(int trashFd, const std::string& trashPath, RemoveLog& log,
                          const EmptyOptions& options) {
-    TrashSnapshot snapshot = TrashSnapshot::take(trashFd, trashPath, log);
+    TrashSnapshot snapshot = TrashSnapshot::take(trashFd, trashPath, log, options);
     if (options.afterSnapshot) options.afterSnapshot();
     return snapshot.empty(log, options);
 }

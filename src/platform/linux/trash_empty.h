@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/linux/dir_entries.h"
+#include "platform/linux/empty_start.h"
 #include "platform/linux/remove_log.h"
 #include "platform/linux/trash_remove.h"
 #include "platform/linux/unique_fd.h"
@@ -19,12 +20,19 @@ namespace tw::linux_platform {
 struct EmptyOptions {
     // Absolute paths of mount points below the trash directory (from mountinfo): left alone.
     std::vector<std::string> fencedMountPoints;
-    // Test seams for work that happens while an empty runs. afterSnapshot runs once every
-    // entry to remove has been listed and before any is removed; folderTaken once a folder
-    // item (shown by its name in files/) has left files/ and before its contents go.
+    // Test seams for work that happens while an empty runs, each at a moment where another
+    // program's work changes what the empty may do. beforeListing runs once the moment the
+    // empty began is taken and before files/ is listed; afterSnapshot once every entry to
+    // remove has been listed and before any is removed; itemChecked once an item of files/ has
+    // been looked at (found as listed, changed or gone) and before that is acted on;
+    // folderTaken once a folder item (shown by its name in files/) has left files/ and before
+    // its contents go. clockStep steps the real-time clock as the empty reads it.
+    std::function<void()> beforeListing;
     std::function<void()> afterSnapshot;
+    std::function<void(std::string_view item)> itemChecked;
     std::function<void(std::string_view item)> folderTaken;
     TreeRemover::BatchHook removalBatch;  // see TreeRemover
+    ClockStep clockStep;
 };
 
 // What one trash directory held when an empty began: only that is removed.
@@ -32,16 +40,19 @@ class TrashSnapshot {
   public:
     // Lists files/, info/ and expunged/ of the trash directory `trashFd` (already opened and
     // checked; shown as `trashPath`). What can't be listed is logged and left alone.
-    static TrashSnapshot take(int trashFd, std::string trashPath, RemoveLog& log);
+    static TrashSnapshot take(int trashFd, std::string trashPath, RemoveLog& log,
+                              const EmptyOptions& options = {});
 
     // Removes the listed items: a file or link is removed where it is; a folder is first
     // moved into expunged/ (so a restore racing the empty either gets the whole folder or
     // finds it gone) and removed there. An item's .trashinfo goes after the item, so an
     // interrupted empty leaves nothing that points at a missing item but an orphan, which the
-    // next empty removes. An item no longer in files/ when its turn comes is skipped; a folder
-    // that can't be removed completely goes back to files/ with its .trashinfo. Then the
-    // listed orphans, the leftovers listed in expunged/ and the directorysizes cache. What
-    // can't be removed is logged and the rest goes on. True when everything listed went.
+    // next empty removes. An item no longer in files/ when its turn comes is skipped; one
+    // that changed, or whose .trashinfo was written, since the snapshot began stays (see
+    // EmptyStart), and is named in the log as kept; a folder that can't be removed completely
+    // goes back to files/ with its .trashinfo. Then the listed orphans, the leftovers listed in
+    // expunged/ and the directorysizes cache. What can't be removed is logged and the rest goes
+    // on. True when everything listed went or was kept on purpose.
     bool empty(RemoveLog& log, const EmptyOptions& options);
 
   private:
@@ -50,22 +61,23 @@ class TrashSnapshot {
         PackedEntries entries;
         std::string path;
     };
-    enum class Outcome { Removed, Gone, Failed, Replaced };
+    enum class Outcome { Removed, Gone, Failed, Kept };
 
     bool openPart(const char* name, RemoveLog& log, Part& part);
     void noteFolderIdentities();
-    // Gone or Replaced when what is at the item's name now is not the item that was listed;
-    // Removed (go ahead) when it is.
-    Outcome stillListed(const DirEntry& item) const;
-    Outcome removeItem(const DirEntry& item, TreeRemover& remover, RemoveLog& log,
-                       const EmptyOptions& options);
+    // Gone or Kept when what is at the item's name now is not the item that was listed, or
+    // not as it was; Removed (go ahead) when it is. `record` is the item's .trashinfo in
+    // info_ (TrashItems::npos for none).
+    Outcome check(const DirEntry& item, std::size_t record, RemoveLog& log) const;
+    Outcome removeItem(const DirEntry& item, std::size_t record, TreeRemover& remover,
+                       RemoveLog& log, const EmptyOptions& options);
     Outcome removeFolder(const DirEntry& item, TreeRemover& remover, RemoveLog& log,
                          const EmptyOptions& options);
     bool openExpunged(const std::string& folder, RemoveLog& log);
     bool removeRecordIfOrphan(const char* record, RemoveLog& log);
 
     int trashFd_ = -1;
-    std::uint64_t began_ = 0;  // when the snapshot began, in nanoseconds of the real-time clock
+    EmptyStart start_;  // taken before anything is listed
     std::string path_;
     std::optional<RemoveScope> scope_;
     bool complete_ = true;

@@ -144,11 +144,11 @@ std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* roo
     std::vector<TrashSnapshot> snapshots;
     snapshots.reserve(trashes.size());
     for (const TrashDirectory& trash : trashes) {
-        snapshots.push_back(TrashSnapshot::take(trash.fd.get(), trash.path, log));
+        snapshots.push_back(TrashSnapshot::take(trash.fd.get(), trash.path, log, env_.emptySeams));
     }
-    if (env_.afterSnapshot) env_.afterSnapshot();
+    if (env_.emptySeams.afterSnapshot) env_.emptySeams.afterSnapshot();
     for (std::size_t i = 0; i < trashes.size(); ++i) {
-        EmptyOptions options;
+        EmptyOptions options = env_.emptySeams;
         options.fencedMountPoints = table.mountPointsBelow(trashes[i].path);
         complete &= snapshots[i].empty(log, options);
     }
@@ -156,7 +156,7 @@ std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* roo
         for (const std::string& line : log.lines()) errors_("tidewell: " + line);
         if (log.count() > log.lines().size()) {
             errors_("tidewell: " + std::to_string(log.count() - log.lines().size()) +
-                    " more entries could not be removed");
+                    " more entries were left in the trash");
         }
     }
     const std::int32_t result = complete ? kShellOk : kShellFail;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/linux/mount_table.h"
+#include "platform/linux/trash_empty.h"
 #include "platform/services/recycle_bin_shell.h"
 
 namespace tw::linux_platform {
@@ -21,9 +22,9 @@ struct ShellEnvironment {
     std::string home;         // $HOME
     std::string xdgDataHome;  // $XDG_DATA_HOME, empty when unset
     uid_t uid = 0;
-    // A test seam: runs when an empty has listed every trash directory, before it removes
-    // anything.
-    std::function<void()> afterSnapshot;
+    // Test seams for each trash directory's empty (see EmptyOptions), but afterSnapshot: that
+    // runs once an empty has listed every trash directory, before it removes anything.
+    EmptyOptions emptySeams;
 
     // The running process: its environment, and the password database for a missing HOME.
     static ShellEnvironment current();
@@ -41,8 +42,9 @@ struct ShellEnvironment {
 class LinuxRecycleBinShell final : public RecycleBinShell {
   public:
     LinuxRecycleBinShell();
-    // `errors` receives one line (without its newline) per entry an empty could not remove;
-    // empty for none.
+    // `errors` receives one line (without its newline) per entry an empty could not remove
+    // or kept on purpose (trashed again while it ran); empty for none. Kept entries are no
+    // failure: the empty still succeeds.
     using ErrorSink = std::function<void(const std::string&)>;
     LinuxRecycleBinShell(ShellEnvironment environment, ErrorSink errors);
 
