@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/settings_store.h"
+#include "platform/services/settings_store.h"
 
 namespace tw {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/recycle_bin_shell.h"
+#include "platform/services/recycle_bin_shell.h"
 
 namespace tw {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/files.h"
-#include "platform/start_at_login.h"
+#include "platform/services/files.h"
+#include "platform/services/start_at_login.h"
 
 namespace tw::mStartUp {
 

@@ -8,12 +8,12 @@
 #include <optional>
 #include <string>
 
-#include "platform/clock.h"
-#include "platform/event_pump.h"
-#include "platform/notification_area.h"
-#include "platform/picture.h"
-#include "platform/window_handle.h"
-#include "platform/window_hook.h"
+#include "platform/services/clock.h"
+#include "platform/services/event_pump.h"
+#include "platform/services/notification_area.h"
+#include "platform/services/picture.h"
+#include "platform/services/window_handle.h"
+#include "platform/services/window_hook.h"
 #include "tray/m_sys_tray.h"
 
 namespace tw {

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "platform/window_handle.h"
-#include "platform/window_hook.h"
+#include "platform/services/window_handle.h"
+#include "platform/services/window_hook.h"
 
 namespace tw {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/notification_area.h"
-#include "platform/window_handle.h"
+#include "platform/services/notification_area.h"
+#include "platform/services/window_handle.h"
 
 namespace tw {
 

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/recycle_bin_shell.h"
+#include "platform/services/recycle_bin_shell.h"
 #include "tray/c_sys_tray.h"
 #include "tray/shell_record.h"
 

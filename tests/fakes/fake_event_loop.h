@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "platform/clock.h"
-#include "platform/event_pump.h"
+#include "platform/services/clock.h"
+#include "platform/services/event_pump.h"
 
 namespace tw::test {
 

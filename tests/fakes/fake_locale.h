@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/locale.h"
+#include "platform/services/locale.h"
 
 namespace tw::test {
 

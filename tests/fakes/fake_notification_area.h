@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/notification_area.h"
+#include "platform/services/notification_area.h"
 #include "tray/shell_record.h"
 
 namespace tw::test {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_table.h"
+#include "platform/shared/window_table.h"
 
 namespace tw::test {
 

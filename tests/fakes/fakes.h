@@ -12,7 +12,7 @@
 #include "app/form1.h"
 #include "fakes/fake_locale.h"
 #include "fakes/fake_notification_area.h"
-#include "platform/window_table.h"
+#include "platform/shared/window_table.h"
 
 namespace tw::test {
 

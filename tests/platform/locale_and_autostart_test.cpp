@@ -12,7 +12,7 @@
 
 #include "fakes/fakes.h"
 #include "platform/linux/autostart_file.h"
-#include "platform/linux/linux_locale.h"
+#include "platform/linux/locale_formats.h"
 
 namespace tw::linux_platform {
 namespace {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/qt/qt_notification_area.h"
-#include "platform/window_table.h"
+#include "platform/shared/window_table.h"
 #include "tray/c_sys_tray.h"
 #include "tray/shell_record.h"
 

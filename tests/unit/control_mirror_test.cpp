@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/control_mirror.h"
+#include "platform/shared/control_mirror.h"
 
 namespace tw::controls {
 namespace {

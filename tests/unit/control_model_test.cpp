@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "platform/controls.h"
+#include "platform/controls/controls.h"
 #include "runtime/errors.h"
 
 namespace tw::controls {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/handler_gate.h"
+#include "platform/shared/handler_gate.h"
 
 namespace tw {
 namespace {

@@ -7,7 +7,7 @@
 #include "fakes/fake_event_loop.h"
 #include "fakes/fake_notification_area.h"
 #include "fakes/fake_window_hook.h"
-#include "platform/window_table.h"
+#include "platform/shared/window_table.h"
 #include "tray/c_sys_tray.h"
 #include "tray/m_sys_tray.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/start_at_login.h"
+#include "platform/services/start_at_login.h"
 
 namespace tw::linux_platform {
 

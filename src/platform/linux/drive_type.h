@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "platform/linux/mounts.h"
-#include "platform/recycle_bin_shell.h"
+#include "platform/services/recycle_bin_shell.h"
 
 namespace tw::linux_platform {
 

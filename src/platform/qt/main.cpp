@@ -8,12 +8,11 @@
 
 #include "app/form1.h"
 #include "app/product.h"
-#include "platform/error_reporter.h"
 #include "platform/linux/autostart_file.h"
-#include "platform/linux/linux_clock.h"
-#include "platform/linux/linux_files.h"
-#include "platform/linux/linux_locale.h"
-#include "platform/linux/linux_recycle_bin.h"
+#include "platform/linux/locale_formats.h"
+#include "platform/linux/program_files.h"
+#include "platform/linux/system_clock.h"
+#include "platform/linux/trash_shell.h"
 #include "platform/qt/qt_background_empty.h"
 #include "platform/qt/qt_cursor_loader.h"
 #include "platform/qt/qt_event_pump.h"
@@ -26,7 +25,8 @@
 #include "platform/qt/qt_skin_engine.h"
 #include "platform/qt/qt_tray_watch.h"
 #include "platform/qt/qt_window_renderer.h"
-#include "platform/window_table.h"
+#include "platform/shared/error_reporter.h"
+#include "platform/shared/window_table.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 // The D-Bus library keeps its connection data until the process ends; not a leak of ours.

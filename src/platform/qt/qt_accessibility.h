@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-#include "platform/controls.h"
+#include "platform/controls/controls.h"
 
 namespace tw::qt_platform {
 

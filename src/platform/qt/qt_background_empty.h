@@ -9,7 +9,7 @@
 // handler runs inside an empty and all keep their order. The queries stay on the caller's
 // thread: they are quick and share nothing with an empty in flight.
 
-#include "platform/forwarding_recycle_bin_shell.h"
+#include "platform/shared/forwarding_recycle_bin_shell.h"
 
 namespace tw::qt_platform {
 

@@ -9,8 +9,8 @@ class QAbstractButton;
 class QKeyEvent;
 #include <unordered_map>
 
-#include "platform/controls.h"
-#include "platform/error_reporter.h"
+#include "platform/controls/controls.h"
+#include "platform/shared/error_reporter.h"
 
 namespace tw::qt_platform {
 

@@ -2,8 +2,8 @@
 
 // Hands what the user does in a widget to its model control, through the model's setters.
 
-#include "platform/error_reporter.h"
 #include "platform/qt/qt_widget_sync.h"
+#include "platform/shared/error_reporter.h"
 
 namespace tw::qt_platform {
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "platform/controls.h"
+#include "platform/controls/controls.h"
 
 namespace tw::qt_platform {
 

@@ -6,7 +6,7 @@
 #include <QString>
 #include <optional>
 
-#include "platform/cursor.h"
+#include "platform/services/cursor.h"
 
 namespace tw::qt_platform {
 

@@ -2,7 +2,7 @@
 
 // Runs the window events that are waiting, from inside a handler.
 
-#include "platform/event_pump.h"
+#include "platform/services/event_pump.h"
 
 namespace tw::qt_platform {
 

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <utility>
 
-#include "platform/handler_gate.h"
+#include "platform/shared/handler_gate.h"
 
 namespace tw::qt_platform {
 

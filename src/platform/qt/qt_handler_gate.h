@@ -7,7 +7,7 @@
 // from the window manager, a minimise, a timer, a tray notification, a second launch) goes
 // through runHandler(), which keeps the call until the empty is over. Held calls then run from
 // the event loop, in the order they arrived, as a blocked program would serve its queue (the
-// decisions are the portable HandlerGate's, platform/handler_gate.h).
+// decisions are the portable HandlerGate's, platform/shared/handler_gate.h).
 
 #include <QObject>
 #include <functional>

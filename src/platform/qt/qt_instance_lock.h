@@ -8,8 +8,8 @@
 #include <functional>
 #include <memory>
 
-#include "platform/instance.h"
 #include "platform/qt/qt_instance_channel.h"
+#include "platform/services/instance.h"
 
 namespace tw::qt_platform {
 

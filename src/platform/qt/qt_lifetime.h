@@ -2,7 +2,7 @@
 
 // Ending the program: no window shows any more and the event loop returns the exit code.
 
-#include "platform/lifetime.h"
+#include "platform/services/lifetime.h"
 
 namespace tw::qt_platform {
 

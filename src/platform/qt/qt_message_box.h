@@ -6,7 +6,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "platform/message_box.h"
+#include "platform/services/message_box.h"
 
 namespace tw::qt_platform {
 

@@ -20,9 +20,9 @@
 #include <memory>
 #include <utility>
 
-#include "platform/notification_area.h"
-#include "platform/window_handle.h"
-#include "platform/window_messages.h"
+#include "platform/services/notification_area.h"
+#include "platform/services/window_handle.h"
+#include "platform/services/window_messages.h"
 
 class QObject;
 class QSystemTrayIcon;

@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "platform/linux/settings_file.h"
-#include "platform/settings_store.h"
+#include "platform/services/settings_store.h"
 
 namespace tw::qt_platform {
 

@@ -8,7 +8,7 @@
 #include <map>
 #include <optional>
 
-#include "platform/skin.h"
+#include "platform/services/skin.h"
 
 namespace tw::qt_platform {
 

@@ -4,9 +4,9 @@
 
 #include <QTimer>
 
-#include "platform/controls.h"
-#include "platform/error_reporter.h"
-#include "platform/tick_schedule.h"
+#include "platform/controls/controls.h"
+#include "platform/shared/error_reporter.h"
+#include "platform/shared/tick_schedule.h"
 
 namespace tw::qt_platform {
 

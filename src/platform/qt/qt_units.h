@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/controls.h"
+#include "platform/controls/controls.h"
 
 namespace tw::qt_platform {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/control_mirror.h"
-#include "platform/controls.h"
+#include "platform/controls/controls.h"
+#include "platform/shared/control_mirror.h"
 
 namespace tw::qt_platform {
 

@@ -9,13 +9,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/controls.h"
-#include "platform/error_reporter.h"
+#include "platform/controls/controls.h"
 #include "platform/qt/qt_control_events.h"
 #include "platform/qt/qt_host_window.h"
 #include "platform/qt/qt_timer_driver.h"
 #include "platform/qt/qt_widget_sync.h"
 #include "platform/qt/qt_window_sync.h"
+#include "platform/shared/error_reporter.h"
 
 namespace tw::qt_platform {
 

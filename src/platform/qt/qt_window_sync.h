@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/controls.h"
+#include "platform/controls/controls.h"
 #include "platform/qt/qt_host_window.h"
 
 namespace tw::qt_platform {

@@ -9,7 +9,7 @@
 // gate (win32_handler_gate.h), so no handler runs inside an empty and all keep their order.
 // The queries stay on the caller's thread: they are quick and share nothing with the empty.
 
-#include "platform/forwarding_recycle_bin_shell.h"
+#include "platform/shared/forwarding_recycle_bin_shell.h"
 
 namespace tw::win32_platform {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/clock.h"
+#include "platform/services/clock.h"
 
 namespace tw::win32_platform {
 

@@ -5,7 +5,7 @@
 
 #include "platform/win32/win32_api.h"
 
-#include "platform/error_reporter.h"
+#include "platform/shared/error_reporter.h"
 #include "platform/win32/win32_control_sync.h"
 
 namespace tw::win32_platform {

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/control_mirror.h"
-#include "platform/controls.h"
+#include "platform/controls/controls.h"
+#include "platform/shared/control_mirror.h"
 #include "platform/win32/win32_gdi_cache.h"
 
 namespace tw::win32_platform {

@@ -4,7 +4,7 @@
 
 #include "platform/win32/win32_api.h"
 
-#include "platform/controls.h"
+#include "platform/controls/controls.h"
 
 namespace tw::win32_platform {
 

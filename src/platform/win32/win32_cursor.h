@@ -2,7 +2,7 @@
 
 // The custom pointer from a cursor file (.cur or .ani).
 
-#include "platform/cursor.h"
+#include "platform/services/cursor.h"
 #include "platform/win32/win32_api.h"
 
 namespace tw::win32_platform {

@@ -3,7 +3,7 @@
 // The thread's message queue, run from inside a handler. Waits sleep in
 // MsgWaitForMultipleObjects: no polling.
 
-#include "platform/event_pump.h"
+#include "platform/services/event_pump.h"
 #include "platform/win32/win32_api.h"
 
 namespace tw::win32_platform {

@@ -3,7 +3,7 @@
 // The program's files through the ANSI file calls. Times come from FILETIME: this toolchain's
 // time_t is 32 bits wide, so the C library's time calls end in 2038.
 
-#include "platform/files.h"
+#include "platform/services/files.h"
 
 namespace tw::win32_platform {
 

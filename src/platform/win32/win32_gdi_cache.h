@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/controls.h"
+#include "platform/controls/controls.h"
 
 namespace tw::win32_platform {
 

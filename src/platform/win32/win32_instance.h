@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "platform/instance.h"
+#include "platform/services/instance.h"
 #include "platform/win32/win32_api.h"
 
 namespace tw::win32_platform {

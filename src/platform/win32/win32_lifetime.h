@@ -3,7 +3,7 @@
 // Ending the program: the thread's windows go out of sight and WM_QUIT ends the message loop
 // with the code.
 
-#include "platform/lifetime.h"
+#include "platform/services/lifetime.h"
 
 namespace tw::win32_platform {
 

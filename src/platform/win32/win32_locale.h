@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/locale.h"
+#include "platform/services/locale.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_time_picture.h"
 

@@ -8,7 +8,7 @@
 
 #include "app/form1.h"
 #include "app/product.h"
-#include "platform/error_reporter.h"
+#include "platform/shared/error_reporter.h"
 #include "platform/win32/win32_background_empty.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_cursor.h"

@@ -2,7 +2,7 @@
 
 // Modal message boxes, owned by the main window while it is on screen.
 
-#include "platform/message_box.h"
+#include "platform/services/message_box.h"
 #include "platform/win32/win32_api.h"
 
 namespace tw::win32_platform {

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/notification_area.h"
+#include "platform/services/notification_area.h"
 #include "platform/win32/win32_window_table.h"
 
 // shellapi.h packs its records on 32-bit Windows; it must come after <windows.h>.

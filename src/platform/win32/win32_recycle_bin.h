@@ -2,7 +2,7 @@
 
 // The Recycle Bin through the Windows shell.
 
-#include "platform/recycle_bin_shell.h"
+#include "platform/services/recycle_bin_shell.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_window_table.h"
 

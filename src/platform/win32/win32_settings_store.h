@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/settings_store.h"
+#include "platform/services/settings_store.h"
 #include "platform/win32/win32_api.h"
 
 namespace tw::win32_platform {

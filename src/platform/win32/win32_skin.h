@@ -4,7 +4,7 @@
 // program changes nothing: it is neither loaded nor reported (an error box at every start
 // for a file the user may not even know about would help nobody).
 
-#include "platform/skin.h"
+#include "platform/services/skin.h"
 
 namespace tw::win32_platform {
 

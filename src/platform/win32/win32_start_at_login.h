@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "platform/start_at_login.h"
+#include "platform/services/start_at_login.h"
 #include "platform/win32/win32_api.h"
 
 namespace tw::win32_platform {

@@ -5,9 +5,9 @@
 
 #include "platform/win32/win32_api.h"
 
-#include "platform/controls.h"
-#include "platform/error_reporter.h"
-#include "platform/tick_schedule.h"
+#include "platform/controls/controls.h"
+#include "platform/shared/error_reporter.h"
+#include "platform/shared/tick_schedule.h"
 
 namespace tw::win32_platform {
 

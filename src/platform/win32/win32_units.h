@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "platform/controls.h"
+#include "platform/controls/controls.h"
 
 namespace tw::win32_platform {
 

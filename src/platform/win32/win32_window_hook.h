@@ -6,8 +6,8 @@
 // window's logical handle. The window's own procedure is handed to the core as WindowOwnProc,
 // which runs it through CallWindowProcA.
 
+#include "platform/services/window_hook.h"
 #include "platform/win32/win32_window_table.h"
-#include "platform/window_hook.h"
 
 namespace tw::win32_platform {
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/control_mirror.h"
+#include "platform/shared/control_mirror.h"
 #include "platform/win32/win32_accessibility.h"
 #include "platform/win32/win32_control_input.h"
 #include "platform/win32/win32_control_windows.h"

@@ -15,8 +15,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/controls.h"
-#include "platform/error_reporter.h"
+#include "platform/controls/controls.h"
+#include "platform/shared/error_reporter.h"
 #include "platform/win32/win32_control_sync.h"
 #include "platform/win32/win32_gdi_cache.h"
 #include "platform/win32/win32_instance_channel.h"

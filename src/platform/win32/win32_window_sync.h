@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "platform/controls.h"
+#include "platform/controls/controls.h"
 
 namespace tw::win32_platform {
 

@@ -6,8 +6,8 @@
 
 #include <map>
 
+#include "platform/services/window_handle.h"
 #include "platform/win32/win32_api.h"
-#include "platform/window_handle.h"
 
 namespace tw::win32_platform {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <unordered_map>
 
-#include "platform/window_hook.h"
-#include "platform/window_messages.h"
+#include "platform/services/window_hook.h"
+#include "platform/services/window_messages.h"
 
 namespace tw {
 

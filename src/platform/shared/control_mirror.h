@@ -6,7 +6,7 @@
 #include <functional>
 #include <string_view>
 
-#include "platform/controls.h"
+#include "platform/controls/controls.h"
 
 namespace tw::controls {
 

@@ -1,4 +1,4 @@
-#include "platform/linux/linux_recycle_bin.h"
+#include "platform/linux/trash_shell.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/error_reporter.h"
+#include "platform/shared/error_reporter.h"
 
 #include <cstdio>
 

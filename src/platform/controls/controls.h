@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_handle.h"
+#include "platform/services/window_handle.h"
 #include "runtime/date_value.h"
 
 namespace tw::controls {

@@ -1,4 +1,4 @@
-#include "platform/window_table.h"
+#include "platform/shared/window_table.h"
 
 namespace tw {
 

@@ -1,4 +1,4 @@
-#include "platform/linux/linux_locale.h"
+#include "platform/linux/locale_formats.h"
 
 #include <langinfo.h>
 #include <time.h>

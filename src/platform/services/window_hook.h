@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/window_handle.h"
+#include "platform/services/window_handle.h"
 
 namespace tw {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/window_handle.h"
+#include "platform/services/window_handle.h"
 
 namespace tw {
 

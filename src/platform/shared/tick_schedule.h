@@ -9,8 +9,8 @@
 #include <functional>
 #include <optional>
 
-#include "platform/controls.h"
-#include "platform/error_reporter.h"
+#include "platform/controls/controls.h"
+#include "platform/shared/error_reporter.h"
 
 namespace tw {
 

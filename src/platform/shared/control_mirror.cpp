@@ -1,4 +1,4 @@
-#include "platform/control_mirror.h"
+#include "platform/shared/control_mirror.h"
 
 #include <algorithm>
 #include <string>

@@ -3,7 +3,7 @@
 // The file service on Linux: the program's own folder (from /proc/self/exe), folder listings
 // and modification times, which the load uses to find the optional files beside the program.
 
-#include "platform/files.h"
+#include "platform/services/files.h"
 
 namespace tw::linux_platform {
 

@@ -1,4 +1,4 @@
-#include "platform/linux/linux_files.h"
+#include "platform/linux/program_files.h"
 
 #include <dirent.h>
 #include <fnmatch.h>

@@ -4,7 +4,7 @@
 // intervals, and CLOCK_BOOTTIME, which runs on through suspend, so that a countdown is credited
 // with the time the machine slept.
 
-#include "platform/clock.h"
+#include "platform/services/clock.h"
 
 namespace tw::linux_platform {
 

@@ -1,9 +1,9 @@
-#include "platform/handler_gate.h"
+#include "platform/shared/handler_gate.h"
 
 #include <algorithm>
 #include <utility>
 
-#include "platform/error_reporter.h"
+#include "platform/shared/error_reporter.h"
 
 namespace tw {
 

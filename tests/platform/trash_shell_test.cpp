@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "emptying/mod_clean_up.h"
-#include "platform/linux/linux_recycle_bin.h"
+#include "platform/linux/trash_shell.h"
 #include "platform/trash_test_support.h"
 
 namespace tw::linux_platform {

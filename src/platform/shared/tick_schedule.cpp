@@ -1,4 +1,4 @@
-#include "platform/tick_schedule.h"
+#include "platform/shared/tick_schedule.h"
 
 #include <algorithm>
 

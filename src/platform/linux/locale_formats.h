@@ -11,7 +11,7 @@
 #include <type_traits>
 
 #include "platform/linux/time_text.h"
-#include "platform/locale.h"
+#include "platform/services/locale.h"
 
 namespace tw::linux_platform {
 

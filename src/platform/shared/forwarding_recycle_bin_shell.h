@@ -4,7 +4,7 @@
 // what it does differently (the empty on a worker thread: qt/qt_background_empty.h,
 // win32/win32_background_empty.h).
 
-#include "platform/recycle_bin_shell.h"
+#include "platform/services/recycle_bin_shell.h"
 
 namespace tw {
 

@@ -11,7 +11,7 @@
 
 #include "platform/linux/mount_table.h"
 #include "platform/linux/trash_empty.h"
-#include "platform/recycle_bin_shell.h"
+#include "platform/services/recycle_bin_shell.h"
 
 namespace tw::linux_platform {
 
