@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config ccache clang-format
-    qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6 libxcb1-dev
+    qt6-base-dev qt6-base-dev-tools qt6-base-private-dev qt6-image-formats-plugins libqt6svg6 libxcb1-dev
     libgtest-dev libgmock-dev googletest
     xvfb xauth icewm xdotool x11-utils imagemagick fonts-liberation
     trash-cli libglib2.0-bin util-linux time python3

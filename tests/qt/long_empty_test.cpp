@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <qpa/qwindowsysteminterface.h>
 #include <QApplication>
 #include <QGroupBox>
 #include <QWindow>
@@ -15,18 +16,6 @@
 #include "platform/qt/qt_background_empty.h"
 #include "platform/qt/qt_handler_gate.h"
 #include "platform/qt/qt_window_renderer.h"
-
-// Qt's platform interface, exported for the platform plugins: the way a key press from the
-// window system enters the application's queue, where an event loop that excludes user input
-// leaves it waiting.
-class QWindowSystemInterface {
-  public:
-    struct AsynchronousDelivery;
-    template <typename Delivery>
-    static bool handleKeyEvent(QWindow* window, QEvent::Type type, int key,
-                               Qt::KeyboardModifiers modifiers, const QString& text = QString(),
-                               bool autorepeat = false, ushort count = 1);
-};
 
 namespace tw {
 namespace {
