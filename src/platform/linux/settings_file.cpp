@@ -34,7 +34,8 @@ SettingsFileLook LookAtSettingsFile(const std::string& path, off_t mostBytes) {
 
 std::string SetAside(const std::string& path, std::string& error) {
     for (int n = 1; n <= 100; ++n) {
-        const std::string aside = path + ".damaged" + (n == 1 ? "" : "." + std::to_string(n));
+        std::string aside = path + ".damaged";
+        if (n > 1) aside += '.' + std::to_string(n);
         // An earlier damaged file is kept too.
         if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
             return aside;
