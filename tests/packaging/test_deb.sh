@@ -11,7 +11,11 @@ sudo=""
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-bash "$repo/scripts/package-deb.sh" "$build" >/dev/null
+# The build's own words are shown only when it fails.
+log=$(bash "$repo/scripts/package-deb.sh" "$build" 2>&1) || {
+    printf '%s\n' "$log" | tail -n 40 >&2
+    fail "building the package"
+}
 deb=$(ls "$build"/packages/tidewell_*.deb)
 
 # One version everywhere: the project, the package, its changelog and the software centre's list.
