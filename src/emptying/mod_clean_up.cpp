@@ -46,6 +46,7 @@ std::vector<std::string> driveRoots(RecycleBinShell& shell) {
 namespace detail {
 
 bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm, std::string& failure) {
+    EmptyReport report;
     bool result = false;
     failure.clear();
     RecycleBinQuery query{};
@@ -58,7 +59,8 @@ bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm, std::string
             const std::int32_t items = checked::add(query.itemsLow, query.itemsHigh);
             if (items > 0) {
                 // A bin that could not be emptied completely is a failure the user must see.
-                if (shell.emptyRecycleBin(activeForm, nullptr, kEmptyQuietly) != kShellOk) {
+                if (shell.emptyRecycleBin(activeForm, nullptr, kEmptyQuietly, {}, report) !=
+                    kShellOk) {
                     failure = "some items could not be removed.";
                     return false;
                 }

@@ -123,7 +123,8 @@ std::int32_t FakeRecycleBinShell::queryRecycleBin(const std::string& rootPath,
 }
 
 std::int32_t FakeRecycleBinShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                                  std::uint32_t flags) {
+                                                  std::uint32_t flags, const EmptyOrder&,
+                                                  EmptyReport&) {
     calls.push_back(std::string("empty ") + (rootPath ? rootPath : "all") + " " +
                     std::to_string(flags));
     emptyOwners.push_back(owner);

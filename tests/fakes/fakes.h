@@ -90,8 +90,8 @@ class FakeRecycleBinShell : public RecycleBinShell {
     std::uint32_t getLogicalDriveStrings(std::uint32_t bufferLength, char* buffer) override;
     DriveType getDriveType(const std::string& rootPath) override;
     std::int32_t queryRecycleBin(const std::string& rootPath, RecycleBinQuery& query) override;
-    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                 std::uint32_t flags) override;
+    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
+                                 const EmptyOrder& order, EmptyReport& report) override;
     void updateRecycleBinIcon() override;
 };
 

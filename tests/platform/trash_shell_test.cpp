@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "emptying/mod_clean_up.h"
+#include "fakes/empty_keeping_nothing.h"
 #include "platform/linux/trash_shell.h"
 #include "platform/trash_test_support.h"
 
@@ -165,9 +166,9 @@ TEST_F(RecycleBinShellTest, EmptyingAllBinsEmptiesEveryLocalTrashAndNeverARemote
     std::string remote = userTrash(net_, 2);
 
     auto s = shell(fixed_ + "/xdg");
-    EXPECT_EQ(
-        s.emptyRecycleBin(0, nullptr, kEmptyNoConfirmation | kEmptyNoProgressUi | kEmptyNoSound),
-        kShellOk);
+    EXPECT_EQ(test::emptyKeepingNothing(s, 0, nullptr,
+                                        kEmptyNoConfirmation | kEmptyNoProgressUi | kEmptyNoSound),
+              kShellOk);
     EXPECT_EQ(count(s, fixed_), 0);
     EXPECT_EQ(count(s, usb_), 0);
     EXPECT_EQ(count(s, ram_), 0);
@@ -181,13 +182,13 @@ TEST_F(RecycleBinShellTest, EmptyingOneDriveTouchesOnlyThatDrive) {
     userTrash(usb_, 2);
     std::string remote = userTrash(net_, 1);
     auto s = shell();
-    EXPECT_EQ(s.emptyRecycleBin(0, usb_.c_str(), 7), kShellOk);
+    EXPECT_EQ(test::emptyKeepingNothing(s, 0, usb_.c_str(), 7), kShellOk);
     EXPECT_EQ(count(s, usb_), 0);
     EXPECT_EQ(count(s, fixed_), 2);
 
-    EXPECT_EQ(s.emptyRecycleBin(0, net_.c_str(), 7), kShellFail);
+    EXPECT_EQ(test::emptyKeepingNothing(s, 0, net_.c_str(), 7), kShellFail);
     EXPECT_TRUE(test::exists(remote + "/files/item0"));
-    EXPECT_EQ(s.emptyRecycleBin(0, (dir_ / "not-mounted").c_str(), 7), kShellFail);
+    EXPECT_EQ(test::emptyKeepingNothing(s, 0, (dir_ / "not-mounted").c_str(), 7), kShellFail);
     EXPECT_EQ(count(s, fixed_), 2);
 }
 
@@ -200,7 +201,7 @@ TEST_F(RecycleBinShellTest, WhatCannotBeRemovedIsReportedAndFailsTheEmpty) {
     writeMountInfo();
 
     auto s = shell();
-    EXPECT_EQ(s.emptyRecycleBin(0, nullptr, 7), kShellFail);
+    EXPECT_EQ(test::emptyKeepingNothing(s, 0, nullptr, 7), kShellFail);
     EXPECT_TRUE(test::exists(trash + "/files/holds-a-mount/share/on-the-share"));
     EXPECT_TRUE(test::exists(trash + "/info/holds-a-mount.trashinfo"));
     EXPECT_FALSE(test::exists(trash + "/files/item0"));
@@ -277,10 +278,10 @@ TEST_F(RecycleBinShellTest, ALockedTrashOfTheUsersOwnIsOpenedUpAndOneOfSomeoneEl
         RecycleBinQuery q;
         q.cbSize = sizeof q;
         if (s.queryRecycleBin(fixed_, q) != kShellOk || q.itemsLow != 3) result |= 1;
-        if (s.emptyRecycleBin(0, fixed_.c_str(), 7) != kShellOk) result |= 4;
+        if (test::emptyKeepingNothing(s, 0, fixed_.c_str(), 7) != kShellOk) result |= 4;
         if (s.queryRecycleBin(fixed_, q) != kShellOk || q.itemsLow != 0) result |= 2;
         if (s.queryRecycleBin(usb_, q) != kShellFail || q.itemsLow < 1) result |= 8;
-        if (s.emptyRecycleBin(0, usb_.c_str(), 7) != kShellFail) result |= 16;
+        if (test::emptyKeepingNothing(s, 0, usb_.c_str(), 7) != kShellFail) result |= 16;
         if (errors_.find(".Trash-4242/files': Permission denied") == std::string::npos) {
             result |= 32;
         }
@@ -296,7 +297,7 @@ TEST_F(RecycleBinShellTest, AHomeTrashOnARemoteMountIsNeverTouched) {
     for (const std::string& root : {std::string("/"), fixed_, usb_, ram_, net_}) {
         EXPECT_EQ(count(s, root), 0) << root;
     }
-    EXPECT_EQ(s.emptyRecycleBin(0, nullptr, 7), kShellOk);
+    EXPECT_EQ(test::emptyKeepingNothing(s, 0, nullptr, 7), kShellOk);
     EXPECT_TRUE(test::exists(net_ + "/xdg/Trash/files/on-the-share"));
 }
 

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "emptying/mod_clean_up.h"
+#include "fakes/empty_keeping_nothing.h"
 #include "fakes/fakes.h"
 #include "platform/qt/qt_background_empty.h"
 #include "platform/qt/qt_handler_gate.h"
@@ -30,13 +31,13 @@ struct SlowShell : test::FakeRecycleBinShell {
         release.set_value();
     }
     bool releasedByTheWindow = false;
-    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                 std::uint32_t flags) override {
+    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
+                                 const EmptyOrder& order, EmptyReport& report) override {
         QMetaObject::invokeMethod(qApp, onStart, Qt::QueuedConnection);
         // Only a user-interface thread left blocked by the empty can miss the release.
         releasedByTheWindow =
             release.get_future().wait_for(std::chrono::seconds(20)) == std::future_status::ready;
-        return FakeRecycleBinShell::emptyRecycleBin(owner, rootPath, flags);
+        return FakeRecycleBinShell::emptyRecycleBin(owner, rootPath, flags, order, report);
     }
 };
 
@@ -153,7 +154,7 @@ TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn
     bool heldRanInsideTheSecond = true;
     slow.onStart = [&] { heldRanInsideTheSecond = !order.empty(); };
     slow.endNextEmptyAtOnce();
-    shell.emptyRecycleBin(form.Form.handle(), "/", 0);
+    test::emptyKeepingNothing(shell, form.Form.handle(), "/", 0);
     EXPECT_FALSE(heldRanInsideTheSecond);
     qt_platform::runHandler(&window, record("new"));
 
@@ -166,7 +167,7 @@ TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn
     // A call held by an empty runs once it is over, with nothing else arriving.
     slow.onStart = [&] { qt_platform::runHandler(&window, record("last")); };
     slow.endNextEmptyAtOnce();
-    shell.emptyRecycleBin(form.Form.handle(), "/", 0);
+    test::emptyKeepingNothing(shell, form.Form.handle(), "/", 0);
     QApplication::processEvents();
     EXPECT_EQ(order.back(), "last after the close");
     qApp->removeEventFilter(&keys);

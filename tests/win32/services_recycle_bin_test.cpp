@@ -7,6 +7,7 @@
 #include <string>
 
 #include "emptying/mod_clean_up.h"
+#include "fakes/empty_keeping_nothing.h"
 #include "platform/win32/win32_recycle_bin.h"
 #include "services_test_window.h"
 
@@ -97,13 +98,13 @@ TEST(Win32RecycleBin, AnEmptyIsDoneOnlyWhenTheBinsCountNothingAfterIt) {
     // Items left behind (a folder the shell did not take) are a failure, whatever it said.
     countResult = S_OK;
     itemsCounted = 2;
-    EXPECT_EQ(shell.emptyRecycleBin(1, nullptr, 7), kShellFail);
+    EXPECT_EQ(test::emptyKeepingNothing(shell, 1, nullptr, 7), kShellFail);
     // So is a bin that can't be counted any more.
     countResult = E_FAIL;
     itemsCounted = 0;
-    EXPECT_EQ(shell.emptyRecycleBin(1, nullptr, 7), kShellFail);
+    EXPECT_EQ(test::emptyKeepingNothing(shell, 1, nullptr, 7), kShellFail);
     countResult = S_OK;
-    EXPECT_EQ(shell.emptyRecycleBin(1, nullptr, 7), kShellOk);
+    EXPECT_EQ(test::emptyKeepingNothing(shell, 1, nullptr, 7), kShellOk);
 }
 
 }  // namespace

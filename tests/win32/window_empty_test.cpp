@@ -54,12 +54,12 @@ struct SlowShell : test::FakeRecycleBinShell {
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     bool releasedByTheWindow = false;
     ~SlowShell() override { CloseHandle(release); }
-    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                 std::uint32_t flags) override {
+    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
+                                 const EmptyOrder& order, EmptyReport& report) override {
         mailbox->post(onStart);
         // Only a user-interface thread left blocked by the empty can miss the release.
         releasedByTheWindow = WaitForSingleObject(release, 20000) == WAIT_OBJECT_0;
-        return FakeRecycleBinShell::emptyRecycleBin(owner, rootPath, flags);
+        return FakeRecycleBinShell::emptyRecycleBin(owner, rootPath, flags, order, report);
     }
 };
 

@@ -108,7 +108,7 @@ std::int32_t LinuxRecycleBinShell::queryRecycleBin(const std::string& rootPath,
 }
 
 std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* rootPath,
-                                                   std::uint32_t) {
+                                                   std::uint32_t, const EmptyOrder&, EmptyReport&) {
     // Everything the walk's first empty listed is gone or reported; what a later query of the
     // same walk found arrived after the empty began.
     if (!rootPath && walkEmptied_) return walkResult_;

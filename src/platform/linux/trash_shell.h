@@ -54,8 +54,8 @@ class LinuxRecycleBinShell final : public RecycleBinShell {
     // reads it.
     std::int32_t queryRecycleBin(const std::string& rootPath, RecycleBinQuery& query) override;
     // Flags change nothing: there is never a confirmation, progress window or sound.
-    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                 std::uint32_t flags) override;
+    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
+                                 const EmptyOrder& order, EmptyReport& report) override;
     // File managers watch the trash themselves.
     void updateRecycleBinIcon() override {}
 

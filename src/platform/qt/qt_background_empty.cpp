@@ -12,7 +12,8 @@
 namespace tw::qt_platform {
 
 std::int32_t BackgroundEmptyShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                                   std::uint32_t flags) {
+                                                   std::uint32_t flags, const EmptyOrder& order,
+                                                   EmptyReport& report) {
     const std::optional<std::string> root =
         rootPath ? std::optional<std::string>(rootPath) : std::nullopt;
     std::int32_t result = kShellFail;
@@ -20,7 +21,8 @@ std::int32_t BackgroundEmptyShell::emptyRecycleBin(WindowHandle owner, const cha
     const HandlerHold hold;
     const std::unique_ptr<QThread> worker(QThread::create([&] {
         try {
-            result = shell_.emptyRecycleBin(owner, root ? root->c_str() : nullptr, flags);
+            result =
+                shell_.emptyRecycleBin(owner, root ? root->c_str() : nullptr, flags, order, report);
         } catch (...) {
             failure = std::current_exception();
         }

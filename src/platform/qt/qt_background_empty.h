@@ -18,8 +18,8 @@ class BackgroundEmptyShell final : public ForwardingRecycleBinShell {
     using ForwardingRecycleBinShell::ForwardingRecycleBinShell;
 
     // Returns once the wrapped shell's empty has ended, with its result (or its exception).
-    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                 std::uint32_t flags) override;
+    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
+                                 const EmptyOrder& order, EmptyReport& report) override;
 };
 
 }  // namespace tw::qt_platform

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/services/empty_report.h"
 #include "platform/services/window_handle.h"
 
 namespace tw {
@@ -50,10 +51,12 @@ class RecycleBinShell {
     virtual DriveType getDriveType(const std::string& rootPath) = 0;
     // Fills the item and byte counts of the bin of the drive `rootPath`.
     virtual std::int32_t queryRecycleBin(const std::string& rootPath, RecycleBinQuery& query) = 0;
-    // Empties the bin of `rootPath`, or every bin of every drive when it is null. Returns
-    // kShellOk only when everything that was in the bins went.
+    // Empties the bin of `rootPath`, or every bin of every drive when it is null, keeping
+    // what `order` keeps, and tells in `report` (appended to) what went and what stayed.
+    // Returns kShellOk only when everything that was in the bins went or was kept on purpose.
     virtual std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                         std::uint32_t flags) = 0;
+                                         std::uint32_t flags, const EmptyOrder& order,
+                                         EmptyReport& report) = 0;
     virtual void updateRecycleBinIcon() = 0;
 };
 

@@ -21,9 +21,9 @@ class ForwardingRecycleBinShell : public RecycleBinShell {
     std::int32_t queryRecycleBin(const std::string& rootPath, RecycleBinQuery& query) override {
         return shell_.queryRecycleBin(rootPath, query);
     }
-    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                 std::uint32_t flags) override {
-        return shell_.emptyRecycleBin(owner, rootPath, flags);
+    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
+                                 const EmptyOrder& order, EmptyReport& report) override {
+        return shell_.emptyRecycleBin(owner, rootPath, flags, order, report);
     }
     void updateRecycleBinIcon() override { shell_.updateRecycleBinIcon(); }
 

@@ -19,6 +19,8 @@ struct Empty {
     WindowHandle owner;
     std::optional<std::string> root;
     std::uint32_t flags;
+    const EmptyOrder& order;
+    EmptyReport& report;
     std::int32_t result = kShellFail;
     std::exception_ptr failure;
 };
@@ -27,8 +29,9 @@ DWORD WINAPI emptyOnWorker(void* parameter) {
     auto& empty = *static_cast<Empty*>(parameter);
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     try {
-        empty.result = empty.shell.emptyRecycleBin(
-            empty.owner, empty.root ? empty.root->c_str() : nullptr, empty.flags);
+        empty.result =
+            empty.shell.emptyRecycleBin(empty.owner, empty.root ? empty.root->c_str() : nullptr,
+                                        empty.flags, empty.order, empty.report);
     } catch (...) {
         empty.failure = std::current_exception();
     }
@@ -63,9 +66,12 @@ void serveUntilDone(HANDLE worker) {
 }  // namespace
 
 std::int32_t Win32BackgroundEmptyShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                                        std::uint32_t flags) {
-    Empty empty{shell_, owner,      rootPath ? std::optional<std::string>(rootPath) : std::nullopt,
-                flags,  kShellFail, nullptr};
+                                                        std::uint32_t flags,
+                                                        const EmptyOrder& order,
+                                                        EmptyReport& report) {
+    Empty empty{shell_,     owner,  rootPath ? std::optional<std::string>(rootPath) : std::nullopt,
+                flags,      order,  report,
+                kShellFail, nullptr};
     const GateHold hold(handlerGate());
     HANDLE worker = CreateThread(nullptr, 0, &emptyOnWorker, &empty, 0, nullptr);
     if (worker == nullptr) {

@@ -39,7 +39,8 @@ std::int32_t Win32RecycleBinShell::queryRecycleBin(const std::string& rootPath,
 }
 
 std::int32_t Win32RecycleBinShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                                   std::uint32_t flags) {
+                                                   std::uint32_t flags, const EmptyOrder&,
+                                                   EmptyReport&) {
     const std::string root = rootPath ? toAnsi(rootPath) : std::string();
     const char* shellRoot = rootPath ? root.c_str() : nullptr;
     const HRESULT result = calls_.empty(windows_.hwnd(owner), shellRoot, flags);

@@ -28,8 +28,8 @@ class Win32RecycleBinShell : public RecycleBinShell {
     // SHEmptyRecycleBinA, owned by the real window behind `owner`. Its success is checked
     // against the bins themselves: kShellFail when items are still left in them or they can't
     // be counted.
-    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                 std::uint32_t flags) override;
+    std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
+                                 const EmptyOrder& order, EmptyReport& report) override;
     void updateRecycleBinIcon() override;
 
   private:
