@@ -45,8 +45,8 @@ std::vector<std::string> driveRoots(RecycleBinShell& shell) {
 
 namespace detail {
 
-bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm, std::string& failure) {
-    EmptyReport report;
+bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm, const EmptyOrder& order,
+                    EmptyReport& report, std::string& failure) {
     bool result = false;
     failure.clear();
     RecycleBinQuery query{};
@@ -59,7 +59,7 @@ bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm, std::string
             const std::int32_t items = checked::add(query.itemsLow, query.itemsHigh);
             if (items > 0) {
                 // A bin that could not be emptied completely is a failure the user must see.
-                if (shell.emptyRecycleBin(activeForm, nullptr, kEmptyQuietly, {}, report) !=
+                if (shell.emptyRecycleBin(activeForm, nullptr, kEmptyQuietly, order, report) !=
                     kShellOk) {
                     failure = "some items could not be removed.";
                     return false;
@@ -91,10 +91,13 @@ void EmptyTrash(Form1& form, const bool& Silent) {
     trap.run(106, [&] { form.Frame2.setCaption("Deleting files from Recycling Bin... "); });
     bool emptied = false;
     std::string failure;
+    const EmptyOrder order;  // an empty the user asked for keeps nothing back
+    EmptyReport report;
     // The main window is the active form for as long as it exists, shown or hidden in the
     // tray: scheduled empties run exactly when no window of ours has the focus.
     trap.run(108, [&] {
-        emptied = detail::EmptyDriveBins(form.services().recycleBin, form.Form.handle(), failure);
+        emptied = detail::EmptyDriveBins(form.services().recycleBin, form.Form.handle(), order,
+                                         report, failure);
     });
     if (!emptied) {
         if (trap.test(110, [&] { return !Silent; })) {

@@ -12,7 +12,8 @@ using Calls = std::vector<std::string>;
 
 std::string why;  // the last walk's failure
 bool walk(test::FakeRecycleBinShell& shell, WindowHandle activeForm = 1) {
-    return modCleanUp::detail::EmptyDriveBins(shell, activeForm, why);
+    EmptyReport report;
+    return modCleanUp::detail::EmptyDriveBins(shell, activeForm, {}, report, why);
 }
 
 TEST(EmptyDriveBins, QueriesFixedDrivesOnlyAndEmptiesAllBinsOnce) {
