@@ -1,13 +1,17 @@
 // The Recycle Bin of the Wine prefix (the Linux user's Trash under $XDG_DATA_HOME): a file
 // deleted to the bin as Explorer does it, counted by the shell query and emptied by the
 // program's own drive walk, while a file outside the bin stays.
+// Wine keeps no records of its own in a drive's `$Recycle.Bin`; the age floor is tried on
+// records this file writes there, as Windows writes them.
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "emptying/mod_clean_up.h"
 #include "fakes/empty_keeping_nothing.h"
+#include "platform/win32/win32_bin_records.h"
 #include "platform/win32/win32_recycle_bin.h"
 #include "services_test_window.h"
 
@@ -72,9 +76,20 @@ TEST(Win32RecycleBin, AFileDeletedToTheBinIsCountedAndGoneAfterTheEmpty) {
     EXPECT_EQ(itemsOn(shell, "C:\\"), before + 1);
 
     // The program's drive walk: finds the item on a fixed drive and empties every bin.
-    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+    EmptyReport report;
+    std::string failure;
+    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1, {}, report, failure)) << failure;
     EXPECT_EQ(itemsOn(shell, "C:\\"), 0);
     EXPECT_TRUE(exists(kept));
+    ASSERT_FALSE(report.places.empty());
+    EXPECT_EQ(report.places[0].place, "C:\\");
+    EXPECT_EQ(report.places[0].removed, std::uint64_t(before + 1));
+
+    // Deleted after the walk's empty: a later call of the same walk leaves it.
+    ASSERT_TRUE(writeFile(trashed, "newer"));
+    deleteToBin(trashed);
+    EXPECT_EQ(test::emptyKeepingNothing(shell, 1, nullptr, 7), kShellOk);
+    EXPECT_EQ(itemsOn(shell, "C:\\"), 1);
 
     // An empty bin: nothing to do, and that is no failure.
     EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1));
@@ -95,16 +110,171 @@ HRESULT WINAPI countAsSet(LPCSTR, SHQUERYRBINFO* info) {
 TEST(Win32RecycleBin, AnEmptyIsDoneOnlyWhenTheBinsCountNothingAfterIt) {
     Win32WindowTable windows;
     Win32RecycleBinShell shell(windows, {&emptySaysDone, &countAsSet});
+    char drives[260];
     // Items left behind (a folder the shell did not take) are a failure, whatever it said.
     countResult = S_OK;
     itemsCounted = 2;
+    shell.getLogicalDriveStrings(sizeof drives, drives);
     EXPECT_EQ(test::emptyKeepingNothing(shell, 1, nullptr, 7), kShellFail);
     // So is a bin that can't be counted any more.
     countResult = E_FAIL;
     itemsCounted = 0;
+    shell.getLogicalDriveStrings(sizeof drives, drives);
     EXPECT_EQ(test::emptyKeepingNothing(shell, 1, nullptr, 7), kShellFail);
     countResult = S_OK;
+    shell.getLogicalDriveStrings(sizeof drives, drives);
     EXPECT_EQ(test::emptyKeepingNothing(shell, 1, nullptr, 7), kShellOk);
+}
+
+// The bin of drive C: as Windows keeps it: a record `$I<id>` beside each payload `$R<id>`.
+class SyntheticBin {
+  public:
+    SyntheticBin() : folder_(binFolderOf("C:\\")) {
+        CreateDirectoryW(L"C:\\$Recycle.Bin", nullptr);
+        CreateDirectoryW(folder_.c_str(), nullptr);
+    }
+    ~SyntheticBin() {
+        const std::wstring from = folder_ + L'\0';  // the list ends with two NULs
+        SHFILEOPSTRUCTW op{};
+        op.wFunc = FO_DELETE;
+        op.pFrom = from.c_str();
+        op.fFlags = FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+        SHFileOperationW(&op);
+    }
+
+    static std::uint64_t now() {
+        FILETIME t;
+        GetSystemTimeAsFileTime(&t);
+        return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    }
+    static std::uint64_t secondsBefore(std::int64_t seconds) {
+        return now() - std::uint64_t(seconds) * 10'000'000;
+    }
+
+    // A record of either layout: version 1 holds the path in 260 characters, version 2 after
+    // its character count.
+    void record(const std::wstring& id, int version, std::uint64_t deletedAt,
+                const std::wstring& originalPath, std::uint64_t size = 5) {
+        std::string bytes(24, '\0');
+        auto put = [&](std::size_t at, std::uint64_t value, int width) {
+            for (int i = 0; i < width; ++i) bytes[at + i] = char((value >> (8 * i)) & 0xff);
+        };
+        put(0, std::uint64_t(version), 8);
+        put(8, size, 8);
+        put(16, deletedAt, 8);
+        const std::size_t chars = version == 1 ? 260 : originalPath.size() + 1;
+        if (version == 2) {
+            bytes.resize(28);
+            put(24, chars, 4);
+        }
+        const std::size_t at = bytes.size();
+        bytes.resize(at + 2 * chars, '\0');
+        for (std::size_t i = 0; i < originalPath.size(); ++i) put(at + 2 * i, originalPath[i], 2);
+        raw(L"$I" + id, bytes);
+    }
+    void raw(const std::wstring& name, const std::string& bytes) {
+        HANDLE file = CreateFileW(path(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+    void payloadFile(const std::wstring& id) { raw(L"$R" + id, "hello"); }
+    // A deleted folder with a folder, a read-only file and an empty folder inside.
+    void payloadFolder(const std::wstring& id) {
+        const std::wstring top = path(L"$R" + id);
+        CreateDirectoryW(top.c_str(), nullptr);
+        CreateDirectoryW((top + L"\\inner").c_str(), nullptr);
+        CreateDirectoryW((top + L"\\inner\\empty").c_str(), nullptr);
+        raw(L"$R" + id + L"\\inner\\notes.txt", "notes");
+        SetFileAttributesW(path(L"$R" + id + L"\\inner\\notes.txt").c_str(),
+                           FILE_ATTRIBUTE_READONLY);
+    }
+    bool has(const std::wstring& name) const {
+        return GetFileAttributesW(path(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    std::wstring path(const std::wstring& name) const { return folder_ + L"\\" + name; }
+
+  private:
+    std::wstring folder_;
+};
+
+constexpr std::int64_t kThirtyDays = 30 * 86400;
+
+TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
+    Win32WindowTable windows;
+    Win32RecycleBinShell shell(windows);
+    SHEmptyRecycleBinA(nullptr, nullptr, 7);  // Wine's own bin plays no part here
+    SyntheticBin bin;
+    // Two minutes each side of the floor: far more than the test takes, far less than any
+    // time zone's offset, so a floor counted on the local clock instead of UTC shows.
+    bin.record(L"OLD1.txt", 2, SyntheticBin::secondsBefore(kThirtyDays + 120),
+               L"C:\\Users\\me\\old report.txt", 5);
+    bin.payloadFile(L"OLD1.txt");
+    bin.record(L"OLD2", 1, SyntheticBin::secondsBefore(kThirtyDays + 3600),
+               L"C:\\Users\\me\\old folder", 9);
+    bin.payloadFolder(L"OLD2");
+    bin.record(L"NEW1.txt", 2, SyntheticBin::secondsBefore(kThirtyDays - 120),
+               L"C:\\Users\\me\\recent.txt");
+    bin.payloadFile(L"NEW1.txt");
+    bin.record(L"LATE.txt", 2, SyntheticBin::now() + 3600ULL * 10'000'000,
+               L"C:\\Users\\me\\late.txt");
+    bin.payloadFile(L"LATE.txt");
+
+    EmptyReport report;
+    EXPECT_EQ(shell.emptyRecycleBin(1, "C:\\", 7, {kThirtyDays}, report), kShellOk);
+    EXPECT_FALSE(bin.has(L"$IOLD1.txt") || bin.has(L"$ROLD1.txt"));
+    EXPECT_FALSE(bin.has(L"$IOLD2") || bin.has(L"$ROLD2"));
+    EXPECT_TRUE(bin.has(L"$INEW1.txt") && bin.has(L"$RNEW1.txt"));
+    EXPECT_TRUE(bin.has(L"$ILATE.txt") && bin.has(L"$RLATE.txt"));
+    ASSERT_EQ(report.places.size(), 1u);
+    const EmptyPlace& c = report.places[0];
+    EXPECT_EQ(c.place, "C:\\");
+    EXPECT_EQ(c.removed, 2u);
+    EXPECT_EQ(c.bytesFreed, 14u);
+    EXPECT_EQ(c.kept[std::size_t(KeptReason::TooRecent)], 1u);
+    EXPECT_EQ(c.kept[std::size_t(KeptReason::ArrivedDuringEmpty)], 1u);
+    ASSERT_EQ(c.removedItems.size(), 2u);
+    EXPECT_EQ(c.removedItems[0].originalPath.substr(0, 15), "C:\\Users\\me\\old");
+    EXPECT_EQ(c.removedItems[1].originalPath.substr(0, 15), "C:\\Users\\me\\old");
+    EXPECT_TRUE(c.error.empty()) << c.error;
+
+    // A record whose date can't be read keeps its item, and the empty says it is not done;
+    // an old item beside it still goes.
+    bin.raw(L"$IBAD.txt", std::string(30, 'x'));
+    bin.payloadFile(L"BAD.txt");
+    bin.record(L"OLD3.txt", 2, SyntheticBin::secondsBefore(kThirtyDays + 60), L"C:\\old3");
+    bin.payloadFile(L"OLD3.txt");
+    EmptyReport second;
+    EXPECT_EQ(shell.emptyRecycleBin(1, "C:\\", 7, {kThirtyDays}, second), kShellFail);
+    EXPECT_TRUE(bin.has(L"$IBAD.txt") && bin.has(L"$RBAD.txt"));
+    EXPECT_FALSE(bin.has(L"$ROLD3.txt"));
+    ASSERT_EQ(second.places.size(), 1u);
+    EXPECT_EQ(second.places[0].kept[std::size_t(KeptReason::NotRemoved)], 1u);
+    EXPECT_FALSE(second.places[0].error.empty());
+}
+
+TEST(Win32RecycleBinAgeFloor, ABinWhoseAgesCantBeReadIsLeftWhole) {
+    // Wine's own bin keeps no records a floor could go by.
+    win32_test::TestWindow main("Tidewell main");
+    Win32WindowTable windows;
+    windows.bind(1, main.hwnd());
+    Win32RecycleBinShell shell(windows);
+    SHEmptyRecycleBinA(nullptr, nullptr, 7);
+    CreateDirectoryA("C:\\tidewell-test", nullptr);
+    ASSERT_TRUE(writeFile("C:\\tidewell-test\\unknown age.txt", "?"));
+    deleteToBin("C:\\tidewell-test\\unknown age.txt");
+
+    EmptyReport report;
+    std::string failure;
+    EXPECT_FALSE(modCleanUp::detail::EmptyDriveBins(shell, 1, {kThirtyDays}, report, failure));
+    EXPECT_EQ(itemsOn(shell, "C:\\"), 1);
+    ASSERT_FALSE(report.places.empty());
+    EXPECT_EQ(report.places[0].place, "C:\\");
+    EXPECT_EQ(report.places[0].removed, 0u);
+    EXPECT_EQ(report.places[0].kept[std::size_t(KeptReason::NotRemoved)], 1u);
+    EXPECT_FALSE(report.places[0].error.empty());
+    SHEmptyRecycleBinA(nullptr, nullptr, 7);
 }
 
 }  // namespace

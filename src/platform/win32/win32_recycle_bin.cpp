@@ -1,6 +1,14 @@
 #include "platform/win32/win32_recycle_bin.h"
 
 #include "platform/win32/win32_api.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+
+#include "platform/win32/win32_bin_age_empty.h"
+#include "platform/win32/win32_bin_records.h"
+#include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_text.h"
 
 // In shell32 (and MinGW's import library) since Windows 2000, but in none of MinGW's headers.
@@ -8,15 +16,40 @@ extern "C" __declspec(dllimport) void WINAPI SHUpdateRecycleBinIcon(void);
 
 namespace tw::win32_platform {
 
-std::int64_t Win32RecycleBinShell::itemsIn(const char* rootPath) const {
+namespace {
+
+std::uint64_t utcNow() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (std::uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+// Explorer shows the bins from its own cache; removing their files behind its back needs it
+// told, or it goes on showing what is gone.
+void tellExplorer(const std::vector<std::wstring>& folders) {
+    for (const std::wstring& folder : folders) {
+        SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHW, folder.c_str(), nullptr);
+    }
+    PIDLIST_ABSOLUTE bin = nullptr;
+    if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &bin))) {
+        SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_IDLIST, bin, nullptr);
+        CoTaskMemFree(bin);
+    }
+    SHUpdateRecycleBinIcon();
+}
+
+}  // namespace
+
+Win32RecycleBinShell::Count Win32RecycleBinShell::countIn(const char* rootPath) const {
     SHQUERYRBINFO info{};
     info.cbSize = sizeof info;
-    if (FAILED(calls_.query(rootPath, &info))) return -1;
-    return info.i64NumItems;
+    if (FAILED(calls_.query(rootPath, &info))) return {};
+    return {info.i64NumItems, info.i64Size};
 }
 
 std::uint32_t Win32RecycleBinShell::getLogicalDriveStrings(std::uint32_t bufferLength,
                                                            char* buffer) {
+    walkEmptied_ = false;  // a drive walk begins
     return GetLogicalDriveStringsA(bufferLength, buffer);
 }
 
@@ -38,15 +71,107 @@ std::int32_t Win32RecycleBinShell::queryRecycleBin(const std::string& rootPath,
     return static_cast<std::int32_t>(result);
 }
 
+// The drive `rootPath` (ANSI), or every fixed drive when it is null.
+std::vector<std::string> Win32RecycleBinShell::drivesOf(const char* rootPath) {
+    if (rootPath) return {rootPath};
+    std::vector<std::string> drives;
+    std::string list(GetLogicalDriveStringsA(0, nullptr), '\0');
+    list.resize(GetLogicalDriveStringsA(static_cast<DWORD>(list.size()), list.data()));
+    for (std::size_t start = 0; start < list.size();) {
+        const std::size_t end = std::min(list.find('\0', start), list.size());
+        const std::string root = list.substr(start, end - start);
+        if (GetDriveTypeA(root.c_str()) == DRIVE_FIXED) drives.push_back(root);
+        start = end + 1;
+    }
+    return drives;
+}
+
 std::int32_t Win32RecycleBinShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                                   std::uint32_t flags, const EmptyOrder&,
-                                                   EmptyReport&) {
+                                                   std::uint32_t flags, const EmptyOrder& order,
+                                                   EmptyReport& report) {
+    if (!rootPath && walkEmptied_) return walkResult_;
     const std::string root = rootPath ? toAnsi(rootPath) : std::string();
     const char* shellRoot = rootPath ? root.c_str() : nullptr;
+    const std::int32_t result = order.keepSeconds > 0
+                                    ? emptyOlderThan(shellRoot, order.keepSeconds, report)
+                                    : emptyWhole(owner, shellRoot, flags, report);
+    if (!rootPath) {
+        walkEmptied_ = true;
+        walkResult_ = result;
+    }
+    return result;
+}
+
+std::int32_t Win32RecycleBinShell::emptyWhole(WindowHandle owner, const char* shellRoot,
+                                              std::uint32_t flags, EmptyReport& report) {
+    // What each bin held, for the report: the shell's counts, and the records' paths where the
+    // bin keeps them.
+    struct Before {
+        std::string root;
+        Count count;
+        BinListing bin;
+    };
+    // Only as many records are read as the report can name: an empty with no floor stays fast.
+    NamedRoom named = NamedRoom::leftIn(report);
+    std::vector<Before> drives;
+    for (std::string& drive : drivesOf(shellRoot)) {
+        Count count = countIn(drive.c_str());
+        BinListing bin = listBin(fromAnsi(drive), named.removed);
+        drives.push_back({std::move(drive), count, std::move(bin)});
+    }
+
     const HRESULT result = calls_.empty(windows_.hwnd(owner), shellRoot, flags);
+
+    for (const Before& drive : drives) {
+        const Count after = countIn(drive.root.c_str());
+        if (drive.count.items <= 0 && after.items <= 0 && SUCCEEDED(result)) continue;
+        EmptyPlace place;
+        place.place = fromAnsi(drive.root);
+        const std::int64_t before = std::max<std::int64_t>(drive.count.items, 0);
+        const std::int64_t left = after.items < 0 ? before : std::min(after.items, before);
+        place.removed = static_cast<std::uint64_t>(before - left);
+        place.kept[std::size_t(KeptReason::NotRemoved)] = static_cast<std::uint64_t>(left);
+        if (after.items >= 0 && after.bytes < drive.count.bytes) {
+            place.bytesFreed = static_cast<std::uint64_t>(drive.count.bytes - after.bytes);
+        }
+        // A record that is gone went with its item.
+        for (const BinEntry& entry : drive.bin.entries) {
+            if (!entry.record || named.removed == 0) continue;
+            if (GetFileAttributesW(entry.recordPath.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+            --named.removed;
+            place.removedItems.push_back({fromWide(entry.record->originalPath)});
+        }
+        if (FAILED(result)) {
+            place.error = "the shell could not empty the bin: " + describeError(result);
+        } else if (after.items < 0) {
+            place.error = "the bin can't be counted after the empty";
+        }
+        report.places.push_back(std::move(place));
+    }
+
     if (FAILED(result)) return static_cast<std::int32_t>(result);
     // The interface promises success only when the bins are empty; ask them, not the result.
     return itemsIn(shellRoot) == 0 ? kShellOk : kShellFail;
+}
+
+std::int32_t Win32RecycleBinShell::emptyOlderThan(const char* shellRoot, std::int64_t keepSeconds,
+                                                  EmptyReport& report) {
+    const AgeFloor floor = ageFloor(utcNow(), keepSeconds);
+    NamedRoom named = NamedRoom::leftIn(report);
+    bool complete = true;
+    std::vector<std::wstring> emptied;
+    for (const std::string& drive : drivesOf(shellRoot)) {
+        EmptyPlace place;
+        complete &=
+            emptyDriveOlderThan(fromAnsi(drive), countIn(drive.c_str()).items, floor, named, place);
+        if (place.removed > 0) emptied.push_back(binFolderOf(fromAnsi(drive)));
+        const bool anything = place.removed > 0 || !place.error.empty() ||
+                              std::any_of(place.kept.begin(), place.kept.end(),
+                                          [](std::uint64_t n) { return n > 0; });
+        if (anything) report.places.push_back(std::move(place));
+    }
+    tellExplorer(emptied);
+    return complete ? kShellOk : kShellFail;
 }
 
 void Win32RecycleBinShell::updateRecycleBinIcon() {

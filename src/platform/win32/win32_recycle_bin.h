@@ -2,6 +2,9 @@
 
 // The Recycle Bin through the Windows shell.
 
+#include <string>
+#include <vector>
+
 #include "platform/services/recycle_bin_shell.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_window_table.h"
@@ -25,18 +28,34 @@ class Win32RecycleBinShell : public RecycleBinShell {
     std::uint32_t getLogicalDriveStrings(std::uint32_t bufferLength, char* buffer) override;
     DriveType getDriveType(const std::string& rootPath) override;
     std::int32_t queryRecycleBin(const std::string& rootPath, RecycleBinQuery& query) override;
-    // SHEmptyRecycleBinA, owned by the real window behind `owner`. Its success is checked
-    // against the bins themselves: kShellFail when items are still left in them or they can't
-    // be counted.
+    // With no age floor: SHEmptyRecycleBinA, owned by the real window behind `owner`. Its
+    // success is checked against the bins themselves: kShellFail when items are still left in
+    // them or they can't be counted.
+    // With a floor: each fixed drive's bin loses the items deleted long enough before the empty
+    // began, read from its records; a bin whose records can't be read is left whole.
+    // A drive walk's later calls (no root) report what its first call did and touch nothing:
+    // what they would find arrived after the empty began.
     std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
                                  const EmptyOrder& order, EmptyReport& report) override;
     void updateRecycleBinIcon() override;
 
   private:
-    std::int64_t itemsIn(const char* rootPath) const;
+    struct Count {
+        std::int64_t items = -1;  // -1: the bin can't be counted
+        std::int64_t bytes = 0;
+    };
+    Count countIn(const char* rootPath) const;
+    std::int64_t itemsIn(const char* rootPath) const { return countIn(rootPath).items; }
+    std::vector<std::string> drivesOf(const char* rootPath);
+    std::int32_t emptyWhole(WindowHandle owner, const char* rootPath, std::uint32_t flags,
+                            EmptyReport& report);
+    std::int32_t emptyOlderThan(const char* rootPath, std::int64_t keepSeconds,
+                                EmptyReport& report);
 
     const Win32WindowTable& windows_;
     RecycleBinCalls calls_;
+    bool walkEmptied_ = false;
+    std::int32_t walkResult_ = kShellOk;
 };
 
 }  // namespace tw::win32_platform

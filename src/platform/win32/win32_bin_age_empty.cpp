@@ -1,0 +1,164 @@
+#include "platform/win32/win32_bin_age_empty.h"
+
+#include "platform/win32/win32_api.h"
+
+#include <algorithm>
+
+#include "platform/win32/win32_bin_records.h"
+#include "platform/win32/win32_bin_remove.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_text.h"
+
+namespace tw::win32_platform {
+
+namespace {
+
+constexpr std::uint64_t kTicksPerSecond = 10'000'000;
+
+enum class Outcome { Removed, Gone, Changed, NotRemoved };
+
+bool exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void noteError(EmptyPlace& place, const std::string& error) {
+    if (place.error.empty()) place.error = error;
+}
+
+// Removes one old item: its payload first, its record last, so that an item that can't be
+// removed completely stays listed in the bin and can still be restored.
+Outcome removeItem(const BinEntry& entry, const std::wstring& folder, bool& payloadFound,
+                   std::string& error) {
+    // The record as it is now: a restore or a new deletion since the listing changes it.
+    const std::optional<BinRecord> now = readBinRecord(entry.recordPath);
+    if (!now) return exists(entry.recordPath) ? Outcome::NotRemoved : Outcome::Gone;
+    if (now->deletedAt != entry.record->deletedAt ||
+        now->originalPath != entry.record->originalPath) {
+        return Outcome::Changed;
+    }
+
+    const DWORD attributes = GetFileAttributesW(entry.payloadPath.c_str());
+    payloadFound = attributes != INVALID_FILE_ATTRIBUTES;
+    if (payloadFound) {
+        std::wstring target = entry.payloadPath;
+        const bool folderPayload =
+            (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        if (folderPayload) {
+            // Taken aside in one rename: a restore racing the removal finds the whole folder
+            // or nothing, never a half-emptied one.
+            target = folder + L"\\" + std::wstring(kSetAsidePrefix) +
+                     entry.payloadPath.substr(folder.size() + 3);
+            if (!MoveFileW(entry.payloadPath.c_str(), target.c_str())) {
+                if (!exists(entry.payloadPath)) return Outcome::Gone;
+                error = "can't remove " + fromWide(entry.payloadPath) + ": " +
+                        describeError(GetLastError());
+                return Outcome::NotRemoved;
+            }
+        }
+        if (!removePayload(target, error)) {
+            // What is left goes back in its place, restorable as far as it still is.
+            if (folderPayload) MoveFileW(target.c_str(), entry.payloadPath.c_str());
+            return Outcome::NotRemoved;
+        }
+    }
+    if (!DeleteFileW(entry.recordPath.c_str()) && exists(entry.recordPath)) {
+        error = "can't remove " + fromWide(entry.recordPath) + ": " + describeError(GetLastError());
+        return Outcome::NotRemoved;
+    }
+    return Outcome::Removed;
+}
+
+std::string nameOf(const BinEntry& entry) {
+    return fromWide(entry.record ? entry.record->originalPath : entry.payloadPath);
+}
+
+}  // namespace
+
+AgeFloor ageFloor(std::uint64_t began, std::int64_t keepSeconds) {
+    AgeFloor floor;
+    floor.began = began;
+    const auto keep = static_cast<std::uint64_t>(std::max<std::int64_t>(keepSeconds, 0));
+    // A floor reaching back before 1601 lets nothing go.
+    if (keep < began / kTicksPerSecond) floor.cutoff = began - keep * kTicksPerSecond;
+    return floor;
+}
+
+NamedRoom NamedRoom::leftIn(const EmptyReport& report) {
+    NamedRoom room{EmptyReport::kMaxNamed, EmptyReport::kMaxNamed};
+    for (const EmptyPlace& place : report.places) {
+        room.removed -= std::min(room.removed, place.removedItems.size());
+        room.kept -= std::min(room.kept, place.keptItems.size());
+    }
+    return room;
+}
+
+bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
+                         const AgeFloor& floor, NamedRoom& named, EmptyPlace& place) {
+    place.place = rootPath;
+    const BinListing bin = listBin(rootPath);
+    const auto listed = static_cast<std::int64_t>(bin.entries.size());
+    if (!bin.error.empty()) {
+        // Without the whole list nothing is removed: what could not be listed may be younger.
+        place.error = bin.error + "; nothing was removed from this drive's bin";
+        place.kept[std::size_t(KeptReason::NotRemoved)] += std::max(shellCount, listed);
+        return false;
+    }
+
+    auto keep = [&](const BinEntry& entry, KeptReason reason) {
+        ++place.kept[std::size_t(reason)];
+        if (named.kept > 0) {
+            --named.kept;
+            place.keptItems.push_back({nameOf(entry), reason});
+        }
+    };
+    bool complete = true;
+    for (const std::wstring& leftover : bin.leftovers) {
+        std::string ignored;
+        removePayload(leftover, ignored);  // already out of the bin; the next empty tries again
+    }
+    std::int64_t unreadable = 0;
+    for (const BinEntry& entry : bin.entries) {
+        if (!entry.record) {
+            ++unreadable;
+            keep(entry, KeptReason::NotRemoved);
+        } else if (entry.record->deletedAt >= floor.began) {
+            keep(entry, KeptReason::ArrivedDuringEmpty);
+        } else if (entry.record->deletedAt > floor.cutoff) {
+            keep(entry, KeptReason::TooRecent);
+        } else {
+            bool payloadFound = false;
+            std::string error;
+            switch (removeItem(entry, bin.folder, payloadFound, error)) {
+                case Outcome::Removed:
+                    ++place.removed;
+                    if (payloadFound) place.bytesFreed += entry.record->size;
+                    if (named.removed > 0) {
+                        --named.removed;
+                        place.removedItems.push_back({nameOf(entry), KeptReason::NotRemoved});
+                    }
+                    break;
+                case Outcome::Gone:  // restored (or removed) meanwhile: no longer in the bin
+                    break;
+                case Outcome::Changed:
+                    keep(entry, KeptReason::Changed);
+                    break;
+                case Outcome::NotRemoved:
+                    keep(entry, KeptReason::NotRemoved);
+                    noteError(place, error);
+                    complete = false;
+                    break;
+            }
+        }
+    }
+    // Items the shell counts but no record of ours tells the age of stay where they are.
+    const std::int64_t unseen = std::max<std::int64_t>(shellCount - listed, 0);
+    place.kept[std::size_t(KeptReason::NotRemoved)] += static_cast<std::uint64_t>(unseen);
+    if (unreadable + unseen > 0) {
+        noteError(place, "the deletion date of " + std::to_string(unreadable + unseen) +
+                             " item(s) can't be read; they were left in the bin");
+        complete = false;
+    }
+    return complete;
+}
+
+}  // namespace tw::win32_platform
