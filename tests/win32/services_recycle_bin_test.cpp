@@ -239,18 +239,27 @@ TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
     EXPECT_EQ(c.removedItems[1].originalPath.substr(0, 15), "C:\\Users\\me\\old");
     EXPECT_TRUE(c.error.empty()) << c.error;
 
-    // A record whose date can't be read keeps its item, and the empty says it is not done;
-    // an old item beside it still goes.
+    // A record whose date can't be read keeps its item, and an old folder that can't be removed
+    // completely stays listed and restorable; the empty says it is not done, and an old item
+    // beside them still goes.
     bin.raw(L"$IBAD.txt", std::string(30, 'x'));
     bin.payloadFile(L"BAD.txt");
     bin.record(L"OLD3.txt", 2, SyntheticBin::secondsBefore(kThirtyDays + 60), L"C:\\old3");
     bin.payloadFile(L"OLD3.txt");
+    bin.record(L"OLD4", 2, SyntheticBin::secondsBefore(kThirtyDays + 60), L"C:\\old4");
+    bin.payloadFolder(L"OLD4");
+    HANDLE busy = CreateFileW(bin.path(L"$ROLD4\\inner\\notes.txt").c_str(), GENERIC_READ, 0,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(busy, INVALID_HANDLE_VALUE);
     EmptyReport second;
     EXPECT_EQ(shell.emptyRecycleBin(1, "C:\\", 7, {kThirtyDays}, second), kShellFail);
+    CloseHandle(busy);
     EXPECT_TRUE(bin.has(L"$IBAD.txt") && bin.has(L"$RBAD.txt"));
+    EXPECT_TRUE(bin.has(L"$IOLD4") && bin.has(L"$ROLD4\\inner\\notes.txt"));
     EXPECT_FALSE(bin.has(L"$ROLD3.txt"));
     ASSERT_EQ(second.places.size(), 1u);
-    EXPECT_EQ(second.places[0].kept[std::size_t(KeptReason::NotRemoved)], 1u);
+    EXPECT_EQ(second.places[0].removed, 1u);
+    EXPECT_EQ(second.places[0].kept[std::size_t(KeptReason::NotRemoved)], 2u);
     EXPECT_FALSE(second.places[0].error.empty());
 }
 
