@@ -110,6 +110,7 @@ HRESULT WINAPI countAsSet(LPCSTR, SHQUERYRBINFO* info) {
 TEST(Win32RecycleBin, AnEmptyIsDoneOnlyWhenTheBinsCountNothingAfterIt) {
     Win32WindowTable windows;
     Win32RecycleBinShell shell(windows, {&emptySaysDone, &countAsSet});
+    // Each empty below is a drive walk of its own: the list of drives begins it.
     char drives[260];
     // Items left behind (a folder the shell did not take) are a failure, whatever it said.
     countResult = S_OK;
