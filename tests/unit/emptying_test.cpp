@@ -126,7 +126,7 @@ TEST_F(EmptyTrashTest, OnlyAScheduledEmptyKeepsTheRecentDaysTheBoxHoldsAsItStart
     modCleanUp::EmptyTrash(*form, scheduled);
     h.shell.drives[0].items = 1;
     modCleanUp::EmptyTrash(*form, asked);
-    form->Text4.setText("0.00001");  // under a second, still a floor
+    form->Text4.setText("0.000001");  // under a second, still a floor
     h.shell.drives[0].items = 1;
     modCleanUp::EmptyTrash(*form, scheduled);
     // Longer than any bin's dates go back, yet countable in 100 ns units.
