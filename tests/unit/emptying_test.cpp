@@ -141,18 +141,6 @@ TEST_F(EmptyTrashTest, OnlyAScheduledEmptyKeepsTheRecentDaysTheBoxHoldsAsItStart
     EXPECT_LT(h.shell.emptyKeepSeconds[3], std::numeric_limits<std::int64_t>::max() / 10'000'000);
 }
 
-TEST_F(EmptyTrashTest, AFloorThatIsNoNumberOfDaysEmptiesNothingOnScheduleAndSaysSo) {
-    const bool scheduled = true;
-    for (const char* text : {"", "abc", "-1", "1e3", "0,5"}) {
-        h.shell.drives = {{"/", DriveType::Fixed, 3}};
-        form->Text4.setText(text);
-        modCleanUp::EmptyTrash(*form, scheduled);
-        EXPECT_EQ(h.shell.drives[0].items, 3) << text;
-        EXPECT_NE(form->Frame2.toolTip().find("Keep Recent Items"), std::string::npos) << text;
-    }
-    EXPECT_TRUE(h.shell.emptyKeepSeconds.empty());
-}
-
 TEST_F(EmptyTrashTest, AnsweringNoEmptiesNothingAndChangesNothing) {
     h.shell.drives = {{"/", DriveType::Fixed, 4}};
     h.boxes.answers = {MsgAnswer::No};

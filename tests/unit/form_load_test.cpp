@@ -108,16 +108,20 @@ TEST_F(FormLoad, BadStoredValuesAreReportedWithTheirStepAndTheLoadGoesOn) {
     EXPECT_FALSE(form.Loading);
 }
 
-TEST_F(FormLoad, AStoredFloorThatIsNoNumberOfDaysIsToldAndNeverEmptiesEverything) {
+TEST_F(FormLoad, KeptDaysThatAreNoNumberAreToldAndNoScheduledEmptyTakesThemAsZero) {
     h.settings.put("Keep Days", "-30");
     h.shell.drives = {{"/", DriveType::Fixed, 2}};
     Form1& form = load();
-    ASSERT_EQ(h.boxes.shown.size(), 1u);
-    EXPECT_NE(h.boxes.shown[0].text.find("\"Keep Recent Items\""), std::string::npos);
     EXPECT_EQ(form.Text4.text(), "-30") << "shown as stored, for the user to mend";
     const bool scheduled = true;
-    modCleanUp::EmptyTrash(form, scheduled);
-    EXPECT_EQ(h.shell.drives[0].items, 2);
+    for (const char* text : {"-30", "", "1e3", "0,5"}) {
+        form.Text4.setText(text);
+        modCleanUp::EmptyTrash(form, scheduled);
+        EXPECT_EQ(h.shell.drives[0].items, 2) << text;
+    }
+    EXPECT_NE(form.Frame2.toolTip().find("Keep Recent Items"), std::string::npos) << "and why";
+    ASSERT_EQ(h.boxes.shown.size(), 1u) << "told once, at the start";
+    EXPECT_NE(h.boxes.shown[0].text.find("\"Keep Recent Items\""), std::string::npos);
 }
 
 TEST_F(FormLoad, OnlyOption3StoredAsZeroLeavesNoModeSelected) {
