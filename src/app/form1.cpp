@@ -34,7 +34,7 @@ class DesignedTrayProperties : public PropertyBag {
 }  // namespace
 
 Form1::Form1(Services services)
-    : Form("Form1", Geometry{0, 0, 8040, 5265}, kMainWindowHandle),
+    : Form("Form1", Geometry{0, 0, 8040, 6195}, kMainWindowHandle),
       Frame4("Frame4", &Form, {120, 1530, 7800, 1770}, 8),
       Option1("Option1", &Frame4, {240, 1275, 1185, 255}, 16),
       cboWeekly("cboWeekly", &Frame4, {1800, 1230, 4335, 345}, 14),
@@ -55,6 +55,10 @@ Form1::Form1(Services services)
       ProgressBar1("ProgressBar1", &Frame2, {240, 300, 7305, 405}, 5),
       PushButton4("PushButton4", &Form, {120, 4230, 7800, 405}, 2),
       PushButton2("PushButton2", &Form, {120, 4740, 7800, 405}, 3),
+      Frame5("Frame5", &Form, {120, 5265, 7800, 810}, 20),
+      Label6("Label6", &Frame5, {240, 345, 4335, 255}, 21),
+      Text4("Text4", &Frame5, {4680, 300, 500, 345}, 22),
+      Label7("Label7", &Frame5, {5280, 345, 540, 255}, 23),
       Timer1("Timer1"),
       cSysTray1({services.notificationArea, services.windowHook, services.pump, services.clock},
                 kTrayWindowHandle, kTrayPicture),
@@ -93,10 +97,13 @@ void Form1::setCaptions() {
     Frame2.setCaption("On. Next empty will occur in:");
     PushButton4.setCaption("Turn On");
     PushButton2.setCaption("Empty Trash Bin Now (Test)");
+    Frame5.setCaption("Keep Recent Items");
+    Label6.setCaption("Scheduled empties keep items deleted in the last");
+    Label7.setCaption("day/s");
 }
 
 void Form1::setFontsAndAlignment() {
-    for (controls::TextBox* box : {&Text11, &Text2, &Text3}) box->setCentred(true);
+    for (controls::TextBox* box : {&Text11, &Text2, &Text3, &Text4}) box->setCentred(true);
     for (controls::PushButton* button : {&PushButton1, &PushButton4, &PushButton2}) {
         button->setFont(kButtonFont);
     }
@@ -107,6 +114,7 @@ void Form1::nameBoxesForAssistiveTechnology() {
     Text3.setAccessibleName(Label3.caption());
     Text11.setAccessibleName(Label5.caption());
     Text2.setAccessibleName(Label4.caption());
+    Text4.setAccessibleName(Label6.caption() + " " + Label7.caption());
     dtpWeekly.setAccessibleName(Option2.caption());
     ProgressBar1.setAccessibleName("Countdown to the next empty");
     Frame2.setAnnouncesCaption(true);
@@ -125,7 +133,8 @@ void Form1::addControls() {
     for (controls::Control* c : std::initializer_list<controls::Control*>{
              &Frame4, &Option1,   &cboWeekly, &Option2,      &Option3,     &Text11,      &Text2,
              &Text3,  &dtpWeekly, &Label5,    &Label4,       &Label3,      &PushButton1, &Frame3,
-             &Check4, &Check8,    &Frame2,    &ProgressBar1, &PushButton4, &PushButton2, &Timer1}) {
+             &Check4, &Check8,    &Frame2,    &ProgressBar1, &PushButton4, &PushButton2, &Frame5,
+             &Label6, &Text4,     &Label7,    &Timer1}) {
         Form.add(*c);
     }
 }
@@ -148,6 +157,9 @@ void Form1::connectHandlers() {
     Text2.onLostFocus = [this] { Text2_LostFocus(); };
     Text3.onLostFocus = [this] { Text3_LostFocus(); };
     Text2.onMouseMove = [this] { Text2_MouseMove(); };
+    Text4.onChange = [this] { Text4_Change(); };
+    Text4.onGotFocus = [this] { Text4_GotFocus(); };
+    Text4.onLostFocus = [this] { Text4_LostFocus(); };
     Timer1.onTimer = [this] { Timer1_Timer(); };
     PushButton4.onClick = [this] { PushButton4_Click(); };
     PushButton2.onClick = [this] { PushButton2_Click(); };
@@ -155,7 +167,7 @@ void Form1::connectHandlers() {
     for (controls::PushButton* button : {&PushButton1, &PushButton2, &PushButton4}) {
         button->onMouseMove = [this] { PushButton_MouseMove(); };
     }
-    for (controls::Frame* frame : {&Frame2, &Frame3, &Frame4}) {
+    for (controls::Frame* frame : {&Frame2, &Frame3, &Frame4, &Frame5}) {
         frame->onMouseMove = [this] { Frame_MouseMove(); };
     }
     Form.onMouseMove = [this] { Form_MouseMove(); };

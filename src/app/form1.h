@@ -76,6 +76,10 @@ class Form1 {
     controls::ProgressBar ProgressBar1;
     controls::PushButton PushButton4;
     controls::PushButton PushButton2;
+    controls::Frame Frame5;
+    controls::Label Label6;
+    controls::TextBox Text4;
+    controls::Label Label7;
     controls::Timer Timer1;
     cSysTray cSysTray1;
 
@@ -108,6 +112,10 @@ class Form1 {
     void Text2_LostFocus();
     void Text3_LostFocus();
     void Text2_MouseMove();
+    // The "Keep Recent Items" box: days of deletions that scheduled empties keep.
+    void Text4_Change();
+    void Text4_GotFocus();
+    void Text4_LostFocus();
     // The text of the time picker's value, as the date-to-text conversion gives it.
     std::string pickerText() const;
 

@@ -8,6 +8,7 @@
 #include "runtime/error_trap.h"
 #include "runtime/errors.h"
 #include "runtime/number_text.h"
+#include "scheduling/keep_recent.h"
 
 namespace tw {
 
@@ -147,17 +148,27 @@ void Form1::Form_Load() {
                 "schedule has been turned off. Check the time and turn the schedule on again.",
                 AppTitle, MsgButtons::Ok, MsgIcon::Warning);
         }
-        return;
+    } else {
+        trap.run(178, [&] {
+            if (s == "On") {
+                SecondsElapsed = 0;
+                FindDuration();
+            }
+        });
+        // A restored schedule whose countdown could not be computed does not run; the stored
+        // switch is left as the user set it, so the next start tries again.
+        if (s == "On" && !countdownReady_) stopSchedule();
     }
-    trap.run(178, [&] {
-        if (s == "On") {
-            SecondsElapsed = 0;
-            FindDuration();
-        }
+    // The box keeps what it read, so the user sees what is wrong; scheduled empties read it as
+    // they start and delete nothing while it holds no number of days.
+    trap.run(180, [&] {
+        Text4.setText(read(keys::kKeepDays, "0"));
+        if (ReadKeepSeconds(Text4.text(), sep)) return;
+        services_.messageBox.show(
+            "The number of days under \"Keep Recent Items\" could not be read from the "
+            "settings. Scheduled empties delete nothing until a number of days is entered there.",
+            AppTitle, MsgButtons::Ok, MsgIcon::Warning);
     });
-    // A restored schedule whose countdown could not be computed does not run; the stored
-    // switch is left as the user set it, so the next start tries again.
-    if (s == "On" && !countdownReady_) stopSchedule();
 }
 
 }  // namespace tw

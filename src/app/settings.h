@@ -19,6 +19,7 @@ inline constexpr const char* kWeekly = "Weekly";
 inline constexpr const char* kText11 = "Text11";
 inline constexpr const char* kText2 = "Text2";
 inline constexpr const char* kText3 = "Text3";
+inline constexpr const char* kKeepDays = "Keep Days";
 }  // namespace keys
 
 std::string ReadSetting(SettingsStore& store, const std::string& application,

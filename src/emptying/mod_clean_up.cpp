@@ -1,6 +1,7 @@
 #include "emptying/mod_clean_up.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "runtime/checked_int32.h"
 #include "runtime/error_trap.h"
 #include "runtime/errors.h"
+#include "scheduling/keep_recent.h"
 
 namespace tw::modCleanUp {
 
@@ -91,11 +93,23 @@ void EmptyTrash(Form1& form, const bool& Silent) {
     trap.run(106, [&] { form.Frame2.setCaption("Deleting files from Recycling Bin... "); });
     bool emptied = false;
     std::string failure;
-    const EmptyOrder order;  // an empty the user asked for keeps nothing back
+    // A scheduled empty keeps what was deleted within the days the box holds as it starts; one
+    // the user asked for keeps nothing back.
+    const std::optional<std::int64_t> keepSeconds =
+        Silent ? ReadKeepSeconds(form.Text4.text(), form.services().locale.decimalSeparator())
+               : std::optional<std::int64_t>(0);
+    // A floor that can't be read empties nothing (below): such an empty keeps everything.
+    const EmptyOrder order{keepSeconds.value_or(kKeepEverythingSeconds)};
     EmptyReport report;
     // The main window is the active form for as long as it exists, shown or hidden in the
     // tray: scheduled empties run exactly when no window of ours has the focus.
     trap.run(108, [&] {
+        if (!keepSeconds) {
+            failure =
+                "the days under \"Keep Recent Items\" are not a number of 0 or more, so "
+                "nothing was deleted.";
+            return;
+        }
         emptied = detail::EmptyDriveBins(form.services().recycleBin, form.Form.handle(), order,
                                          report, failure);
     });

@@ -76,6 +76,9 @@ void Form1::Text2_Change() {
 void Form1::Text3_Change() {
     write(keys::kText3, Text3.text());
 }
+void Form1::Text4_Change() {
+    write(keys::kKeepDays, Text4.text());
+}
 
 void Form1::Text11_GotFocus() {
     Text11.setSelection(0, static_cast<int>(Text11.text().size()));
@@ -86,6 +89,9 @@ void Form1::Text2_GotFocus() {
 void Form1::Text3_GotFocus() {
     Text3.setSelection(0, static_cast<int>(Text3.text().size()));
 }
+void Form1::Text4_GotFocus() {
+    Text4.setSelection(0, static_cast<int>(Text4.text().size()));
+}
 
 void Form1::Text11_LostFocus() {
     checkNumericEntry(Text11);
@@ -95,6 +101,9 @@ void Form1::Text2_LostFocus() {
 }
 void Form1::Text3_LostFocus() {
     checkNumericEntry(Text3);
+}
+void Form1::Text4_LostFocus() {
+    checkNumericEntry(Text4);
 }
 
 void Form1::checkNumericEntry(controls::TextBox& box) {

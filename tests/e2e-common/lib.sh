@@ -96,7 +96,7 @@ start_x_desktop() {
 main_window() {
     local w
     for w in $(tidewell_windows); do
-        if xdotool getwindowgeometry "$w" | grep -q "Geometry: 536x351"; then
+        if xdotool getwindowgeometry "$w" | grep -q "Geometry: 536x413"; then
             echo "$w"
             return 0
         fi

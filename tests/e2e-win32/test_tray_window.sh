@@ -16,7 +16,7 @@ sleep 6 # the balloon's five seconds run out
 xdotool mousemove --window "$ICON" 8 8 click 1
 wait_until 10 main_viewable || fail "a click on the icon did not bring the window back"
 wait_until 10 main_has_focus || fail "the window came back from the tray without the focus"
-xdotool getwindowgeometry "$MAIN" | grep -q "Geometry: 536x351" || fail "the window came back in another size"
+xdotool getwindowgeometry "$MAIN" | grep -q "Geometry: 536x413" || fail "the window came back in another size"
 
 # A second time, with the other button.
 minimise_main_window "the second minimise did not hide"

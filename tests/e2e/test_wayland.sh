@@ -7,13 +7,13 @@
 source "$(dirname "$0")/lib.sh" "$1"
 
 exec 9>"$E2E_TMP/display"
-Xvfb -displayfd 9 -screen 0 800x500x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
+Xvfb -displayfd 9 -screen 0 800x600x24 -nolisten tcp >"$E2E_TMP/xvfb.log" 2>&1 &
 PIDS+=($!)
 wait_until 20 test -s "$E2E_TMP/display" || fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
 # No on-screen keyboard over the window: the test types on the X keyboard.
 printf '[input-method]\npath=/bin/true\n' >"$E2E_TMP/weston.ini"
-weston --backend=x11-backend.so --use-pixman --width=800 --height=500 --socket=tidewell-e2e \
+weston --backend=x11-backend.so --use-pixman --width=800 --height=600 --socket=tidewell-e2e \
     --config="$E2E_TMP/weston.ini" --log="$E2E_TMP/weston.log" >/dev/null 2>&1 &
 PIDS+=($!)
 wait_until 20 test -S "$XDG_RUNTIME_DIR/tidewell-e2e" || fail "Weston did not start"
@@ -31,13 +31,13 @@ PIDS+=("$TW_PID")
 PANEL=32
 client_area() {
     import -window root "$E2E_TMP/screen.png"
-    convert "$E2E_TMP/screen.png" -crop 800x$((500 - PANEL))+0+$PANEL +repage \
+    convert "$E2E_TMP/screen.png" -crop 800x$((600 - PANEL))+0+$PANEL +repage \
         -fill black +opaque "#ffffff" -trim info: | cut -d' ' -f3-4
 }
 find_window() {
     local area
     area=$(client_area)
-    [[ $area =~ ^536x351\ [0-9]+x[0-9]+\+([0-9]+)\+([0-9]+)$ ]] || return 1
+    [[ $area =~ ^536x413\ [0-9]+x[0-9]+\+([0-9]+)\+([0-9]+)$ ]] || return 1
     CX=${BASH_REMATCH[1]}
     CY=$((BASH_REMATCH[2] + PANEL))
 }

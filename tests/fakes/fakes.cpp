@@ -123,11 +123,12 @@ std::int32_t FakeRecycleBinShell::queryRecycleBin(const std::string& rootPath,
 }
 
 std::int32_t FakeRecycleBinShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                                  std::uint32_t flags, const EmptyOrder&,
+                                                  std::uint32_t flags, const EmptyOrder& order,
                                                   EmptyReport&) {
     calls.push_back(std::string("empty ") + (rootPath ? rootPath : "all") + " " +
                     std::to_string(flags));
     emptyOwners.push_back(owner);
+    emptyKeepSeconds.push_back(order.keepSeconds);
     if (emptyResult == kShellOk) {
         for (Drive& d : drives) d.items = 0;
     }

@@ -86,6 +86,7 @@ class FakeRecycleBinShell : public RecycleBinShell {
     bool throwOnList = false;
     std::vector<std::string> calls;  // "list <len>", "type <root>", "query <root>", "empty", "icon"
     std::vector<WindowHandle> emptyOwners;
+    std::vector<std::int64_t> emptyKeepSeconds;  // each empty's age floor
 
     std::uint32_t getLogicalDriveStrings(std::uint32_t bufferLength, char* buffer) override;
     DriveType getDriveType(const std::string& rootPath) override;

@@ -41,9 +41,9 @@ bool showsFamily(const QFont& font, const std::string& name) {
 TEST(WindowLayout, ClientAreaIsFixedWithMinimiseAndCloseButNoMaximise) {
     RenderedForm r;
     QWidget& w = r.window();
-    EXPECT_EQ(w.size(), QSize(536, 351));
-    EXPECT_EQ(w.minimumSize(), QSize(536, 351));
-    EXPECT_EQ(w.maximumSize(), QSize(536, 351));
+    EXPECT_EQ(w.size(), QSize(536, 413));
+    EXPECT_EQ(w.minimumSize(), QSize(536, 413));
+    EXPECT_EQ(w.maximumSize(), QSize(536, 413));
     const Qt::WindowFlags flags = w.windowFlags();
     EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
@@ -97,6 +97,11 @@ TEST(WindowLayout, ControlsSitInTheirContainersAtTwipsOverFifteen) {
              {&f.Label3, &f.Frame4, {160, 23, 30, 15}},
              {&f.Check8, &f.Frame3, {280, 20, 140, 19}},
              {&f.PushButton2, &f.Form, {8, 316, 520, 27}},
+             // Below the last button, a margin under it and one under the window's edge.
+             {&f.Frame5, &f.Form, {8, 351, 520, 54}},
+             {&f.Label6, &f.Frame5, {16, 23, 289, 17}},
+             {&f.Text4, &f.Frame5, {312, 20, 33, 23}},
+             {&f.Label7, &f.Frame5, {352, 23, 36, 17}},
          }) {
         QWidget* w = r.widget(*p.control);
         ASSERT_NE(w, nullptr) << p.control->name();
@@ -121,8 +126,8 @@ TEST(WindowLayout, TabOrderFollowsTheTabIndicesAndTheFirstFocusIsTheStartUpBox) 
         w = w->nextInFocusChain();
     } while (w && w != start);
     const std::vector<std::string> expected{
-        "Check4", "Check8",  "PushButton4", "PushButton2", "PushButton1", "Text3",  "Text2",
-        "Text11", "Option3", "Option2",     "cboWeekly",   "dtpWeekly",   "Option1"};
+        "Check4", "Check8",  "PushButton4", "PushButton2", "PushButton1", "Text3",   "Text2",
+        "Text11", "Option3", "Option2",     "cboWeekly",   "dtpWeekly",   "Option1", "Text4"};
     EXPECT_EQ(chain, expected);
 
     r.loadAndShow();
@@ -142,6 +147,7 @@ TEST(WindowLayout, DesignStateBeforeTheLoad) {
     EXPECT_TRUE(r.widget<QRadioButton>(f.Option3)->isChecked());
     EXPECT_FALSE(r.widget<QRadioButton>(f.Option1)->isChecked());
     EXPECT_EQ(r.widget<QLineEdit>(f.Text2)->alignment(), Qt::AlignCenter);
+    EXPECT_EQ(r.widget<QLineEdit>(f.Text4)->alignment(), Qt::AlignCenter);
     const QString format = r.widget<QTimeEdit>(f.dtpWeekly)->displayFormat();
     EXPECT_TRUE(format.contains('h', Qt::CaseInsensitive) && format.contains("mm") &&
                 format.contains("ss"))

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "emptying/mod_clean_up.h"
 #include "fakes/fakes.h"
 
@@ -115,6 +117,28 @@ TEST_F(EmptyTrashTest, FailureIsShownUnlessSilentAndTheWindowIsRestoredEitherWay
     EXPECT_EQ(h.boxes.shown.size(), 1u);
     EXPECT_EQ(form->Form.mousePointer(), 0);
     EXPECT_EQ(form->Frame2.caption(), "Off.");
+}
+
+TEST_F(EmptyTrashTest, OnlyAScheduledEmptyKeepsTheRecentDaysTheBoxHoldsAsItStarts) {
+    h.shell.drives = {{"/", DriveType::Fixed, 1}};
+    const bool scheduled = true, asked = false;
+    form->Text4.setText("0.5");
+    modCleanUp::EmptyTrash(*form, scheduled);
+    h.shell.drives[0].items = 1;
+    modCleanUp::EmptyTrash(*form, asked);
+    form->Text4.setText("0.000001");  // under a second, still a floor
+    h.shell.drives[0].items = 1;
+    modCleanUp::EmptyTrash(*form, scheduled);
+    // Longer than any bin's dates go back, yet countable in 100 ns units.
+    form->Text4.setText(std::string(300, '9'));
+    h.shell.drives[0].items = 1;
+    modCleanUp::EmptyTrash(*form, scheduled);
+    ASSERT_EQ(h.shell.emptyKeepSeconds.size(), 4u);
+    EXPECT_EQ(h.shell.emptyKeepSeconds[0], 12 * 3600);
+    EXPECT_EQ(h.shell.emptyKeepSeconds[1], 0) << "asked for: nothing kept back";
+    EXPECT_EQ(h.shell.emptyKeepSeconds[2], 1);
+    EXPECT_GT(h.shell.emptyKeepSeconds[3], std::int64_t{500} * 366 * 86400);
+    EXPECT_LT(h.shell.emptyKeepSeconds[3], std::numeric_limits<std::int64_t>::max() / 10'000'000);
 }
 
 TEST_F(EmptyTrashTest, AnsweringNoEmptiesNothingAndChangesNothing) {

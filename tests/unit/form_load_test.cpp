@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "emptying/mod_clean_up.h"
 #include "fakes/fakes.h"
 
 namespace tw {
@@ -47,6 +48,7 @@ TEST_F(FormLoad, AFreshInstallationShowsTheDefaults) {
     EXPECT_FALSE(form.Loading);
     EXPECT_EQ(h.settings.get("Text11"), "0");
     EXPECT_EQ(h.settings.get("Text3"), "1");
+    EXPECT_EQ(h.settings.get("Keep Days"), "0");
     EXPECT_EQ(h.settings.get("StartStopState"), "<missing>") << "the load stores no switch";
     EXPECT_TRUE(h.lifetime.ended.empty());
 }
@@ -104,6 +106,22 @@ TEST_F(FormLoad, BadStoredValuesAreReportedWithTheirStepAndTheLoadGoesOn) {
     EXPECT_EQ(form.cboWeekly.listIndex(), -1);
     EXPECT_EQ(form.Text2.text(), "lots");
     EXPECT_FALSE(form.Loading);
+}
+
+TEST_F(FormLoad, KeptDaysThatAreNoNumberAreToldAndNoScheduledEmptyTakesThemAsZero) {
+    h.settings.put("Keep Days", "-30");
+    h.shell.drives = {{"/", DriveType::Fixed, 2}};
+    Form1& form = load();
+    EXPECT_EQ(form.Text4.text(), "-30") << "shown as stored, for the user to mend";
+    const bool scheduled = true;
+    for (const char* text : {"-30", "", "1e3", "0,5"}) {
+        form.Text4.setText(text);
+        modCleanUp::EmptyTrash(form, scheduled);
+        EXPECT_EQ(h.shell.drives[0].items, 2) << text;
+    }
+    EXPECT_NE(form.Frame2.toolTip().find("Keep Recent Items"), std::string::npos) << "and why";
+    ASSERT_EQ(h.boxes.shown.size(), 1u) << "told once, at the start";
+    EXPECT_NE(h.boxes.shown[0].text.find("\"Keep Recent Items\""), std::string::npos);
 }
 
 TEST_F(FormLoad, OnlyOption3StoredAsZeroLeavesNoModeSelected) {

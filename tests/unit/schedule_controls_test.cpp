@@ -111,6 +111,20 @@ TEST_F(ScheduleControls, LeavingABoxWithoutANumberWarnsAndTakesTheFocusBack) {
     form->Text11.setText("");
     form->Form.setFocus(form->PushButton4);
     EXPECT_EQ(h.boxes.shown.size(), 2u) << "an empty box fails the check too";
+
+    // The days kept from scheduled empties: fractions pass, a negative count does not.
+    form->Text11.setText("1");
+    form->Form.setFocus(form->Text4);
+    form->Text4.setText("0.5");
+    form->Form.setFocus(form->PushButton4);
+    EXPECT_EQ(h.boxes.shown.size(), 2u);
+    form->Form.setFocus(form->Text4);
+    form->Text4.setText("-2");
+    form->Form.setFocus(form->PushButton4);
+    ASSERT_EQ(h.boxes.shown.size(), 3u);
+    EXPECT_EQ(h.boxes.shown[2].text, "Must be a numeric entry.");
+    EXPECT_EQ(form->Form.focused(), &form->Text4);
+    EXPECT_EQ(h.settings.get("Keep Days"), "-2") << "stored at every change, as typed";
 }
 
 TEST_F(ScheduleControls, TwoBadBoxesDoNotPassWarningsBackAndForth) {

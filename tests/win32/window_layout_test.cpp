@@ -74,7 +74,7 @@ TEST(Win32WindowLayout, ClientAreaIsFixedWithMinimiseAndCloseButNoMaximise) {
     RECT client{};
     GetClientRect(r.hwnd(), &client);
     EXPECT_EQ(client.right, 536);
-    EXPECT_EQ(client.bottom, 351);
+    EXPECT_EQ(client.bottom, 413);
     const LONG style = GetWindowLongA(r.hwnd(), GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_TRUE(style & WS_SYSMENU);
@@ -144,7 +144,8 @@ TEST(Win32WindowLayout, FontsAreArialNinePointBoldAndButtonsElevenAndAQuarter) {
         return font;
     };
     for (const controls::Control* c : std::initializer_list<const controls::Control*>{
-             &f.Option1, &f.Check4, &f.Text11, &f.Frame2, &f.Label4, &f.dtpWeekly, &f.cboWeekly}) {
+             &f.Option1, &f.Check4, &f.Text11, &f.Frame2, &f.Label4, &f.dtpWeekly, &f.cboWeekly,
+             &f.Text4}) {
         const LOGFONTA font = fontOf(*c);
         EXPECT_STREQ(font.lfFaceName, "Arial") << c->name();
         EXPECT_EQ(font.lfHeight, -12) << c->name();
@@ -176,8 +177,8 @@ TEST(Win32WindowLayout, TabOrderFollowsTheTabIndicesAndTheFirstFocusIsTheStartUp
         w = GetNextDlgTabItem(r.hwnd(), w, FALSE);
     } while (w && w != start && chain.size() < 40);
     const std::vector<std::string> expected{
-        "Check4", "Check8",  "PushButton4", "PushButton2", "PushButton1", "Text3",  "Text2",
-        "Text11", "Option3", "Option2",     "cboWeekly",   "dtpWeekly",   "Option1"};
+        "Check4", "Check8",  "PushButton4", "PushButton2", "PushButton1", "Text3",   "Text2",
+        "Text11", "Option3", "Option2",     "cboWeekly",   "dtpWeekly",   "Option1", "Text4"};
     EXPECT_EQ(chain, expected);
 }
 
