@@ -33,15 +33,9 @@ fs::path JournalFile::oldFile() const {
 }
 
 std::string JournalFile::rotate() {
+    // Replaces the older file in one step, on Windows too (the standard library asks for that).
     std::error_code error;
     fs::rename(file_, oldFile(), error);
-    if (error) {
-        // Some systems refuse to rename over an existing file: the older file goes first.
-        std::error_code ignored;
-        fs::remove(oldFile(), ignored);
-        error.clear();
-        fs::rename(file_, oldFile(), error);
-    }
     if (!error) return {};
     return shown(file_) + " could not be moved to " + shown(oldFile()) + " (" + error.message() +
            "), so it grows past " + std::to_string(bound_ / 1024) + " KB";
