@@ -15,6 +15,7 @@
 #include "platform/services/event_pump.h"
 #include "platform/services/files.h"
 #include "platform/services/instance.h"
+#include "platform/services/journal.h"
 #include "platform/services/lifetime.h"
 #include "platform/services/locale.h"
 #include "platform/services/message_box.h"
@@ -44,6 +45,7 @@ struct Services {
     SkinEngine& skin;
     CursorLoader& cursors;
     Lifetime& lifetime;
+    Journal& journal;
 };
 
 class Form1 {
@@ -124,6 +126,10 @@ class Form1 {
     // After a scheduled empty: a failure (empty for none) is told without a box, in the
     // status line's tooltip and, the first time of its kind, in a balloon at the tray icon.
     void TellScheduledEmpty(const std::string& failure);
+    // A journal that can't be written (`trouble` says why; empty when it was) is told once per
+    // run: in a box after an asked empty; after a scheduled one in a balloon at the tray icon,
+    // unless none can be shown or the empty's own failure has it, and then after the next.
+    void TellJournalTrouble(const std::string& trouble, bool Silent, bool emptied);
 
     // --- Window and lifecycle (app/). ---
     void Form_Load();
@@ -189,6 +195,7 @@ class Form1 {
     bool checkingEntry_ = false;
     // The kinds of failure of scheduled empties told since the last one that went well.
     std::set<std::string> emptyFailuresTold_;
+    bool journalTroubleTold_ = false;
     // Set while the start-up box is put back to match what is registered.
     bool syncingStartup_ = false;
 };

@@ -7,6 +7,8 @@
 
 #include "app/form1.h"
 #include "app/product.h"
+#include "emptying/journal_entry.h"
+#include "platform/shared/error_reporter.h"
 #include "runtime/checked_int32.h"
 #include "runtime/error_trap.h"
 #include "runtime/errors.h"
@@ -41,6 +43,17 @@ std::vector<std::string> driveRoots(RecycleBinShell& shell) {
     entries.push_back(text.substr(start));
     entries.pop_back();
     return entries;
+}
+
+// Never raises: a journal that can't be kept must not stop an empty or change its outcome.
+std::string writeJournal(Journal& journal, const LocalDateTime& began, EmptyCause cause,
+                         const EmptyOrder& order, const EmptyReport& report,
+                         const EmptyOutcome& outcome) {
+    try {
+        return journal.append(JournalEntry(began, cause, order, report, outcome));
+    } catch (const std::exception& e) {
+        return e.what();
+    }
 }
 
 }  // namespace
@@ -83,6 +96,7 @@ bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm, const Empty
 }  // namespace detail
 
 void EmptyTrash(Form1& form, const bool& Silent) {
+    const LocalDateTime began = form.services().clock.now();  // for the journal
     ErrorTrap trap(errorBox(form.services().messageBox), "modCleanUp", "EmptyTrash");
     auto say = [&](const char* text) {
         form.services().messageBox.show(text, form.AppTitle, MsgButtons::Ok, MsgIcon::None);
@@ -113,6 +127,10 @@ void EmptyTrash(Form1& form, const bool& Silent) {
         emptied = detail::EmptyDriveBins(form.services().recycleBin, form.Form.handle(), order,
                                          report, failure);
     });
+    // On record before any box waits, whatever the empty did, half-way included.
+    const std::string journalTrouble = writeJournal(
+        form.services().journal, began, Silent ? EmptyCause::Scheduled : EmptyCause::Asked, order,
+        report, {emptied, failure});
     if (!emptied) {
         if (trap.test(110, [&] { return !Silent; })) {
             trap.run(112, [&] { say("Error encountered while emptying files in Recycle Bin."); });
@@ -122,6 +140,7 @@ void EmptyTrash(Form1& form, const bool& Silent) {
     }
     // No box may wait for a scheduled empty, which runs when nobody may be looking.
     if (Silent) form.TellScheduledEmpty(emptied ? std::string() : failure);
+    form.TellJournalTrouble(journalTrouble, Silent, emptied);
     trap.run(118, [&] { form.Frame2.setCaption("Off."); });
     trap.run(120, [&] { form.Timer1.setTimerEnabled(true); });
     trap.run(122, [&] { form.Form.setMousePointer(controls::kPointerDefault); });
@@ -144,6 +163,23 @@ void Form1::TellScheduledEmpty(const std::string& failure) {
     if (cSysTray1.InTray() && services_.notificationArea.isAvailable()) {
         cSysTray1.ShowBalloon(text, kProductName, 0, false);
     }
+}
+
+void Form1::TellJournalTrouble(const std::string& trouble, bool Silent, bool emptied) {
+    if (trouble.empty() || journalTroubleTold_) return;
+    const std::string text = "Tidewell could not keep its journal of empties: " + trouble +
+                             ". Emptying goes on as before.";
+    if (!Silent) {
+        guarded({}, [&] {
+            services_.messageBox.show(text, kProductName, MsgButtons::Ok, MsgIcon::Warning);
+        });
+    } else if (emptied && cSysTray1.InTray() && services_.notificationArea.isAvailable()) {
+        // A balloon, not a box: nobody may be there to close a box after a scheduled empty.
+        guarded({}, [&] { cSysTray1.ShowBalloon(text, kProductName, 0, false); });
+    } else {
+        return;
+    }
+    journalTroubleTold_ = true;
 }
 
 }  // namespace tw

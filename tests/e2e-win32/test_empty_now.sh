@@ -27,5 +27,9 @@ answer_dialog ok
 wait_until 20 sh -c "[ \"\$(wine '$RECYCLE_TOOL' count | tr -d '\r')\" = 0 ]" ||
     fail "the Recycle Bin still holds $(recycle_bin_count) items"
 [ -z "$(ls -A "$XDG_DATA_HOME/Trash/files" 2>/dev/null)" ] || fail "files are left in the Trash"
+# The empty is on record in the journal under the user's local application data.
+local_app_data=$(winepath -u "$(wine cmd /c echo %LOCALAPPDATA% | tr -d '\r')")
+grep -q asked "$local_app_data/Quendra/Tidewell/journal.log" ||
+    fail "the empty is not in the journal under $local_app_data"
 tidewell_running || fail "the program ended"
 echo "PASS: empty now"

@@ -28,5 +28,8 @@ accept_dialog                       # "Done."
 [ -z "$(ls -A "$XDG_DATA_HOME/Trash/files")" ] || fail "files/ is not empty"
 [ -z "$(ls -A "$XDG_DATA_HOME/Trash/info")" ] || fail "info/ is not empty"
 [ "$(cat "$HOME/outside.txt")" = keep ] || fail "the target of a trashed link was touched"
+# The empty is on record in the journal, in the state folder by default.
+journal=$HOME/.local/state/tidewell/journal.log
+grep -q asked "$journal" || fail "the empty is not in the journal: $(cat "$journal" 2>&1)"
 kill -0 "$TW_PID" || fail "the program ended"
 echo "PASS: empty now"

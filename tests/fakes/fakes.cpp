@@ -124,11 +124,14 @@ std::int32_t FakeRecycleBinShell::queryRecycleBin(const std::string& rootPath,
 
 std::int32_t FakeRecycleBinShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
                                                   std::uint32_t flags, const EmptyOrder& order,
-                                                  EmptyReport&) {
+                                                  EmptyReport& report) {
     calls.push_back(std::string("empty ") + (rootPath ? rootPath : "all") + " " +
                     std::to_string(flags));
     emptyOwners.push_back(owner);
     emptyKeepSeconds.push_back(order.keepSeconds);
+    report.places.insert(report.places.end(), reportToGive.places.begin(),
+                         reportToGive.places.end());
+    if (throwOnEmpty) throw std::runtime_error("the disk went away");
     if (emptyResult == kShellOk) {
         for (Drive& d : drives) d.items = 0;
     }
@@ -208,9 +211,9 @@ Harness::Harness() {
 }
 
 Form1& Harness::make() {
-    form =
-        std::make_unique<Form1>(Services{clock, pump, boxes, settings, locale, shell, tray, hook,
-                                         startAtLogin, files, instance, skin, cursors, lifetime});
+    form = std::make_unique<Form1>(Services{clock, pump, boxes, settings, locale, shell, tray, hook,
+                                            startAtLogin, files, instance, skin, cursors, lifetime,
+                                            journal});
     return *form;
 }
 

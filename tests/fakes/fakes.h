@@ -12,6 +12,7 @@
 #include "app/form1.h"
 #include "fakes/fake_locale.h"
 #include "fakes/fake_notification_area.h"
+#include "fakes/memory_journal.h"
 #include "platform/shared/window_table.h"
 
 namespace tw::test {
@@ -84,6 +85,8 @@ class FakeRecycleBinShell : public RecycleBinShell {
     std::vector<Drive> drives;
     std::int32_t emptyResult = kShellOk;
     bool throwOnList = false;
+    EmptyReport reportToGive;        // what an empty adds to the report, before it ends
+    bool throwOnEmpty = false;       // the empty fails half-way, after adding to the report
     std::vector<std::string> calls;  // "list <len>", "type <root>", "query <root>", "empty", "icon"
     std::vector<WindowHandle> emptyOwners;
     std::vector<std::int64_t> emptyKeepSeconds;  // each empty's age floor
@@ -167,6 +170,7 @@ struct Harness {
     RecordingSkin skin;
     FakeCursors cursors;
     FakeLifetime lifetime;
+    MemoryJournal journal;
     std::unique_ptr<Form1> form;
     Form1& make();  // builds the form (after the test arranged the fakes)
 };

@@ -75,7 +75,8 @@ TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn
     slow.drives = {{"/", DriveType::Fixed, 100000}};
     qt_platform::BackgroundEmptyShell shell(slow);
     Form1 form(Services{h.clock, h.pump, h.boxes, h.settings, h.locale, shell, h.tray, h.hook,
-                        h.startAtLogin, h.files, h.instance, h.skin, h.cursors, h.lifetime});
+                        h.startAtLogin, h.files, h.instance, h.skin, h.cursors, h.lifetime,
+                        h.journal});
     qt_platform::WindowRenderer renderer(form.Form,
                                          {[&] { form.Form_QueryUnload(); }, nullptr, nullptr, {}});
     form.Form_Load();

@@ -173,5 +173,66 @@ TEST_F(EmptyTrashTest, HoverPointersNeverReplaceTheHourglass) {
     EXPECT_EQ(form->Form.mousePointer(), 0);
 }
 
+TEST_F(EmptyTrashTest, EveryEmptyIsJournalledEvenOneThatStoppedHalfWay) {
+    EmptyPlace home;
+    home.place = "/home/ann/.local/share/Trash";
+    home.removed = 1;
+    home.removedItems = {{"/home/ann/gone.txt"}};
+    h.shell.reportToGive.places = {home};
+    h.shell.throwOnEmpty = true;
+    h.shell.drives = {{"/", DriveType::Fixed, 2}};
+    const bool scheduled = true, asked = false;
+    modCleanUp::EmptyTrash(*form, scheduled);
+    h.shell.throwOnEmpty = false;
+    modCleanUp::EmptyTrash(*form, asked);
+
+    ASSERT_EQ(h.journal.blocks.size(), 2u);
+    const std::string& halfWay = h.journal.blocks[0];
+    EXPECT_NE(halfWay.find("scheduled"), std::string::npos);
+    EXPECT_NE(halfWay.find("/home/ann/gone.txt"), std::string::npos) << "what went before";
+    EXPECT_NE(halfWay.find("the disk went away"), std::string::npos) << "why it stopped";
+    EXPECT_NE(h.journal.blocks[1].find("asked"), std::string::npos);
+}
+
+// A journal that can't be written must neither stop an empty nor change its outcome. The user
+// hears of it once a run: after an asked empty in a box, after a scheduled one never in a box
+// (nobody may be there to close it) but at the tray icon, or else after the next asked empty.
+TEST_F(EmptyTrashTest, AJournalThatCantBeWrittenIsToldOnceAndNeverFailsTheEmpty) {
+    h.journal.trouble = "/state/tidewell/journal.log could not be opened (Is a directory)";
+    h.shell.drives = {{"/", DriveType::Fixed, 1}};
+    const bool scheduled = true, asked = false;
+    modCleanUp::EmptyTrash(*form, scheduled);  // no tray icon to tell it at
+    EXPECT_TRUE(h.boxes.shown.empty());
+    EXPECT_EQ(h.shell.drives[0].items, 0);
+    EXPECT_EQ(form->Frame2.toolTip(), "") << "the empty went well";
+
+    for (int i = 0; i < 2; ++i) {
+        h.shell.drives[0].items = 1;
+        modCleanUp::EmptyTrash(*form, asked);
+    }
+    ASSERT_EQ(h.boxes.shown.size(), 3u);
+    EXPECT_EQ(h.boxes.shown[0].text, "Done.");
+    EXPECT_NE(h.boxes.shown[1].text.find(h.journal.trouble), std::string::npos);
+    EXPECT_EQ(h.boxes.shown[1].icon, MsgIcon::Warning);
+    EXPECT_EQ(h.boxes.shown[2].text, "Done.") << "told once a run";
+    EXPECT_EQ(h.journal.appends, 3) << "every empty tries again";
+}
+
+TEST_F(EmptyTrashTest, AfterAScheduledEmptyAnUnwritableJournalIsToldAtTheTrayIcon) {
+    form->cSysTray1.setInTray(true);
+    h.shell.drives = {{"/", DriveType::Fixed, 0}};
+    h.journal.trouble = "its folder /state/tidewell could not be made (Permission denied)";
+    const bool scheduled = true;
+    modCleanUp::EmptyTrash(*form, scheduled);
+    modCleanUp::EmptyTrash(*form, scheduled);
+    EXPECT_TRUE(h.boxes.shown.empty());
+    int balloons = 0;
+    for (const auto& call : h.tray.calls) {
+        const auto info = call.fields().szInfo;
+        if (info && info->find("Permission denied") != std::string::npos) ++balloons;
+    }
+    EXPECT_EQ(balloons, 1);
+}
+
 }  // namespace
 }  // namespace tw

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "fakes/memory_journal.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_background_empty.h"
 #include "platform/win32/win32_clock.h"
@@ -105,7 +106,7 @@ struct RenderedForm {
         : backgroundBin(shell ? *shell : recycleBin) {
         form = std::make_unique<Form1>(Services{clock, pumpService, messageBox, settings, locale,
                                                 backgroundBin, tray, windowHook, startAtLogin,
-                                                files, instance, skin, cursors, lifetime});
+                                                files, instance, skin, cursors, lifetime, journal});
         win32_platform::WindowRenderer::Options options;
         options.queryUnload = [this] { form->Form_QueryUnload(); };
         options.ended = [this] { return lifetime.ended(); };
@@ -154,6 +155,7 @@ struct RenderedForm {
                                                std::to_string(++formsMade())};
     win32_platform::Win32NoSkin skin;
     win32_platform::Win32CursorLoader cursors;
+    test::MemoryJournal journal;
     std::unique_ptr<Form1> form;
     std::unique_ptr<win32_platform::WindowRenderer> renderer;
 };

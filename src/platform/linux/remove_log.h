@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/printable_text.h"
+
 namespace tw::linux_platform {
 
 // What an empty could not remove, or kept on purpose. Paths are bytes; the lines are printable
@@ -30,7 +32,6 @@ class RemoveLog {
     std::vector<std::string> lines_;
 };
 
-// `bytes` with control characters, backslashes and bytes that are not UTF-8 escaped.
-std::string printable(std::string_view bytes);
+using tw::printable;
 
 }  // namespace tw::linux_platform

@@ -9,6 +9,7 @@
 #include "app/form1.h"
 #include "app/product.h"
 #include "platform/linux/autostart_file.h"
+#include "platform/linux/journal_location.h"
 #include "platform/linux/locale_formats.h"
 #include "platform/linux/program_files.h"
 #include "platform/linux/system_clock.h"
@@ -26,6 +27,7 @@
 #include "platform/qt/qt_tray_watch.h"
 #include "platform/qt/qt_window_renderer.h"
 #include "platform/shared/error_reporter.h"
+#include "platform/shared/journal_file.h"
 #include "platform/shared/window_table.h"
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -83,9 +85,11 @@ int main(int argc, char** argv) {
     qt_platform::QtInstanceLock instance;
     qt_platform::QtSkinEngine skin;
     qt_platform::QtCursorLoader cursors;
+    JournalFile journal(linux_platform::JournalLocation());
 
     Form1 form(Services{clock, pump, messageBox, settings, locale, recycleBin, notificationArea,
-                        windowHook, startAtLogin, files, instance, skin, cursors, lifetime});
+                        windowHook, startAtLogin, files, instance, skin, cursors, lifetime,
+                        journal});
 
     // A handler without an error trap of its own failed: say so and carry on.
     const ErrorReporter report = [&](const std::string& description) {

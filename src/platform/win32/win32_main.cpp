@@ -9,12 +9,14 @@
 #include "app/form1.h"
 #include "app/product.h"
 #include "platform/shared/error_reporter.h"
+#include "platform/shared/journal_file.h"
 #include "platform/win32/win32_background_empty.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_cursor.h"
 #include "platform/win32/win32_event_pump.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_instance.h"
+#include "platform/win32/win32_journal_location.h"
 #include "platform/win32/win32_lifetime.h"
 #include "platform/win32/win32_locale.h"
 #include "platform/win32/win32_message_box.h"
@@ -83,9 +85,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         });
     };
     Win32SettingsStore settings(report);
+    JournalFile journal(JournalLocation());
 
     Form1 form(Services{clock, pump, messageBox, settings, locale, recycleBin, notificationArea,
-                        windowHook, startAtLogin, files, instance, skin, cursors, lifetime});
+                        windowHook, startAtLogin, files, instance, skin, cursors, lifetime,
+                        journal});
 
     WindowRenderer renderer(
         form.Form,

@@ -1,0 +1,25 @@
+#pragma once
+
+// The journal's block for one empty: what started it, what it was asked to keep, and for each
+// trash directory or drive what went, what stayed and why. Every line starts with the moment
+// the empty began, so that a search for a name also tells when it went; names are escaped, so
+// that no name can make a line of its own.
+
+#include <string>
+
+#include "platform/services/empty_report.h"
+#include "runtime/date_value.h"
+
+namespace tw {
+
+enum class EmptyCause { Scheduled, Asked };
+
+struct EmptyOutcome {
+    bool done = false;
+    std::string failure;  // why not, in words for the user; may be empty when it is not known
+};
+
+std::string JournalEntry(const LocalDateTime& began, EmptyCause cause, const EmptyOrder& order,
+                         const EmptyReport& report, const EmptyOutcome& outcome);
+
+}  // namespace tw

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace tw {
+
+// The record of every empty, kept where the user can read it after the fact.
+class Journal {
+  public:
+    virtual ~Journal() = default;
+    // Adds one block of UTF-8 text, whole lines, at the end. Returns why it could not, or
+    // nothing when it was written; the caller decides how to tell the user.
+    virtual std::string append(const std::string& block) = 0;
+};
+
+}  // namespace tw
