@@ -6,6 +6,7 @@
 
 #include "runtime/calendar.h"
 #include "runtime/printable_text.h"
+#include "scheduling/keep_recent.h"
 
 namespace tw {
 
@@ -42,6 +43,7 @@ std::string spokenDate(const LocalDateTime& t) {
 
 std::string floorText(std::int64_t keepSeconds) {
     if (keepSeconds <= 0) return "none";
+    if (keepSeconds >= kKeepEverythingSeconds) return "everything";
     if (keepSeconds % kSecondsPerDay == 0) {
         const std::int64_t days = keepSeconds / kSecondsPerDay;
         return std::to_string(days) + (days == 1 ? " day" : " days");
