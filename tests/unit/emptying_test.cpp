@@ -81,6 +81,7 @@ struct EmptyTrashTest : ::testing::Test {
     void SetUp() override {
         form = &h.make();
         form->AppTitle = "Tidewell";
+        form->Text4.setText("0");  // as a fresh start loads it
     }
 };
 
