@@ -12,12 +12,6 @@ constexpr std::int64_t kSecond = 1000000000;
 // further away is as far as that.
 constexpr std::int64_t kFarthest = std::int64_t{1} << 62;
 
-std::int64_t nanoseconds(const struct timespec& t) {
-    if (t.tv_sec >= kFarthest / kSecond) return kFarthest;
-    if (t.tv_sec <= -kFarthest / kSecond) return -kFarthest;
-    return static_cast<std::int64_t>(t.tv_sec) * kSecond + t.tv_nsec;
-}
-
 std::int64_t read(clockid_t clock) {
     struct timespec t;
     ::clock_gettime(clock, &t);
@@ -33,6 +27,12 @@ std::int64_t stepOf(std::int64_t stamp) {
 }
 
 }  // namespace
+
+std::int64_t nanoseconds(const struct timespec& t) {
+    if (t.tv_sec >= kFarthest / kSecond) return kFarthest;
+    if (t.tv_sec <= -kFarthest / kSecond) return -kFarthest;
+    return static_cast<std::int64_t>(t.tv_sec) * kSecond + t.tv_nsec;
+}
 
 EmptyStart EmptyStart::now(ClockStep step) {
     EmptyStart start;
@@ -59,6 +59,13 @@ bool EmptyStart::changedSince(const struct timespec& stamp) const {
     const std::int64_t until = present + std::max<std::int64_t>(-stepped, 0);
     // A stamp rounded rather than cut may lie one step ahead.
     return t + step > since && t - step <= until;
+}
+
+bool EmptyStart::deletedAtLeast(std::int64_t deleted, std::int64_t seconds) const {
+    // Both moments lie within kFarthest of 1970, so the difference can't overflow; a floor
+    // longer than that keeps everything.
+    if (seconds >= kFarthest / kSecond) return false;
+    return precise_ - deleted >= std::max<std::int64_t>(seconds, 0) * kSecond;
 }
 
 }  // namespace tw::linux_platform
