@@ -11,6 +11,8 @@ constexpr std::int64_t kSecond = 1000000000;
 // Stamps are held to within about 146 years of 1970, so that a sum of two can't overflow: one
 // further away is as far as that.
 constexpr std::int64_t kFarthest = std::int64_t{1} << 62;
+// How far apart the readings of two clocks taken one after the other may lie (ns).
+constexpr std::int64_t kMeasuringError = 1000000;
 
 std::int64_t read(clockid_t clock) {
     struct timespec t;
@@ -54,8 +56,12 @@ bool EmptyStart::changedSince(const struct timespec& stamp) const {
     // How far the clock has been stepped since the start: the real time that passed less what
     // the boot-time clock saw pass.
     const std::int64_t stepped = (present - precise_) - (read(CLOCK_BOOTTIME) - elapsed_);
-    // The start and the present on either side of such a step.
-    const std::int64_t since = real_ + std::min<std::int64_t>(stepped, 0);
+    // The start and the present on either side of such a step. A step is measured from
+    // readings of two clocks a moment apart, so it is off by about as much: the start is then
+    // put that much earlier, so that a change in the tick the empty began in still counts.
+    const std::int64_t since =
+        real_ + (stepped < -kMeasuringError ? stepped - kMeasuringError
+                                            : std::min<std::int64_t>(stepped, 0));
     const std::int64_t until = present + std::max<std::int64_t>(-stepped, 0);
     // A stamp rounded rather than cut may lie one step ahead.
     return t + step > since && t - step <= until;

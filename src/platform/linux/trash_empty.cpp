@@ -127,8 +127,8 @@ void TrashSnapshot::noteFolderIdentities() {
 // writes its record anew. An item that changed, or whose record was written, since the snapshot
 // began was restored and trashed again (the same file or another under its name) or is being
 // worked on: it is not what the user emptied, so it stays for the next empty. The record tells
-// where a rename leaves the change time alone (exFAT through FUSE); it is looked at only for
-// an item about to go.
+// where a rename leaves the change time alone (exFAT through FUSE), and tells an item trashed
+// anew from one being worked on.
 //
 // With a floor, an item's age is that of its deletion, never of its contents: the record's
 // DeletionDate, else when the record was written; an item without a record was moved in when
@@ -139,22 +139,17 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
     const bool seen = ::fstatat(files_.fd.get(), item.name, &st, AT_SYMLINK_NOFOLLOW) == 0;
     // Anything but a missing file is left to the removal, which reports it.
     if (!seen && errno == ENOENT) return Outcome::Gone;
-    const char* why = nullptr;
-    if (seen && start_.changedSince(st.st_ctim)) {
-        why = "kept for the next empty: changed since this one began";
-        look.reason = KeptReason::Changed;
-    }
     struct stat recordSt;
-    const bool recordSeen = !why && record != TrashItems::npos &&
-                            ::fstatat(info_.fd.get(), info_.entries.at(record).name, &recordSt,
-                                      AT_SYMLINK_NOFOLLOW) == 0;
-    if (recordSeen &&
-        (start_.changedSince(recordSt.st_ctim) || start_.changedSince(recordSt.st_mtim))) {
-        why = "kept for the next empty: trashed again since this one began";
-        look.reason = KeptReason::ArrivedDuringEmpty;
-    }
-    if (why) {
-        log.note(files_.path + "/" + item.name, why);
+    const bool recordSeen =
+        record != TrashItems::npos && ::fstatat(info_.fd.get(), info_.entries.at(record).name,
+                                                &recordSt, AT_SYMLINK_NOFOLLOW) == 0;
+    const bool trashedAgain = recordSeen && (start_.changedSince(recordSt.st_ctim) ||
+                                             start_.changedSince(recordSt.st_mtim));
+    if (trashedAgain || (seen && start_.changedSince(st.st_ctim))) {
+        look.reason = trashedAgain ? KeptReason::ArrivedDuringEmpty : KeptReason::Changed;
+        log.note(files_.path + "/" + item.name,
+                 trashedAgain ? "kept for the next empty: trashed again since this one began"
+                              : "kept for the next empty: changed since this one began");
         return Outcome::Kept;
     }
     // What is freed of a folder is not counted: it would take a look at every file in it.
