@@ -42,6 +42,12 @@ class EmptyStart {
 
   private:
     std::int64_t realTime(clockid_t clock) const;
+    // The real-time clock (as realTime) and the boot-time clock, at one moment.
+    struct Moment {
+        std::int64_t real = 0;
+        std::int64_t elapsed = 0;
+    };
+    Moment moment() const;
 
     ClockStep step_;
     // At the start, in ns: the real-time clock as file systems read it, and as it is; the
