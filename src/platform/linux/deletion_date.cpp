@@ -3,7 +3,6 @@
 #include <time.h>
 
 #include <algorithm>
-#include <ctime>
 
 namespace tw::linux_platform {
 
@@ -53,28 +52,27 @@ std::int64_t daysFromCivil(std::int64_t y, int m, int d) {
 }
 
 long offsetAt(time_t t) {
-    std::tm tm;
+    struct tm tm;
     return ::localtime_r(&t, &tm) ? tm.tm_gmtoff : 0;
 }
 
-// The moment the local wall-clock time `wall` (its fields, and their seconds as if in UTC)
-// names; nothing when the C library can't place it.
-std::optional<std::int64_t> localMoment(std::tm wall, std::int64_t wallSeconds) {
-    wall.tm_isdst = -1;
-    wall.tm_wday = -1;
-    const time_t guess = ::mktime(&wall);
-    if (wall.tm_wday < 0) return std::nullopt;
-    // The offsets in force around the C library's reading are the ones the wall-clock time
-    // may have been written under; a reading is real when the zone has that offset at it.
+// The moment that the local wall-clock time `wall` (its fields counted as if in UTC) names.
+// The offsets from UTC in force within a day of it are the ones it may have been written under;
+// a reading is real when the zone has that offset at that moment.
+std::int64_t localMoment(std::int64_t wall) {
     std::optional<std::int64_t> latestReal;
-    std::int64_t latest = guess;
-    for (time_t probe : {guess - 86400, guess, guess + 86400}) {
-        const long offset = offsetAt(probe);
-        const std::int64_t reading = wallSeconds - offset;
+    std::int64_t latest = 0;
+    long tried[3];
+    int count = 0;
+    for (std::int64_t probe : {wall, wall - 86400, wall + 86400}) {
+        const long offset = offsetAt(static_cast<time_t>(probe));
+        if (std::find(tried, tried + count, offset) != tried + count) continue;
+        tried[count++] = offset;
+        const std::int64_t reading = wall - offset;
         if (offsetAt(static_cast<time_t>(reading)) == offset) {
             latestReal = std::max(latestReal.value_or(reading), reading);
         }
-        latest = std::max(latest, reading);
+        latest = count == 1 ? reading : std::max(latest, reading);
     }
     // None is real in a gap where clocks were set forward: the latest of them.
     return latestReal.value_or(latest);
@@ -114,16 +112,9 @@ std::optional<std::int64_t> parseDeletionDate(std::string_view text) {
     const std::int64_t wallSeconds =
         daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
 
-    std::optional<std::int64_t> seconds;
+    std::int64_t seconds;
     if (r.done()) {
-        std::tm wall{};
-        wall.tm_year = year - 1900;
-        wall.tm_mon = month - 1;
-        wall.tm_mday = day;
-        wall.tm_hour = hour;
-        wall.tm_min = minute;
-        wall.tm_sec = second;
-        seconds = localMoment(wall, wallSeconds);
+        seconds = localMoment(wallSeconds);
     } else if (r.take('Z')) {
         seconds = wallSeconds;
     } else {
@@ -137,10 +128,10 @@ std::optional<std::int64_t> parseDeletionDate(std::string_view text) {
         if (offsetHours > 23 || offsetMinutes > 59) return std::nullopt;
         seconds = wallSeconds - sign * (offsetHours * 3600 + offsetMinutes * 60);
     }
-    if (!seconds || !r.done()) return std::nullopt;
-    if (*seconds >= kFarthest / kSecond) return kFarthest;
-    if (*seconds <= -kFarthest / kSecond) return -kFarthest;
-    return *seconds * kSecond + nanoseconds;
+    if (!r.done()) return std::nullopt;
+    if (seconds >= kFarthest / kSecond) return kFarthest;
+    if (seconds <= -kFarthest / kSecond) return -kFarthest;
+    return seconds * kSecond + nanoseconds;
 }
 
 }  // namespace tw::linux_platform

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "platform/linux/deletion_date.h"
 #include "platform/linux/trash_layout.h"
@@ -60,6 +61,8 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
         (st.st_mode & S_IRWXU) != S_IRWXU) {
         ::fchmod(trashFd, (st.st_mode & 07777) | S_IRWXU);
     }
+    // Deletion dates are local times: in the zone as it is now.
+    if (options.keepSeconds > 0) ::tzset();
     if (options.beforeListing) options.beforeListing();
     // files/ before info/: a trashing program writes an item's .trashinfo before it moves the
     // item in, so every listed item's record is listed too.

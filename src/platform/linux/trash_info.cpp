@@ -45,7 +45,11 @@ std::string_view nameOf(std::string_view path) {
 
 bool TrashInfoReader::read(int infoFd, const char* name) {
     size_ = 0;
-    UniqueFd fd(::openat(infoFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    // Reading a record leaves its access time alone where the user may ask that (their own
+    // records): setting it would write every inode of info/ while the empty runs.
+    constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    UniqueFd fd(::openat(infoFd, name, kFlags | O_NOATIME));
+    if (!fd && errno == EPERM) fd.reset(::openat(infoFd, name, kFlags));
     if (!fd) return false;
     if (buffer_.size() < kFirstRead) buffer_.resize(kFirstRead);
     for (;;) {
@@ -53,13 +57,15 @@ bool TrashInfoReader::read(int infoFd, const char* name) {
             if (buffer_.size() >= kLargestRecord) break;
             buffer_.resize(buffer_.size() * 2);
         }
-        const ssize_t got = ::read(fd.get(), buffer_.data() + size_, buffer_.size() - size_);
-        if (got == 0) return true;
+        const std::size_t room = buffer_.size() - size_;
+        const ssize_t got = ::read(fd.get(), buffer_.data() + size_, room);
         if (got < 0) {
             if (errno == EINTR) continue;
             break;
         }
         size_ += static_cast<std::size_t>(got);
+        // A file read short is at its end: no second read to learn that.
+        if (static_cast<std::size_t>(got) < room) return true;
     }
     size_ = 0;
     return false;
