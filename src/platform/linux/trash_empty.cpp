@@ -142,10 +142,14 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
     const bool seen = ::fstatat(files_.fd.get(), item.name, &st, AT_SYMLINK_NOFOLLOW) == 0;
     // Anything but a missing file is left to the removal, which reports it.
     if (!seen && errno == ENOENT) return Outcome::Gone;
+    // With a floor the record is read anyway: its status then comes from the open file.
     struct stat recordSt;
+    const char* recordName = record != TrashItems::npos ? info_.entries.at(record).name : nullptr;
+    look.recordRead =
+        recordName && keepSeconds > 0 && reader_.read(info_.fd.get(), recordName, &recordSt);
     const bool recordSeen =
-        record != TrashItems::npos && ::fstatat(info_.fd.get(), info_.entries.at(record).name,
-                                                &recordSt, AT_SYMLINK_NOFOLLOW) == 0;
+        look.recordRead ||
+        (recordName && ::fstatat(info_.fd.get(), recordName, &recordSt, AT_SYMLINK_NOFOLLOW) == 0);
     const bool trashedAgain = recordSeen && (start_.changedSince(recordSt.st_ctim) ||
                                              start_.changedSince(recordSt.st_mtim));
     if (trashedAgain || (seen && start_.changedSince(st.st_ctim))) {
@@ -161,7 +165,7 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
 
     std::int64_t deleted;
     if (recordSeen) {
-        deleted = deletionTime(info_.entries.at(record).name, recordSt, look);
+        deleted = deletionTime(recordSt, look);
     } else if (seen) {
         deleted = nanoseconds(st.st_ctim);
     } else {
@@ -173,12 +177,11 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
     return Outcome::Kept;
 }
 
-std::int64_t TrashSnapshot::deletionTime(const char* name, const struct stat& stamp, Look& look) {
-    if (reader_.read(info_.fd.get(), name)) {
-        look.recordRead = true;
+std::int64_t TrashSnapshot::deletionTime(const struct stat& record, const Look& look) const {
+    if (look.recordRead) {
         if (auto date = parseDeletionDate(reader_.value("DeletionDate"))) return *date;
     }
-    return nanoseconds(stamp.st_mtim);
+    return nanoseconds(record.st_mtim);
 }
 
 // Counts the item in `place` and names it while names are left: where it was deleted from,

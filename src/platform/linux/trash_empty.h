@@ -96,9 +96,9 @@ class TrashSnapshot {
     // (TrashItems::npos for none).
     Outcome check(const DirEntry& item, std::size_t record, RemoveLog& log,
                   std::int64_t keepSeconds, Look& look);
-    // When the item of the record `name` (stamped `stamp`) was deleted: its DeletionDate, or
-    // when the record was written.
-    std::int64_t deletionTime(const char* name, const struct stat& stamp, Look& look);
+    // When the item whose record has the status `record` was deleted: the DeletionDate of the
+    // record (when read), or when the record was written.
+    std::int64_t deletionTime(const struct stat& record, const Look& look) const;
     Outcome removeItem(const DirEntry& item, std::size_t record, TreeRemover& remover,
                        RemoveLog& log, const EmptyOptions& options, Look& look);
     void report(const DirEntry& item, std::size_t record, Outcome outcome, const Look& look,

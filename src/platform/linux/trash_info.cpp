@@ -43,14 +43,14 @@ std::string_view nameOf(std::string_view path) {
 
 }  // namespace
 
-bool TrashInfoReader::read(int infoFd, const char* name) {
+bool TrashInfoReader::read(int infoFd, const char* name, struct stat* status) {
     size_ = 0;
     // Reading a record leaves its access time alone where the user may ask that (their own
     // records): setting it would write every inode of info/ while the empty runs.
     constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
     UniqueFd fd(::openat(infoFd, name, kFlags | O_NOATIME));
     if (!fd && errno == EPERM) fd.reset(::openat(infoFd, name, kFlags));
-    if (!fd) return false;
+    if (!fd || (status && ::fstat(fd.get(), status) != 0)) return false;
     if (buffer_.size() < kFirstRead) buffer_.resize(kFirstRead);
     for (;;) {
         if (size_ == buffer_.size()) {

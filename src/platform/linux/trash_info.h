@@ -4,6 +4,8 @@
 // floor reads every record, so a record is read with one openat and one read into a buffer
 // that is reused from record to record.
 
+#include <sys/stat.h>
+
 #include <string>
 #include <string_view>
 
@@ -11,9 +13,10 @@ namespace tw::linux_platform {
 
 class TrashInfoReader {
   public:
-    // Reads the record `name` of the directory `infoFd`. False when it can't be opened or read
-    // (or is larger than any record a trashing program writes); no values then.
-    bool read(int infoFd, const char* name);
+    // Reads the record `name` of the directory `infoFd`, and its status into `status` when
+    // given. False when it can't be opened or read (or is larger than any record a trashing
+    // program writes); no values and no status then.
+    bool read(int infoFd, const char* name, struct stat* status = nullptr);
 
     // The value of `key` in the record's [Trash Info] group, as written; empty when absent.
     std::string_view value(std::string_view key) const;
