@@ -178,6 +178,12 @@ bool onPath(const char* program) {
     return false;
 }
 
+void printHeader(int rounds) {
+    std::printf("  %-22s", "wall time");
+    for (int r = 0; r < rounds; ++r) std::printf("   round %d", r + 1);
+    std::printf("    median\n");
+}
+
 void printRow(const char* label, const std::vector<double>& values) {
     std::printf("  %-22s", label);
     for (double v : values) std::printf(" %9.1f", v * 1000);
@@ -240,9 +246,7 @@ bool measure(const Shape& shape, const std::string& root, const std::string& exe
         tw::bench::removeTree(dir);
     }
 
-    std::printf("  %-22s", "wall time");
-    for (int r = 0; r < rounds; ++r) std::printf("   round %d", r + 1);
-    std::printf("    median\n");
+    printHeader(rounds);
     printRow("Tidewell empty", tidewell);
     printRow("rm -rf", rm);
     if (!trashEmpty.empty()) printRow("trash-empty", trashEmpty);
@@ -322,9 +326,7 @@ bool measureFloor(const std::string& root, const std::string& exe, int rounds) {
         tw::bench::removeTree(dir);
     }
 
-    std::printf("  %-22s", "wall time");
-    for (int r = 0; r < rounds; ++r) std::printf("   round %d", r + 1);
-    std::printf("    median\n");
+    printHeader(rounds);
     printRow("Tidewell empty", tidewell);
     printRow("read every record", reading);
     printRow("unlink the old half", unlinking);

@@ -25,7 +25,7 @@ namespace tw::linux_platform {
 
 struct EmptyOptions {
     // Items deleted less than this many seconds before the empty began stay (see EmptyOrder).
-    // 0 removes everything listed without reading a single record.
+    // 0 removes everything listed, and reads no record but those of the items a report names.
     std::int64_t keepSeconds = 0;
     // Absolute paths of mount points below the trash directory (from mountinfo): left alone.
     std::vector<std::string> fencedMountPoints;
