@@ -43,7 +43,14 @@ UniqueFd openDir(int parent, const char* name) {
     return fd;
 }
 
-std::string buildTrash(const std::string& home, int items, int filesPerItem) {
+std::string flatItemName(int i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "file-%06d.txt", i);
+    return name;
+}
+
+std::string buildTrash(const std::string& home, int items, int filesPerItem,
+                       const std::string& recentDate) {
     if (::mkdir(home.c_str(), 0755) != 0) setupFailure("mkdir " + home);
     UniqueFd homeFd = openDir(AT_FDCWD, home.c_str());
     makeDir(homeFd.get(), "Trash");
@@ -55,7 +62,7 @@ std::string buildTrash(const std::string& home, int items, int filesPerItem) {
     char name[64], record[80];
     for (int i = 0; i < items; ++i) {
         if (filesPerItem == 0) {
-            std::snprintf(name, sizeof name, "file-%06d.txt", i);
+            std::snprintf(name, sizeof name, "%s", flatItemName(i).c_str());
             writeAt(files.get(), name, "");
         } else {
             std::snprintf(name, sizeof name, "folder-%04d", i);
@@ -68,9 +75,11 @@ std::string buildTrash(const std::string& home, int items, int filesPerItem) {
             }
         }
         std::snprintf(record, sizeof record, "%s.trashinfo", name);
-        writeAt(info.get(), record,
-                std::string("[Trash Info]\nPath=/home/user/") + name +
-                    "\nDeletionDate=2024-05-06T07:08:09\n");
+        const std::string date =
+            recentDate.empty() || i % 2 == 0 ? "2024-05-06T07:08:09" : recentDate;
+        writeAt(
+            info.get(), record,
+            std::string("[Trash Info]\nPath=/home/user/") + name + "\nDeletionDate=" + date + "\n");
     }
     return home + "/Trash";
 }

@@ -15,8 +15,12 @@ namespace tw::bench {
 linux_platform::UniqueFd openDir(int parent, const char* name);
 
 // <home>/Trash holding `items` items with their .trashinfo files: a file each when
-// `filesPerItem` is 0 (a flat trash), else a folder of that many files each.
-std::string buildTrash(const std::string& home, int items, int filesPerItem);
+// `filesPerItem` is 0 (a flat trash), else a folder of that many files each. Every item is
+// dated long ago, but every odd one `recentDate` when that is given.
+std::string buildTrash(const std::string& home, int items, int filesPerItem,
+                       const std::string& recentDate = "");
+// The name buildTrash gives the flat trash's item `i`.
+std::string flatItemName(int i);
 
 // The directory for the benchmark's trees: --dir, else $TMPDIR, else /var/tmp; made unique.
 std::string makeWorkDir(const std::string& base);

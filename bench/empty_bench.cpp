@@ -1,11 +1,14 @@
 // Times emptying a large trash with Tidewell's remover against `rm -rf` of an identical tree
 // (and, for the folder shape, against trash-cli's `trash-empty`), and measures the remover's peak
-// memory. Two shapes: 1 000 folders of 100 files each, and a flat trash of 200 000 files. Each
-// contender runs as its own process on its own copy of the tree.
+// memory. Two shapes: 1 000 folders of 100 files each, and a flat trash of 200 000 files. A third
+// times an empty with an age floor, which reads every record, against the two bare passes it
+// can't do without: reading every .trashinfo once, and unlinking the old items with their
+// records. Each contender runs as its own process on its own copy of the tree.
 //
-//   empty_bench [--dir DIR] [--rounds N] [--shape folders|flat|both]
+//   empty_bench [--dir DIR] [--rounds N] [--shape folders|flat|floor|all]
 //
-// Exits non-zero only when the benchmark could not be set up or a contender left files behind.
+// Exits non-zero only when the benchmark could not be set up or a contender left files behind
+// (or, with the floor, removed the wrong ones).
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,10 +22,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "bench_support.h"
+#include "platform/linux/dir_entries.h"
 #include "platform/linux/remove_log.h"
 #include "platform/linux/trash_empty.h"
 #include "platform/linux/unique_fd.h"
@@ -37,6 +42,10 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kTimeTarget = 1.05;
 constexpr double kMemoryTargetMb = 20;
+constexpr double kFloorTimeTarget = 1.3;
+constexpr double kFloorMemoryTargetMb = 30;
+constexpr int kFloorItems = 200000;
+constexpr long long kFloorSeconds = 30LL * 86400;
 
 struct Shape {
     const char* name;
@@ -58,22 +67,29 @@ struct Run {
     bool ok = false;
 };
 
-bool isEmptyDir(const std::string& path) {
+// Entries of the directory at `path` but "." and ".."; -1 when it can't be read.
+long entryCount(const std::string& path) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd) return errno == ENOENT;
+    if (!fd) return errno == ENOENT ? 0 : -1;
     DIR* d = ::fdopendir(::dup(fd.get()));
-    if (!d) return false;
-    bool empty = true;
+    if (!d) return -1;
+    long count = 0;
     while (dirent* e = ::readdir(d)) {
-        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) empty = false;
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) ++count;
     }
     ::closedir(d);
-    return empty;
+    return count;
+}
+
+bool isEmptyDir(const std::string& path) {
+    return entryCount(path) == 0;
 }
 
 // Runs argv as a child process (with extra environment), timing it from fork to reaping.
-Run runProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {}) {
-    ::sync();  // the tree's creation is not to be paid for by whoever runs first
+Run runProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+               bool syncFirst = true) {
+    // The tree's creation is not to be paid for by whoever runs first.
+    if (syncFirst) ::sync();
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -103,14 +119,52 @@ Run runProcess(const std::vector<std::string>& argv, const std::vector<std::stri
     return run;
 }
 
-// Child mode: only the empty, so that its peak memory is the remover's own.
-int emptyOnly(const char* trash) {
+// Child mode: only the empty, so that its peak memory is the remover's own. It fills a
+// report, as the program's empty does.
+int emptyOnly(const char* trash, long long keepSeconds) {
     UniqueFd fd(::open(trash, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd) return 3;
     tw::linux_platform::RemoveLog log;
-    bool ok = tw::linux_platform::emptyTrashDirectory(fd.get(), trash, log);
+    tw::linux_platform::EmptyOptions options;
+    options.keepSeconds = keepSeconds;
+    tw::EmptyPlace place;
+    bool ok = tw::linux_platform::emptyTrashDirectory(fd.get(), trash, log, options, &place);
     for (const std::string& line : log.lines()) std::fprintf(stderr, "%s\n", line.c_str());
     return ok ? 0 : 1;
+}
+
+// Child mode, the first bare pass of the floor: lists info/ and reads every record once.
+int readRecords(const char* trash) {
+    UniqueFd info(
+        ::open((std::string(trash) + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!info) return 3;
+    tw::linux_platform::PackedEntries entries;
+    if (tw::linux_platform::listDirectory(info.get(), entries) != 0) return 3;
+    char buffer[4096];
+    tw::linux_platform::DirEntry e;
+    while (entries.next(e)) {
+        UniqueFd fd(::openat(info.get(), e.name, O_RDONLY | O_CLOEXEC | O_NOATIME));
+        if (!fd || ::read(fd.get(), buffer, sizeof buffer) <= 0) return 1;
+    }
+    return 0;
+}
+
+// Child mode, the second bare pass: unlinks the old items (the even ones) and their records,
+// knowing their names.
+int unlinkOld(const char* trash, int items) {
+    UniqueFd files(
+        ::open((std::string(trash) + "/files").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd info(
+        ::open((std::string(trash) + "/info").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!files || !info) return 3;
+    for (int i = 0; i < items; i += 2) {
+        const std::string name = tw::bench::flatItemName(i);
+        if (::unlinkat(files.get(), name.c_str(), 0) != 0 ||
+            ::unlinkat(info.get(), (name + ".trashinfo").c_str(), 0) != 0) {
+            return 1;
+        }
+    }
+    return 0;
 }
 
 bool onPath(const char* program) {
@@ -122,6 +176,12 @@ bool onPath(const char* program) {
         at = end + 1;
     }
     return false;
+}
+
+void printHeader(int rounds) {
+    std::printf("  %-22s", "wall time");
+    for (int r = 0; r < rounds; ++r) std::printf("   round %d", r + 1);
+    std::printf("    median\n");
 }
 
 void printRow(const char* label, const std::vector<double>& values) {
@@ -154,7 +214,7 @@ bool measure(const Shape& shape, const std::string& root, const std::string& exe
         for (int slot = 0; slot < 3; ++slot) {
             switch ((slot + r) % 3) {
                 case 0: {
-                    Run run = runProcess({exe, "--empty-only", ours});
+                    Run run = runProcess({exe, "--empty-only", ours, "0"});
                     tidewell.push_back(run.seconds);
                     tidewellCpu.push_back(run.cpuSeconds);
                     peakKb = std::max(peakKb, run.maxRssKb);
@@ -186,9 +246,7 @@ bool measure(const Shape& shape, const std::string& root, const std::string& exe
         tw::bench::removeTree(dir);
     }
 
-    std::printf("  %-22s", "wall time");
-    for (int r = 0; r < rounds; ++r) std::printf("   round %d", r + 1);
-    std::printf("    median\n");
+    printHeader(rounds);
     printRow("Tidewell empty", tidewell);
     printRow("rm -rf", rm);
     if (!trashEmpty.empty()) printRow("trash-empty", trashEmpty);
@@ -214,15 +272,92 @@ bool measure(const Shape& shape, const std::string& root, const std::string& exe
     return allEmptied;
 }
 
+// The floor's shape: half of a flat trash deleted long ago, half just now, emptied with a floor
+// of 30 days; against the two bare passes, each in a process of its own, on a second copy.
+bool measureFloor(const std::string& root, const std::string& exe, int rounds) {
+    std::printf(
+        "Shape \"floor\": %d files in files/ itself, each with its .trashinfo, half of them "
+        "deleted long ago, emptied with a floor of 30 days\n",
+        kFloorItems);
+    const std::time_t now = std::time(nullptr);
+    char recent[32];
+    std::strftime(recent, sizeof recent, "%Y-%m-%dT%H:%M:%S", std::localtime(&now));
+    const std::string keep = std::to_string(kFloorSeconds);
+    std::vector<double> tidewell, reading, unlinking, bare, tidewellCpu, bareCpu;
+    long peakKb = 0;
+    bool right = true;
+    const auto leftHalf = [](const std::string& trash) {
+        return entryCount(trash + "/files") == kFloorItems / 2 &&
+               entryCount(trash + "/info") == kFloorItems / 2;
+    };
+    for (int r = 0; r < rounds; ++r) {
+        std::fprintf(stderr, "floor round %d/%d: building 2 copies of the trash...\n", r + 1,
+                     rounds);
+        const std::string dir = root + "/floor-" + std::to_string(r);
+        if (::mkdir(dir.c_str(), 0755) != 0) setupFailure("mkdir " + dir);
+        const std::string ours = tw::bench::buildTrash(dir + "/tidewell", kFloorItems, 0, recent);
+        const std::string plain = tw::bench::buildTrash(dir + "/bare", kFloorItems, 0, recent);
+        std::fprintf(stderr, "floor round %d/%d: emptying...\n", r + 1, rounds);
+        for (int slot = 0; slot < 2; ++slot) {
+            if ((slot + r) % 2 == 0) {
+                Run run = runProcess({exe, "--empty-only", ours, keep});
+                tidewell.push_back(run.seconds);
+                tidewellCpu.push_back(run.cpuSeconds);
+                peakKb = std::max(peakKb, run.maxRssKb);
+                if (!run.ok || !leftHalf(ours)) {
+                    std::fprintf(stderr,
+                                 "empty_bench: the floor's empty did not keep the recent half\n");
+                    right = false;
+                }
+            } else {
+                Run read = runProcess({exe, "--read-records", plain});
+                // What the first pass left to write is the second's to pay for, as it is in
+                // one empty.
+                Run unlink = runProcess({exe, "--unlink-old", plain, std::to_string(kFloorItems)},
+                                        {}, false);
+                if (!read.ok || !unlink.ok || !leftHalf(plain))
+                    setupFailure("bare passes on " + plain);
+                reading.push_back(read.seconds);
+                unlinking.push_back(unlink.seconds);
+                bare.push_back(read.seconds + unlink.seconds);
+                bareCpu.push_back(read.cpuSeconds + unlink.cpuSeconds);
+            }
+        }
+        tw::bench::removeTree(dir);
+    }
+
+    printHeader(rounds);
+    printRow("Tidewell empty", tidewell);
+    printRow("read every record", reading);
+    printRow("unlink the old half", unlinking);
+    printRow("both bare passes", bare);
+    printRow("Tidewell CPU time", tidewellCpu);
+    printRow("bare passes CPU time", bareCpu);
+    const double ratio = median(tidewell) / median(bare);
+    const double peakMb = peakKb / 1024.0;
+    std::printf("  Empty time vs bare passes: %.3f x   (target <= %.2f x: %s)\n", ratio,
+                kFloorTimeTarget, verdict(ratio <= kFloorTimeTarget));
+    std::printf("  CPU time vs bare passes:   %.3f x\n", median(tidewellCpu) / median(bareCpu));
+    std::printf("  Peak memory of the empty:  %.1f MB  (target < %.0f MB: %s)\n\n", peakMb,
+                kFloorMemoryTargetMb, verdict(peakMb < kFloorMemoryTargetMb));
+    return right;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--empty-only") == 0) return emptyOnly(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "--empty-only") == 0) {
+        return emptyOnly(argv[2], std::atoll(argv[3]));
+    }
+    if (argc == 3 && std::strcmp(argv[1], "--read-records") == 0) return readRecords(argv[2]);
+    if (argc == 4 && std::strcmp(argv[1], "--unlink-old") == 0) {
+        return unlinkOld(argv[2], std::atoi(argv[3]));
+    }
 
     std::string base = "/var/tmp";
     if (const char* tmp = std::getenv("TMPDIR")) base = tmp;
     int rounds = 3;
-    std::string only = "both";
+    std::string only = "all";
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--dir") == 0 && i + 1 < argc) {
             base = argv[++i];
@@ -231,7 +366,8 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--shape") == 0 && i + 1 < argc) {
             only = argv[++i];
         } else {
-            std::fprintf(stderr, "usage: %s [--dir DIR] [--rounds N] [--shape folders|flat|both]\n",
+            std::fprintf(stderr,
+                         "usage: %s [--dir DIR] [--rounds N] [--shape folders|flat|floor|all]\n",
                          argv[0]);
             return 2;
         }
@@ -247,8 +383,9 @@ int main(int argc, char** argv) {
 
     bool allEmptied = true;
     for (const Shape& shape : kShapes) {
-        if (only == "both" || only == shape.name) allEmptied &= measure(shape, root, exe, rounds);
+        if (only == "all" || only == shape.name) allEmptied &= measure(shape, root, exe, rounds);
     }
+    if (only == "all" || only == "floor") allEmptied &= measureFloor(root, exe, rounds);
     tw::bench::removeTree(root);
     return allEmptied ? 0 : 1;
 }

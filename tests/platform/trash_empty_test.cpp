@@ -52,46 +52,59 @@ TEST_F(TrashEmpty, ATrashWithoutItsDirectoriesIsAlreadyEmpty) {
 }
 
 TEST_F(TrashEmpty, ItemsTrashedWhileItRunsSurvive) {
-    test::trashItem(trash_, "old");
-    test::trashItem(trash_, "old-folder", true);
-    test::trashItem(trash_, "restored");
-    // Another program has written this .trashinfo and is about to move a link in. Links are
-    // items too, and a dangling one tells whether the empty follows them.
-    test::writeFile(trash_ + "/info/arriving.trashinfo", "[Trash Info]\n");
-    test::makeSymlink("/nonexistent", dir_ / "arriving");
+    // With an age floor too: what arrives bears a date of long ago (a record copied, a clock
+    // that was wrong), and only the empty's own start tells that it came late.
+    for (const std::int64_t keep : {std::int64_t{0}, std::int64_t{86400}}) {
+        const std::string trash = dir_ / ("Trash" + std::to_string(keep));
+        const std::string out = dir_ / ("out" + std::to_string(keep));
+        test::makeDirs(out);
+        test::trashItem(trash, "old");
+        test::trashItem(trash, "old-folder", true);
+        test::trashItem(trash, "restored");
+        // Another program has written this .trashinfo and is about to move a link in. Links are
+        // items too, and a dangling one tells whether the empty follows them.
+        test::writeFile(trash + "/info/arriving.trashinfo", "[Trash Info]\n");
+        test::makeSymlink("/nonexistent", out + "/arriving");
 
-    EmptyOptions options;
-    options.beforeListing = [&] {
-        test::trashItem(trash_, "listed-late");
-        test::nextClockTick();  // a start taken only now would be later than this item
-    };
-    options.afterSnapshot = [&] {
-        test::trashItem(trash_, "late");
-        std::filesystem::rename(dir_ / "arriving", trash_ + "/files/arriving");
-        // A restore: the item leaves files/, then its record goes.
-        std::filesystem::rename(trash_ + "/files/restored", dir_ / "restored");
-        std::filesystem::remove(trash_ + "/info/restored.trashinfo");
-    };
-    options.itemChecked = [&](std::string_view item) {
-        // Found gone; before its record is dealt with, a new item takes the name.
-        if (item != "restored") return;
-        test::writeFile(trash_ + "/info/restored.trashinfo", "[Trash Info]\n");
-        test::makeSymlink("/nonexistent", trash_ + "/files/restored");
-    };
-    RemoveLog log;
-    EXPECT_TRUE(test::emptyTrashAt(trash_, &log, options));
-    for (const char* name : {"late", "listed-late", "arriving", "restored"}) {
-        EXPECT_TRUE(test::exists(trash_ + "/files/" + name)) << name;
-        EXPECT_TRUE(test::exists(trash_ + "/info/" + name + ".trashinfo")) << name;
+        EmptyOptions options;
+        options.keepSeconds = keep;
+        options.beforeListing = [&] {
+            test::trashItem(trash, "listed-late");
+            test::nextClockTick();  // a start taken only now would be later than this item
+        };
+        options.afterSnapshot = [&] {
+            test::trashItem(trash, "late");
+            std::filesystem::rename(out + "/arriving", trash + "/files/arriving");
+            // A restore: the item leaves files/, then its record goes.
+            std::filesystem::rename(trash + "/files/restored", out + "/restored");
+            std::filesystem::remove(trash + "/info/restored.trashinfo");
+        };
+        options.itemChecked = [&](std::string_view item) {
+            // Found gone; before its record is dealt with, a new item takes the name.
+            if (item != "restored") return;
+            test::writeFile(trash + "/info/restored.trashinfo", "[Trash Info]\n");
+            test::makeSymlink("/nonexistent", trash + "/files/restored");
+        };
+        RemoveLog log;
+        EmptyPlace place;
+        EXPECT_TRUE(test::emptyTrashAt(trash, &log, options, &place)) << keep;
+        for (const char* name : {"late", "listed-late", "arriving", "restored"}) {
+            EXPECT_TRUE(test::exists(trash + "/files/" + name)) << name << keep;
+            EXPECT_TRUE(test::exists(trash + "/info/" + name + ".trashinfo")) << name << keep;
+        }
+        EXPECT_EQ(test::readFile(out + "/restored"), "content of restored");
+        for (const char* name : {"old", "old-folder"}) {
+            EXPECT_FALSE(test::exists(trash + "/files/" + name)) << name << keep;
+            EXPECT_FALSE(test::exists(trash + "/info/" + name + ".trashinfo")) << name << keep;
+        }
+        // Of these it listed one only, which it names as kept.
+        ASSERT_EQ(log.lines().size(), 1u);
+        EXPECT_NE(log.lines()[0].find("'" + trash + "/files/listed-late'"), std::string::npos);
+        EXPECT_EQ(place.removed, 2u);
+        ASSERT_EQ(place.keptItems.size(), 1u);
+        EXPECT_EQ(place.keptItems[0].reason, KeptReason::ArrivedDuringEmpty);
+        EXPECT_EQ(place.keptItems[0].originalPath, "/home/user/listed-late");
     }
-    EXPECT_EQ(test::readFile(dir_ / "restored"), "content of restored");
-    for (const char* name : {"old", "old-folder"}) {
-        EXPECT_FALSE(test::exists(trash_ + "/files/" + name)) << name;
-        EXPECT_FALSE(test::exists(trash_ + "/info/" + name + ".trashinfo")) << name;
-    }
-    // Of these it listed one only, which it names as kept.
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_NE(log.lines()[0].find("'" + trash_ + "/files/listed-late'"), std::string::npos);
 }
 
 TEST_F(TrashEmpty, AnItemRestoredAndTrashedAgainWhileItRunsStaysAndIsNamed) {

@@ -3,6 +3,8 @@
 
 #include <unistd.h>
 
+#include <ctime>
+#include <map>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -161,20 +163,42 @@ TEST_F(RecycleBinShellTest, QueryCountsEveryTrashOfTheUserOnThatDriveOnly) {
 TEST_F(RecycleBinShellTest, EmptyingAllBinsEmptiesEveryLocalTrashAndNeverARemoteOne) {
     userTrash(fixed_, 3);
     test::trashItem(fixed_ + "/xdg/Trash", "home-item", true);
+    // Deleted just now: the floor of a day keeps it.
+    test::trashItem(fixed_ + "/xdg/Trash", "recent");
+    const std::time_t now = std::time(nullptr);
+    char date[32];
+    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", std::localtime(&now));
+    test::writeFile(fixed_ + "/xdg/Trash/info/recent.trashinfo",
+                    "[Trash Info]\nPath=/home/user/recent\nDeletionDate="s + date + "\n");
     userTrash(usb_, 2);
     userTrash(ram_, 2);
     std::string remote = userTrash(net_, 2);
 
     auto s = shell(fixed_ + "/xdg");
-    EXPECT_EQ(test::emptyKeepingNothing(s, 0, nullptr,
-                                        kEmptyNoConfirmation | kEmptyNoProgressUi | kEmptyNoSound),
-              kShellOk);
-    EXPECT_EQ(count(s, fixed_), 0);
+    EmptyReport report;
+    EXPECT_EQ(
+        s.emptyRecycleBin(0, nullptr, kEmptyNoConfirmation | kEmptyNoProgressUi | kEmptyNoSound,
+                          EmptyOrder{86400}, report),
+        kShellOk);
+    EXPECT_EQ(count(s, fixed_), 1);
+    EXPECT_TRUE(test::exists(fixed_ + "/xdg/Trash/files/recent"));
     EXPECT_EQ(count(s, usb_), 0);
     EXPECT_EQ(count(s, ram_), 0);
     EXPECT_TRUE(test::exists(remote + "/files/item0"));
     EXPECT_TRUE(test::exists(remote + "/info/item1.trashinfo"));
     EXPECT_EQ(errors_, "");
+    // One place per trash directory emptied.
+    std::map<std::string, std::pair<std::uint64_t, std::uint64_t>> places;  // removed, kept
+    for (const EmptyPlace& place : report.places) {
+        std::uint64_t kept = 0;
+        for (std::uint64_t n : place.kept) kept += n;
+        places[place.place] = {place.removed, kept};
+    }
+    using Counts = std::pair<std::uint64_t, std::uint64_t>;
+    EXPECT_EQ(places, (std::map<std::string, Counts>{{fixed_ + "/.Trash-4242", {3, 0}},
+                                                     {fixed_ + "/xdg/Trash", {1, 1}},
+                                                     {usb_ + "/.Trash-4242", {2, 0}},
+                                                     {ram_ + "/.Trash-4242", {2, 0}}}));
 }
 
 TEST_F(RecycleBinShellTest, EmptyingOneDriveTouchesOnlyThatDrive) {
@@ -271,7 +295,7 @@ TEST_F(RecycleBinShellTest, ALockedTrashOfTheUsersOwnIsOpenedUpAndOneOfSomeoneEl
         ASSERT_EQ(::chmod(locked.c_str(), 0), 0);
     }
     // Bits of the status: 1, 2: the counts before and after; 4: the empty; 8: the unreadable
-    // trash counted as empty; 16: its empty reported success; 32: no message.
+    // trash counted as empty; 16: its empty reported success or no error; 32: no message.
     int status = test::runAs(kUser, kUser, [&] {
         auto s = shell(fixed_ + "/xdg");
         int result = 0;
@@ -281,7 +305,11 @@ TEST_F(RecycleBinShellTest, ALockedTrashOfTheUsersOwnIsOpenedUpAndOneOfSomeoneEl
         if (test::emptyKeepingNothing(s, 0, fixed_.c_str(), 7) != kShellOk) result |= 4;
         if (s.queryRecycleBin(fixed_, q) != kShellOk || q.itemsLow != 0) result |= 2;
         if (s.queryRecycleBin(usb_, q) != kShellFail || q.itemsLow < 1) result |= 8;
-        if (test::emptyKeepingNothing(s, 0, usb_.c_str(), 7) != kShellFail) result |= 16;
+        EmptyReport report;
+        if (s.emptyRecycleBin(0, usb_.c_str(), 7, {}, report) != kShellFail ||
+            report.places.size() != 1 || report.places[0].error.empty()) {
+            result |= 16;
+        }
         if (errors_.find(".Trash-4242/files': Permission denied") == std::string::npos) {
             result |= 32;
         }

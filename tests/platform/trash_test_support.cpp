@@ -105,12 +105,12 @@ void nextClockTick() {
 }
 
 bool emptyTrashAt(const std::string& trash, linux_platform::RemoveLog* log,
-                  const linux_platform::EmptyOptions& options) {
+                  const linux_platform::EmptyOptions& options, EmptyPlace* place) {
     nextClockTick();
     linux_platform::RemoveLog local;
     int fd = ::open(trash.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;
-    bool ok = linux_platform::emptyTrashDirectory(fd, trash, log ? *log : local, options);
+    bool ok = linux_platform::emptyTrashDirectory(fd, trash, log ? *log : local, options, place);
     ::close(fd);
     return ok;
 }

@@ -48,9 +48,9 @@ void trashItem(const std::string& trash, const std::string& name, bool directory
 void nextClockTick();
 
 // Empties the trash directory at `trash` (opened as the shell would, one clock tick after what
-// the test put there) and returns the result.
+// the test put there) and returns the result; what it did goes to `place` when given.
 bool emptyTrashAt(const std::string& trash, linux_platform::RemoveLog* log = nullptr,
-                  const linux_platform::EmptyOptions& options = {});
+                  const linux_platform::EmptyOptions& options = {}, EmptyPlace* place = nullptr);
 
 // A chain of `depth` directories named `name` below `parent`, with a file at the bottom;
 // made with descriptors, so deeper than PATH_MAX is fine.

@@ -24,6 +24,9 @@ namespace tw::linux_platform {
 // Nanoseconds added to every reading of the real-time clock: a test steps the clock here.
 using ClockStep = std::function<std::int64_t()>;
 
+// A file system stamp in ns since the epoch, held to within about 146 years of 1970.
+std::int64_t nanoseconds(const struct timespec& stamp);
+
 class EmptyStart {
   public:
     static EmptyStart now(ClockStep step = {});
@@ -32,8 +35,19 @@ class EmptyStart {
     // present.
     bool changedSince(const struct timespec& stamp) const;
 
+    // Whether something deleted at `deleted` (ns since the epoch) was deleted at least
+    // `seconds` before this moment. A deletion later than the present is not: it counts as
+    // the present.
+    bool deletedAtLeast(std::int64_t deleted, std::int64_t seconds) const;
+
   private:
     std::int64_t realTime(clockid_t clock) const;
+    // The real-time clock (as realTime) and the boot-time clock, at one moment.
+    struct Moment {
+        std::int64_t real = 0;
+        std::int64_t elapsed = 0;
+    };
+    Moment moment() const;
 
     ClockStep step_;
     // At the start, in ns: the real-time clock as file systems read it, and as it is; the

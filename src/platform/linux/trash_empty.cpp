@@ -8,7 +8,10 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 
+#include "platform/linux/deletion_date.h"
 #include "platform/linux/trash_layout.h"
 
 namespace tw::linux_platform {
@@ -44,8 +47,10 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
     s.start_ = EmptyStart::now(options.clockStep);
     s.trashFd_ = trashFd;
     s.path_ = std::move(trashPath);
+    s.topDirectory_ = trashTopDirectory(s.path_);
     s.scope_ = scopeOf(trashFd);
     if (!s.scope_) {
+        s.error_ = std::strerror(errno);
         log.failure(s.path_, errno);
         s.complete_ = false;
         return s;
@@ -56,12 +61,15 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
         (st.st_mode & S_IRWXU) != S_IRWXU) {
         ::fchmod(trashFd, (st.st_mode & 07777) | S_IRWXU);
     }
+    // Deletion dates are local times: in the zone as it is now.
+    if (options.keepSeconds > 0) ::tzset();
     if (options.beforeListing) options.beforeListing();
     // files/ before info/: a trashing program writes an item's .trashinfo before it moves the
     // item in, so every listed item's record is listed too.
     s.filesUsable_ = s.openPart(kTrashFiles, log, s.files_);
     s.complete_ &= s.filesUsable_;
-    s.complete_ &= s.openPart(kTrashInfo, log, s.info_);
+    s.infoUsable_ = s.openPart(kTrashInfo, log, s.info_);
+    s.complete_ &= s.infoUsable_;
     s.complete_ &= s.openPart(kTrashExpunged, log, s.expunged_);
     s.noteFolderIdentities();
     if (s.files_.fd && inodeOrderHelps(s.files_.fd.get(), s.files_.entries.count())) {
@@ -74,6 +82,10 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
 // another mount or unreadable is logged and left alone (false).
 bool TrashSnapshot::openPart(const char* name, RemoveLog& log, Part& part) {
     part.path = path_ + "/" + name;
+    const auto fail = [&](const std::string& why) {
+        if (error_.empty()) error_ = std::string(name) + "/: " + why;
+        return false;
+    };
     OpenedDirectory dir = openDirectoryForRemoval(trashFd_, name, *scope_);
     switch (dir.status) {
         case OpenStatus::Opened:
@@ -82,20 +94,20 @@ bool TrashSnapshot::openPart(const char* name, RemoveLog& log, Part& part) {
             return true;
         case OpenStatus::NotDirectory:
             log.note(part.path, "not a directory, left alone");
-            return false;
+            return fail("not a directory, left alone");
         case OpenStatus::OtherFileSystem:
             log.note(part.path, "a mount point, left alone");
-            return false;
+            return fail("a mount point, left alone");
         case OpenStatus::Failed:
             log.failure(part.path, dir.error);
-            return false;
+            return fail(std::strerror(dir.error));
     }
     part.fd = std::move(dir.fd);
     if (int error = listDirectory(part.fd.get(), part.entries)) {
         log.failure(part.path, error);
         part.fd.reset();
         part.entries.clear();
-        return false;
+        return fail(std::strerror(error));
     }
     return true;
 }
@@ -118,31 +130,100 @@ void TrashSnapshot::noteFolderIdentities() {
 // writes its record anew. An item that changed, or whose record was written, since the snapshot
 // began was restored and trashed again (the same file or another under its name) or is being
 // worked on: it is not what the user emptied, so it stays for the next empty. The record tells
-// where a rename leaves the change time alone (exFAT through FUSE); it is looked at only for
-// an item about to go.
+// where a rename leaves the change time alone (exFAT through FUSE), and tells an item trashed
+// anew from one being worked on.
+//
+// With a floor, an item's age is that of its deletion, never of its contents: the record's
+// DeletionDate, else when the record was written; an item without a record was moved in when
+// its change time was last set (or later).
 TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t record,
-                                            RemoveLog& log) const {
+                                            RemoveLog& log, std::int64_t keepSeconds, Look& look) {
     struct stat st;
-    if (::fstatat(files_.fd.get(), item.name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-        // Anything but a missing file is left to the removal, which reports it.
-        return errno == ENOENT ? Outcome::Gone : Outcome::Removed;
+    const bool seen = ::fstatat(files_.fd.get(), item.name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+    // Anything but a missing file is left to the removal, which reports it.
+    if (!seen && errno == ENOENT) return Outcome::Gone;
+    // With a floor the record is read anyway: its status then comes from the open file.
+    struct stat recordSt;
+    const char* recordName = record != TrashItems::npos ? info_.entries.at(record).name : nullptr;
+    look.recordRead =
+        recordName && keepSeconds > 0 && reader_.read(info_.fd.get(), recordName, &recordSt);
+    const bool recordSeen =
+        look.recordRead ||
+        (recordName && ::fstatat(info_.fd.get(), recordName, &recordSt, AT_SYMLINK_NOFOLLOW) == 0);
+    const bool trashedAgain = recordSeen && (start_.changedSince(recordSt.st_ctim) ||
+                                             start_.changedSince(recordSt.st_mtim));
+    if (trashedAgain || (seen && start_.changedSince(st.st_ctim))) {
+        look.reason = trashedAgain ? KeptReason::ArrivedDuringEmpty : KeptReason::Changed;
+        log.note(files_.path + "/" + item.name,
+                 trashedAgain ? "kept for the next empty: trashed again since this one began"
+                              : "kept for the next empty: changed since this one began");
+        return Outcome::Kept;
     }
-    const char* why = nullptr;
-    if (start_.changedSince(st.st_ctim)) {
-        why = "kept for the next empty: changed since this one began";
-    } else if (record != TrashItems::npos &&
-               ::fstatat(info_.fd.get(), info_.entries.at(record).name, &st, AT_SYMLINK_NOFOLLOW) ==
-                   0 &&
-               (start_.changedSince(st.st_ctim) || start_.changedSince(st.st_mtim))) {
-        why = "kept for the next empty: trashed again since this one began";
+    // What is freed of a folder is not counted: it would take a look at every file in it.
+    if (seen && !S_ISDIR(st.st_mode)) look.size = static_cast<std::uint64_t>(st.st_size);
+    if (keepSeconds <= 0) return Outcome::Removed;
+
+    std::int64_t deleted;
+    if (recordSeen) {
+        deleted = deletionTime(recordSt, look);
+    } else if (seen) {
+        deleted = nanoseconds(st.st_ctim);
+    } else {
+        log.note(files_.path + "/" + item.name, "kept: when it was deleted can't be told");
+        return Outcome::Failed;
     }
-    if (!why) return Outcome::Removed;
-    log.note(files_.path + "/" + item.name, why);
+    if (start_.deletedAtLeast(deleted, keepSeconds)) return Outcome::Removed;
+    look.reason = KeptReason::TooRecent;
     return Outcome::Kept;
 }
 
-bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
+std::int64_t TrashSnapshot::deletionTime(const struct stat& record, const Look& look) const {
+    if (look.recordRead) {
+        if (auto date = parseDeletionDate(reader_.value("DeletionDate"))) return *date;
+    }
+    return nanoseconds(record.st_mtim);
+}
+
+// Counts the item in `place` and names it while names are left: where it was deleted from,
+// as its record says, else where it is in the trash.
+void TrashSnapshot::report(const DirEntry& item, std::size_t record, Outcome outcome,
+                           const Look& look, EmptyPlace& place, NamesLeft& names) {
+    std::vector<EmptyItem>* named = nullptr;
+    std::size_t* left = nullptr;
+    EmptyItem entry;
+    if (outcome == Outcome::Removed) {
+        ++place.removed;
+        place.bytesFreed += look.size;
+        named = &place.removedItems;
+        left = &names.removed;
+    } else if (outcome == Outcome::Kept || outcome == Outcome::Failed) {
+        entry.reason = outcome == Outcome::Failed ? KeptReason::NotRemoved : look.reason;
+        ++place.kept[static_cast<std::size_t>(entry.reason)];
+        named = &place.keptItems;
+        left = &names.kept;
+    }
+    if (!named || *left == 0) return;
+    --*left;
+    if (record != TrashItems::npos &&
+        (look.recordRead || reader_.read(info_.fd.get(), info_.entries.at(record).name))) {
+        const std::string_view path = reader_.value("Path");
+        if (!path.empty()) entry.originalPath = originalPath(path, topDirectory_);
+    }
+    if (entry.originalPath.empty()) entry.originalPath = files_.path + "/" + item.name;
+    named->push_back(std::move(entry));
+}
+
+bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlace& place,
+                          NamesLeft& names) {
+    place.place = path_;
+    place.error = error_;
     if (!scope_) return false;
+    if (options.keepSeconds > 0 && !infoUsable_) {
+        // No item's age can be told: none goes, nor anything else of this trash.
+        place.kept[static_cast<std::size_t>(KeptReason::NotRemoved)] += files_.entries.count();
+        place.error += "; nothing removed: the deletion dates can't be read";
+        return false;
+    }
     scope_->fencedMountPoints = options.fencedMountPoints;
     TrashItems items(info_.entries);
     items.addItems(files_.entries);
@@ -151,7 +232,9 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
     DirEntry e;
     while (files_.fd && files_.entries.next(e)) {
         const std::size_t record = info_.fd ? items.recordOf(e.view()) : TrashItems::npos;
-        const Outcome outcome = removeItem(e, record, remover, log, options);
+        Look look;
+        const Outcome outcome = removeItem(e, record, remover, log, options, look);
+        report(e, record, outcome, look, place, names);
         if (outcome == Outcome::Failed) complete_ = false;
         if (record == TrashItems::npos ||
             (outcome != Outcome::Removed && outcome != Outcome::Gone)) {
@@ -188,8 +271,8 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options) {
 
 TrashSnapshot::Outcome TrashSnapshot::removeItem(const DirEntry& item, std::size_t record,
                                                  TreeRemover& remover, RemoveLog& log,
-                                                 const EmptyOptions& options) {
-    const Outcome checked = check(item, record, log);
+                                                 const EmptyOptions& options, Look& look) {
+    const Outcome checked = check(item, record, log, options.keepSeconds, look);
     if (options.itemChecked) options.itemChecked(item.view());
     if (checked != Outcome::Removed) return checked;
     // A file or link goes in one step, so a restore can't catch it half-removed.
@@ -201,7 +284,10 @@ TrashSnapshot::Outcome TrashSnapshot::removeItem(const DirEntry& item, std::size
             return Outcome::Failed;
         }
     }
-    return removeFolder(item, remover, log, options);
+    const Outcome removed = removeFolder(item, remover, log, options);
+    // It took the name of a restored folder while the empty ran.
+    if (removed == Outcome::Kept) look.reason = KeptReason::ArrivedDuringEmpty;
+    return removed;
 }
 
 TrashSnapshot::Outcome TrashSnapshot::removeFolder(const DirEntry& item, TreeRemover& remover,
@@ -309,10 +395,13 @@ bool TrashSnapshot::removeRecordIfOrphan(const char* record, RemoveLog& log) {
 }
 
 bool emptyTrashDirectory(int trashFd, const std::string& trashPath, RemoveLog& log,
-                         const EmptyOptions& options) {
+                         const EmptyOptions& options, EmptyPlace* place) {
     TrashSnapshot snapshot = TrashSnapshot::take(trashFd, trashPath, log, options);
     if (options.afterSnapshot) options.afterSnapshot();
-    return snapshot.empty(log, options);
+    EmptyPlace unreported;
+    NamesLeft names;
+    if (!place) names = {0, 0};
+    return snapshot.empty(log, options, place ? *place : unreported, names);
 }
 
 }  // namespace tw::linux_platform

@@ -3,6 +3,10 @@
 // Emptying one trash directory. Only what was in the trash when the empty began is removed,
 // and an item restored or trashed while the empty runs is never lost.
 
+#include <sys/stat.h>
+
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,12 +16,17 @@
 #include "platform/linux/dir_entries.h"
 #include "platform/linux/empty_start.h"
 #include "platform/linux/remove_log.h"
+#include "platform/linux/trash_info.h"
 #include "platform/linux/trash_remove.h"
 #include "platform/linux/unique_fd.h"
+#include "platform/services/empty_report.h"
 
 namespace tw::linux_platform {
 
 struct EmptyOptions {
+    // Items deleted less than this many seconds before the empty began stay (see EmptyOrder).
+    // 0 removes everything listed, and reads no record but those of the items a report names.
+    std::int64_t keepSeconds = 0;
     // Absolute paths of mount points below the trash directory (from mountinfo): left alone.
     std::vector<std::string> fencedMountPoints;
     // Test seams for work that happens while an empty runs, each at a moment where another
@@ -33,6 +42,12 @@ struct EmptyOptions {
     std::function<void(std::string_view item)> folderTaken;
     TreeRemover::BatchHook removalBatch;  // see TreeRemover
     ClockStep clockStep;
+};
+
+// How many more items a report may name, removed and kept (EmptyReport::kMaxNamed each).
+struct NamesLeft {
+    std::size_t removed = EmptyReport::kMaxNamed;
+    std::size_t kept = EmptyReport::kMaxNamed;
 };
 
 // What one trash directory held when an empty began: only that is removed.
@@ -52,8 +67,12 @@ class TrashSnapshot {
     // EmptyStart), and is named in the log as kept; a folder that can't be removed completely
     // goes back to files/ with its .trashinfo. Then the listed orphans, the leftovers listed in
     // expunged/ and the directorysizes cache. What can't be removed is logged and the rest goes
-    // on. True when everything listed went or was kept on purpose.
-    bool empty(RemoveLog& log, const EmptyOptions& options);
+    // on. With a floor (options.keepSeconds) an item goes only when it was deleted long enough
+    // before the empty began; one kept for that is no failure and is not logged. Without info/
+    // a floor can't be kept, so then nothing is removed. `place` gets what became of the items
+    // of files/, naming as many as `names` allows. True when everything listed went or was kept
+    // on purpose.
+    bool empty(RemoveLog& log, const EmptyOptions& options, EmptyPlace& place, NamesLeft& names);
 
   private:
     struct Part {
@@ -62,15 +81,28 @@ class TrashSnapshot {
         std::string path;
     };
     enum class Outcome { Removed, Gone, Failed, Kept };
+    // What the check learnt of an item.
+    struct Look {
+        KeptReason reason = KeptReason::NotRemoved;  // why it is kept, when it is
+        std::uint64_t size = 0;                      // a file's or link's; 0 for a folder
+        bool recordRead = false;                     // reader_ holds its record
+    };
 
     bool openPart(const char* name, RemoveLog& log, Part& part);
     void noteFolderIdentities();
     // Gone or Kept when what is at the item's name now is not the item that was listed, or
-    // not as it was; Removed (go ahead) when it is. `record` is the item's .trashinfo in
-    // info_ (TrashItems::npos for none).
-    Outcome check(const DirEntry& item, std::size_t record, RemoveLog& log) const;
+    // not as it was, or (with a floor) was deleted too recently; Failed when its age can't be
+    // told; Removed (go ahead) otherwise. `record` is the item's .trashinfo in info_
+    // (TrashItems::npos for none).
+    Outcome check(const DirEntry& item, std::size_t record, RemoveLog& log,
+                  std::int64_t keepSeconds, Look& look);
+    // When the item whose record has the status `record` was deleted: the DeletionDate of the
+    // record (when read), or when the record was written.
+    std::int64_t deletionTime(const struct stat& record, const Look& look) const;
     Outcome removeItem(const DirEntry& item, std::size_t record, TreeRemover& remover,
-                       RemoveLog& log, const EmptyOptions& options);
+                       RemoveLog& log, const EmptyOptions& options, Look& look);
+    void report(const DirEntry& item, std::size_t record, Outcome outcome, const Look& look,
+                EmptyPlace& place, NamesLeft& names);
     Outcome removeFolder(const DirEntry& item, TreeRemover& remover, RemoveLog& log,
                          const EmptyOptions& options);
     bool openExpunged(const std::string& folder, RemoveLog& log);
@@ -82,13 +114,18 @@ class TrashSnapshot {
     std::optional<RemoveScope> scope_;
     bool complete_ = true;
     bool filesUsable_ = false;  // listed, or missing (then nothing is in it)
+    bool infoUsable_ = false;   // the same for info/
+    std::string error_;         // why a part of the trash could not be listed
+    std::string topDirectory_;  // what relative Path values start from
+    TrashInfoReader reader_;
     bool expungedUnusable_ = false;
     Part files_, info_;
     Part expunged_;  // its entries: the leftovers it held when the empty began
 };
 
-// Takes the snapshot of one trash directory and empties it (see TrashSnapshot).
+// Takes the snapshot of one trash directory and empties it (see TrashSnapshot), reporting to
+// `place` when given.
 bool emptyTrashDirectory(int trashFd, const std::string& trashPath, RemoveLog& log,
-                         const EmptyOptions& options = {});
+                         const EmptyOptions& options = {}, EmptyPlace* place = nullptr);
 
 }  // namespace tw::linux_platform

@@ -3,6 +3,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -108,7 +109,8 @@ std::int32_t LinuxRecycleBinShell::queryRecycleBin(const std::string& rootPath,
 }
 
 std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* rootPath,
-                                                   std::uint32_t, const EmptyOrder&, EmptyReport&) {
+                                                   std::uint32_t, const EmptyOrder& order,
+                                                   EmptyReport& report) {
     // Everything the walk's first empty listed is gone or reported; what a later query of the
     // same walk found arrived after the empty began.
     if (!rootPath && walkEmptied_) return walkResult_;
@@ -136,6 +138,9 @@ std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* roo
             if (!trash.fd) {
                 log.failure(trash.path, trash.error);
                 complete = false;
+                EmptyPlace& place = report.places.emplace_back();
+                place.place = trash.path;
+                place.error = std::strerror(trash.error);
             } else if (seen.insert({trash.dev, trash.ino}).second) {
                 trashes.push_back(std::move(trash));
             }
@@ -147,10 +152,17 @@ std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* roo
         snapshots.push_back(TrashSnapshot::take(trash.fd.get(), trash.path, log, env_.emptySeams));
     }
     if (env_.emptySeams.afterSnapshot) env_.emptySeams.afterSnapshot();
+    // The report names at most kMaxNamed of each kind, with what it named before.
+    NamesLeft names;
+    for (const EmptyPlace& place : report.places) {
+        names.removed -= std::min(names.removed, place.removedItems.size());
+        names.kept -= std::min(names.kept, place.keptItems.size());
+    }
     for (std::size_t i = 0; i < trashes.size(); ++i) {
         EmptyOptions options = env_.emptySeams;
+        options.keepSeconds = order.keepSeconds;
         options.fencedMountPoints = table.mountPointsBelow(trashes[i].path);
-        complete &= snapshots[i].empty(log, options);
+        complete &= snapshots[i].empty(log, options, report.places.emplace_back(), names);
     }
     if (errors_) {
         for (const std::string& line : log.lines()) errors_("tidewell: " + line);

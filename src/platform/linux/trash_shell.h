@@ -44,7 +44,8 @@ class LinuxRecycleBinShell final : public RecycleBinShell {
     LinuxRecycleBinShell();
     // `errors` receives one line (without its newline) per entry an empty could not remove
     // or kept on purpose (trashed again while it ran); empty for none. Kept entries are no
-    // failure: the empty still succeeds.
+    // failure: the empty still succeeds. Items kept by the age floor are in the report only:
+    // there are as many of them as the user wants kept.
     using ErrorSink = std::function<void(const std::string&)>;
     LinuxRecycleBinShell(ShellEnvironment environment, ErrorSink errors);
 
@@ -53,7 +54,8 @@ class LinuxRecycleBinShell final : public RecycleBinShell {
     // The byte count is left 0: it would take a walk of every tree in the bin, and nothing
     // reads it.
     std::int32_t queryRecycleBin(const std::string& rootPath, RecycleBinQuery& query) override;
-    // Flags change nothing: there is never a confirmation, progress window or sound.
+    // Flags change nothing: there is never a confirmation, progress window or sound. The
+    // report gets one place per trash directory: its path, and what became of its items.
     std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
                                  const EmptyOrder& order, EmptyReport& report) override;
     // File managers watch the trash themselves.

@@ -1,0 +1,225 @@
+// The age floor of an empty: which items are old enough to go, and what the empty reports.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/linux/deletion_date.h"
+#include "platform/linux/trash_empty.h"
+#include "platform/trash_test_support.h"
+
+namespace tw::linux_platform {
+namespace {
+
+constexpr std::int64_t kDay = 86400;
+constexpr std::int64_t kSecond = 1000000000;
+
+// Records hold local times: the tests run in a zone whose clocks change twice a year.
+class AgeFloor : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (const char* tz = std::getenv("TZ")) savedZone_ = tz;
+        ::setenv("TZ", "Europe/Berlin", 1);
+        ::tzset();
+    }
+    void TearDown() override {
+        if (savedZone_) {
+            ::setenv("TZ", savedZone_->c_str(), 1);
+        } else {
+            ::unsetenv("TZ");
+        }
+        ::tzset();
+    }
+
+    std::optional<std::string> savedZone_;
+    test::TempDir dir_;
+};
+
+std::int64_t nowSeconds() {
+    struct timespec t;
+    ::clock_gettime(CLOCK_REALTIME, &t);
+    return t.tv_sec;
+}
+
+long offsetAt(std::int64_t moment) {
+    const time_t t = moment;
+    struct tm tm;
+    ::localtime_r(&t, &tm);
+    return tm.tm_gmtoff;
+}
+
+// `moment` as local time, as trashing programs write it.
+std::string localDate(std::int64_t moment, const char* format = "%Y-%m-%dT%H:%M:%S") {
+    const time_t t = moment;
+    struct tm tm;
+    ::localtime_r(&t, &tm);
+    char text[64];
+    ::strftime(text, sizeof text, format, &tm);
+    return text;
+}
+
+void trashWithRecord(const std::string& trash, const std::string& name, const std::string& path,
+                     const std::string& date, bool directory = false) {
+    test::trashItem(trash, name, directory);
+    test::writeFile(trash + "/info/" + name + ".trashinfo",
+                    "[Trash Info]\nPath=" + path + "\nDeletionDate=" + date + "\n");
+}
+
+struct Emptied {
+    std::string trash;
+    std::int64_t began = 0;  // the second of the real-time clock the empty began in
+    bool ok = false;
+    RemoveLog log;
+    EmptyPlace place;
+};
+
+// Empties a trash that `fill` (given the second the empty will begin in) prepares. Should that
+// second turn over before the empty begins, it tries again on a fresh trash.
+Emptied emptyInKnownSecond(
+    const std::string& base,
+    const std::function<void(std::int64_t began, const std::string& trash, EmptyOptions&)>& fill) {
+    for (int attempt = 0;; ++attempt) {
+        Emptied e;
+        e.trash = base + std::to_string(attempt);
+        e.began = nowSeconds();
+        EmptyOptions options;
+        fill(e.began, e.trash, options);
+        bool sameSecond = false;
+        options.beforeListing = [&] { sameSecond = nowSeconds() == e.began; };
+        e.ok = test::emptyTrashAt(e.trash, &e.log, options, &e.place);
+        if (sameSecond) return e;
+        if (attempt == 9) {
+            ADD_FAILURE() << "no empty began in the second it was prepared in";
+            return e;
+        }
+    }
+}
+
+TEST_F(AgeFloor, DeletionDatesInEveryFormAreReadAsTheMomentsTheyName) {
+    const std::int64_t summer = 1093984328;  // 2004-08-31 20:32:08 UTC
+    struct Case {
+        const char* text;
+        std::int64_t seconds;
+        std::int64_t nanoseconds;
+    };
+    const Case readable[] = {
+        {"2004-08-31T22:32:08", summer, 0},  // summer time, UTC+2
+        {"20040831T22:32:08", summer, 0},
+        {"2004-08-31T22:32:08.25", summer, 250000000},
+        {"2004-08-31T20:32:08Z", summer, 0},
+        {"2004-08-31T23:02:08+02:30", summer, 0},
+        {"2004-08-31T18:32:08-0200", summer, 0},
+        {"2024-01-15T12:00:00", 1705316400, 0},  // winter time, UTC+1
+        // Clocks went forward at 02:00, so 02:30 never was: the later reading, 01:30 UTC.
+        {"2024-03-31T02:30:00", 1711848600, 0},
+        // Clocks went back at 03:00, so 02:30 was twice: the later, 01:30 UTC.
+        {"2024-10-27T02:30:00", 1729992600, 0},
+    };
+    for (const Case& c : readable) {
+        EXPECT_EQ(parseDeletionDate(c.text), c.seconds * kSecond + c.nanoseconds) << c.text;
+    }
+    for (const char* text :
+         {"", "yesterday", "2024-02-30T12:00:00", "2024-01-15T24:00:00", "2024-01-15T12:00",
+          "2024-01-15 12:00:00", "2024-01-15T12:00:00 and more", "2024-01-15T12:00:00+",
+          "2024-01-15T12:00:00."}) {
+        EXPECT_EQ(parseDeletionDate(text), std::nullopt) << text;
+    }
+}
+
+TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
+    const Emptied e = emptyInKnownSecond(dir_ / "Trash", [](std::int64_t began,
+                                                            const std::string& trash,
+                                                            EmptyOptions& options) {
+        // A floor of whole days whose window holds a change of the clocks (and whose edge is
+        // not near one): counted in wall-clock time rather than real seconds, an hour decides.
+        std::int64_t days = 150;
+        while (offsetAt(began) == offsetAt(began - days * kDay) ||
+               offsetAt(began - (days + 1) * kDay) != offsetAt(began - (days - 1) * kDay)) {
+            ++days;
+        }
+        options.keepSeconds = days * kDay;
+        const std::int64_t edge = began - options.keepSeconds;
+        trashWithRecord(trash, "exactly", "rel%20dir/exactly", localDate(edge));
+        trashWithRecord(trash, "a-second-short", "/home/user/a-second-short", localDate(edge + 1));
+        trashWithRecord(trash, "compact", "/home/user/compact",
+                        localDate(edge - 1, "%Y%m%dT%H:%M:%S") + ".5");
+        trashWithRecord(trash, "future", "/home/user/future", localDate(began + 365 * kDay));
+        // Without a readable date, the record's own time tells.
+        trashWithRecord(trash, "undated-old", "/home/user/undated-old", "last spring");
+        const struct timespec old[2] = {{edge - 60, 0}, {edge - 60, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (trash + "/info/undated-old.trashinfo").c_str(), old, 0),
+                  0);
+        trashWithRecord(trash, "undated-new", "/home/user/undated-new", "last spring");
+        // Deleted long ago; what was written into it since does not make it young.
+        trashWithRecord(trash, "old-folder", "/home/user/old-folder", localDate(edge - kDay), true);
+        test::writeFile(trash + "/files/old-folder/written-later");
+        test::writeFile(trash + "/files/no-record");  // moved in just now
+    });
+
+    EXPECT_TRUE(e.ok);
+    EXPECT_EQ(e.log.count(), 0u);  // kept as asked: nothing to complain about
+    std::uint64_t bytes = 0;
+    for (const std::string name : {"exactly", "compact", "undated-old", "old-folder"}) {
+        EXPECT_FALSE(test::exists(e.trash + "/files/" + name)) << name;
+        EXPECT_FALSE(test::exists(e.trash + "/info/" + name + ".trashinfo")) << name;
+        if (name != "old-folder") bytes += ("content of " + name).size();
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(e.trash + "/expunged"));
+    for (const std::string name : {"a-second-short", "future", "undated-new"}) {
+        EXPECT_TRUE(test::exists(e.trash + "/files/" + name)) << name;
+        EXPECT_TRUE(test::exists(e.trash + "/info/" + name + ".trashinfo")) << name;
+    }
+    EXPECT_TRUE(test::exists(e.trash + "/files/no-record"));
+
+    const EmptyPlace& place = e.place;
+    EXPECT_EQ(place.place, e.trash);
+    EXPECT_EQ(place.error, "");
+    EXPECT_EQ(place.removed, 4u);
+    EXPECT_EQ(place.bytesFreed, bytes);
+    const std::array<std::uint64_t, kKeptReasons> kept{4, 0, 0, 0};
+    EXPECT_EQ(place.kept, kept);
+    std::set<std::string> removed, keptPaths;
+    for (const EmptyItem& item : place.removedItems) removed.insert(item.originalPath);
+    for (const EmptyItem& item : place.keptItems) {
+        keptPaths.insert(item.originalPath);
+        EXPECT_EQ(item.reason, KeptReason::TooRecent) << item.originalPath;
+    }
+    EXPECT_EQ(removed, (std::set<std::string>{dir_ / "rel dir/exactly", "/home/user/compact",
+                                              "/home/user/undated-old", "/home/user/old-folder"}));
+    EXPECT_EQ(keptPaths,
+              (std::set<std::string>{"/home/user/a-second-short", "/home/user/future",
+                                     "/home/user/undated-new", e.trash + "/files/no-record"}));
+}
+
+TEST_F(AgeFloor, ATrashWhoseRecordsCantBeReadIsLeftWhole) {
+    const std::string trash = dir_ / "Trash";
+    test::trashItem(trash, "file");
+    test::trashItem(trash, "folder", true);
+    // info/ is not the trash's own: nothing tells when its items were deleted.
+    std::filesystem::rename(trash + "/info", dir_ / "elsewhere");
+    test::makeSymlink(dir_ / "elsewhere", trash + "/info");
+    EmptyOptions options;
+    options.keepSeconds = kDay;
+    // A month on, items without records would all look old enough.
+    options.clockStep = [] { return 30 * kDay * kSecond; };
+    EmptyPlace place;
+    EXPECT_FALSE(test::emptyTrashAt(trash, nullptr, options, &place));
+    EXPECT_TRUE(test::exists(trash + "/files/file"));
+    EXPECT_TRUE(test::exists(trash + "/files/folder/inner"));
+    EXPECT_EQ(place.removed, 0u);
+    EXPECT_EQ(place.kept[static_cast<std::size_t>(KeptReason::NotRemoved)], 2u);
+    EXPECT_NE(place.error.find("info/"), std::string::npos) << place.error;
+}
+
+}  // namespace
+}  // namespace tw::linux_platform
