@@ -93,8 +93,13 @@ class Block {
 
 void describePlace(Block& block, const EmptyPlace& p) {
     const std::string place = printable(p.place);
-    block.line(place + ": removed " + std::to_string(p.removed) + ", freed " +
-               sizeText(p.bytesFreed) + "; kept " + keptText(p));
+    std::string freed = sizeText(p.bytesFreed);
+    if (p.foldersUncounted > 0) {
+        freed += " and what " + std::to_string(p.foldersUncounted) +
+                 (p.foldersUncounted == 1 ? " folder" : " folders") + " held";
+    }
+    block.line(place + ": removed " + std::to_string(p.removed) + ", freed " + freed + "; kept " +
+               keptText(p));
     if (!p.error.empty()) block.line(place + ": error: " + printable(p.error));
     for (const EmptyItem& item : p.removedItems) {
         block.line("  removed " + printable(item.originalPath));

@@ -186,6 +186,7 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
     EXPECT_EQ(place.error, "");
     EXPECT_EQ(place.removed, 4u);
     EXPECT_EQ(place.bytesFreed, bytes);
+    EXPECT_EQ(place.foldersUncounted, 1u) << "a folder's contents are not in the bytes";
     const std::array<std::uint64_t, kKeptReasons> kept{4, 0, 0, 0};
     EXPECT_EQ(place.kept, kept);
     std::set<std::string> removed, keptPaths;

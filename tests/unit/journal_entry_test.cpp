@@ -44,6 +44,7 @@ TEST(JournalEntry, AScheduledEmptyTellsWhenTheFloorAndWhatWentAndStayedInEachPla
     home.place = "/home/ann/.local/share/Trash";
     home.removed = 1502;
     home.bytesFreed = 3'412'345;
+    home.foldersUncounted = 2;
     home.kept = {2, 1, 0, 1};
     home.removedItems = {{"/home/ann/report.odt"}};
     home.keptItems = {{"/home/ann/notes.txt", KeptReason::TooRecent},
@@ -62,6 +63,7 @@ TEST(JournalEntry, AScheduledEmptyTellsWhenTheFloorAndWhatWentAndStayedInEachPla
 
     const std::string counts = lineOf(block, "1502");
     EXPECT_TRUE(has(counts, home.place) && has(counts, "3412345") && has(counts, "3.4 MB"));
+    EXPECT_TRUE(has(counts, "2 folders")) << "freed space is not claimed whole";
     EXPECT_TRUE(has(counts, "2 too recent") && has(counts, "1 arrived during the empty") &&
                 has(counts, "1 could not be removed"));
     EXPECT_TRUE(has(lineOf(block, "notes.txt"), "too recent"));

@@ -160,7 +160,8 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
         return Outcome::Kept;
     }
     // What is freed of a folder is not counted: it would take a look at every file in it.
-    if (seen && !S_ISDIR(st.st_mode)) look.size = static_cast<std::uint64_t>(st.st_size);
+    look.folder = seen && S_ISDIR(st.st_mode);
+    if (seen && !look.folder) look.size = static_cast<std::uint64_t>(st.st_size);
     if (keepSeconds <= 0) return Outcome::Removed;
 
     std::int64_t deleted;
@@ -194,6 +195,7 @@ void TrashSnapshot::report(const DirEntry& item, std::size_t record, Outcome out
     if (outcome == Outcome::Removed) {
         ++place.removed;
         place.bytesFreed += look.size;
+        place.foldersUncounted += look.folder;
         named = &place.removedItems;
         left = &names.removed;
     } else if (outcome == Outcome::Kept || outcome == Outcome::Failed) {

@@ -85,7 +85,8 @@ class TrashSnapshot {
     struct Look {
         KeptReason reason = KeptReason::NotRemoved;  // why it is kept, when it is
         std::uint64_t size = 0;                      // a file's or link's; 0 for a folder
-        bool recordRead = false;                     // reader_ holds its record
+        bool folder = false;
+        bool recordRead = false;  // reader_ holds its record
     };
 
     bool openPart(const char* name, RemoveLog& log, Part& part);

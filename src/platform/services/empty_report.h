@@ -34,7 +34,8 @@ struct EmptyItem {
 struct EmptyPlace {
     std::string place;
     std::uint64_t removed = 0;
-    std::uint64_t bytesFreed = 0;  // the removed items' sizes, as far as they could be read
+    std::uint64_t bytesFreed = 0;        // the removed items' sizes, as far as they could be read
+    std::uint64_t foldersUncounted = 0;  // removed folders whose contents bytesFreed leaves out
     std::array<std::uint64_t, kKeptReasons> kept{};  // counts by KeptReason
     // Named items; the whole report names at most EmptyReport::kMaxNamed of each kind, the
     // counts above hold the rest.
