@@ -45,6 +45,8 @@ constexpr double kMemoryTargetMb = 20;
 constexpr double kFloorTimeTarget = 1.3;
 constexpr double kFloorMemoryTargetMb = 30;
 constexpr int kFloorItems = 200000;
+// The floor's shape at another size (a hidden option, for quicker runs while tuning).
+int floorItems = kFloorItems;
 constexpr long long kFloorSeconds = 30LL * 86400;
 
 struct Shape {
@@ -278,7 +280,7 @@ bool measureFloor(const std::string& root, const std::string& exe, int rounds) {
     std::printf(
         "Shape \"floor\": %d files in files/ itself, each with its .trashinfo, half of them "
         "deleted long ago, emptied with a floor of 30 days\n",
-        kFloorItems);
+        floorItems);
     const std::time_t now = std::time(nullptr);
     char recent[32];
     std::strftime(recent, sizeof recent, "%Y-%m-%dT%H:%M:%S", std::localtime(&now));
@@ -287,16 +289,16 @@ bool measureFloor(const std::string& root, const std::string& exe, int rounds) {
     long peakKb = 0;
     bool right = true;
     const auto leftHalf = [](const std::string& trash) {
-        return entryCount(trash + "/files") == kFloorItems / 2 &&
-               entryCount(trash + "/info") == kFloorItems / 2;
+        return entryCount(trash + "/files") == floorItems / 2 &&
+               entryCount(trash + "/info") == floorItems / 2;
     };
     for (int r = 0; r < rounds; ++r) {
         std::fprintf(stderr, "floor round %d/%d: building 2 copies of the trash...\n", r + 1,
                      rounds);
         const std::string dir = root + "/floor-" + std::to_string(r);
         if (::mkdir(dir.c_str(), 0755) != 0) setupFailure("mkdir " + dir);
-        const std::string ours = tw::bench::buildTrash(dir + "/tidewell", kFloorItems, 0, recent);
-        const std::string plain = tw::bench::buildTrash(dir + "/bare", kFloorItems, 0, recent);
+        const std::string ours = tw::bench::buildTrash(dir + "/tidewell", floorItems, 0, recent);
+        const std::string plain = tw::bench::buildTrash(dir + "/bare", floorItems, 0, recent);
         std::fprintf(stderr, "floor round %d/%d: emptying...\n", r + 1, rounds);
         for (int slot = 0; slot < 2; ++slot) {
             if ((slot + r) % 2 == 0) {
@@ -313,8 +315,8 @@ bool measureFloor(const std::string& root, const std::string& exe, int rounds) {
                 Run read = runProcess({exe, "--read-records", plain});
                 // What the first pass left to write is the second's to pay for, as it is in
                 // one empty.
-                Run unlink = runProcess({exe, "--unlink-old", plain, std::to_string(kFloorItems)},
-                                        {}, false);
+                Run unlink =
+                    runProcess({exe, "--unlink-old", plain, std::to_string(floorItems)}, {}, false);
                 if (!read.ok || !unlink.ok || !leftHalf(plain))
                     setupFailure("bare passes on " + plain);
                 reading.push_back(read.seconds);
@@ -365,6 +367,8 @@ int main(int argc, char** argv) {
             rounds = std::max(1, std::atoi(argv[++i]));
         } else if (std::strcmp(argv[i], "--shape") == 0 && i + 1 < argc) {
             only = argv[++i];
+        } else if (std::strcmp(argv[i], "--floor-items") == 0 && i + 1 < argc) {
+            floorItems = std::max(1, std::atoi(argv[++i]) / 2) * 2;
         } else {
             std::fprintf(stderr,
                          "usage: %s [--dir DIR] [--rounds N] [--shape folders|flat|floor|all]\n",

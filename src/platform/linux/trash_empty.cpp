@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -142,14 +143,12 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
     const bool seen = ::fstatat(files_.fd.get(), item.name, &st, AT_SYMLINK_NOFOLLOW) == 0;
     // Anything but a missing file is left to the removal, which reports it.
     if (!seen && errno == ENOENT) return Outcome::Gone;
-    // With a floor the record is read anyway: its status then comes from the open file.
+    // A record's date was read before anything was removed: one written since the empty began
+    // is told by its status, taken now.
     struct stat recordSt;
-    const char* recordName = record != TrashItems::npos ? info_.entries.at(record).name : nullptr;
-    look.recordRead =
-        recordName && keepSeconds > 0 && reader_.read(info_.fd.get(), recordName, &recordSt);
     const bool recordSeen =
-        look.recordRead ||
-        (recordName && ::fstatat(info_.fd.get(), recordName, &recordSt, AT_SYMLINK_NOFOLLOW) == 0);
+        record != TrashItems::npos && ::fstatat(info_.fd.get(), info_.entries.at(record).name,
+                                                &recordSt, AT_SYMLINK_NOFOLLOW) == 0;
     const bool trashedAgain = recordSeen && (start_.changedSince(recordSt.st_ctim) ||
                                              start_.changedSince(recordSt.st_mtim));
     if (trashedAgain || (seen && start_.changedSince(st.st_ctim))) {
@@ -166,7 +165,7 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
 
     std::int64_t deleted;
     if (recordSeen) {
-        deleted = deletionTime(recordSt, look);
+        deleted = deletionTime(record, recordSt);
     } else if (seen) {
         deleted = nanoseconds(st.st_ctim);
     } else {
@@ -178,11 +177,34 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
     return Outcome::Kept;
 }
 
-std::int64_t TrashSnapshot::deletionTime(const struct stat& record, const Look& look) const {
-    if (look.recordRead) {
-        if (auto date = parseDeletionDate(reader_.value("DeletionDate"))) return *date;
+// With a floor every record is read. Read all before anything is removed, in info/'s inode
+// order where that helps, they cost less than read one by one between the unlinks in files/'
+// order, where the two seek against each other.
+void TrashSnapshot::readDeletionDates() {
+    dates_.reserve(info_.entries.count());
+    if (inodeOrderHelps(info_.fd.get(), info_.entries.count())) info_.entries.sortByInode();
+    DirEntry e;
+    while (info_.entries.next(e)) {
+        if (info_.entries.mark(e.at) != TrashItems::kRecordOfAnItem) continue;
+        std::int64_t date = kNoDate;
+        if (reader_.read(info_.fd.get(), e.name)) {
+            if (auto parsed = parseDeletionDate(reader_.value("DeletionDate"))) date = *parsed;
+        }
+        dates_.push_back({e.at, date});
     }
-    return nanoseconds(record.st_mtim);
+    info_.entries.rewind();
+    std::sort(dates_.begin(), dates_.end(),
+              [](const RecordDate& a, const RecordDate& b) { return a.at < b.at; });
+}
+
+std::int64_t TrashSnapshot::deletionTime(std::size_t record, const struct stat& status) const {
+    const auto found =
+        std::lower_bound(dates_.begin(), dates_.end(), record,
+                         [](const RecordDate& d, std::size_t at) { return d.at < at; });
+    if (found != dates_.end() && found->at == record && found->date != kNoDate) {
+        return found->date;
+    }
+    return nanoseconds(status.st_mtim);
 }
 
 // Counts the item in `place` and names it while names are left: where it was deleted from,
@@ -206,8 +228,7 @@ void TrashSnapshot::report(const DirEntry& item, std::size_t record, Outcome out
     }
     if (!named || *left == 0) return;
     --*left;
-    if (record != TrashItems::npos &&
-        (look.recordRead || reader_.read(info_.fd.get(), info_.entries.at(record).name))) {
+    if (record != TrashItems::npos && reader_.read(info_.fd.get(), info_.entries.at(record).name)) {
         const std::string_view path = reader_.value("Path");
         if (!path.empty()) entry.originalPath = originalPath(path, topDirectory_);
     }
@@ -230,6 +251,7 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
     TrashItems items(info_.entries);
     items.addItems(files_.entries);
     TreeRemover remover(*scope_, log, options.removalBatch);
+    if (options.keepSeconds > 0 && info_.fd) readDeletionDates();
 
     DirEntry e;
     while (files_.fd && files_.entries.next(e)) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -86,8 +87,14 @@ class TrashSnapshot {
         KeptReason reason = KeptReason::NotRemoved;  // why it is kept, when it is
         std::uint64_t size = 0;                      // a file's or link's; 0 for a folder
         bool folder = false;
-        bool recordRead = false;  // reader_ holds its record
     };
+    // The DeletionDate of the record at `at` in info_, read before any removal; kNoDate when
+    // it could not be read or told.
+    struct RecordDate {
+        std::size_t at;
+        std::int64_t date;
+    };
+    static constexpr std::int64_t kNoDate = std::numeric_limits<std::int64_t>::min();
 
     bool openPart(const char* name, RemoveLog& log, Part& part);
     void noteFolderIdentities();
@@ -97,9 +104,11 @@ class TrashSnapshot {
     // (TrashItems::npos for none).
     Outcome check(const DirEntry& item, std::size_t record, RemoveLog& log,
                   std::int64_t keepSeconds, Look& look);
-    // When the item whose record has the status `record` was deleted: the DeletionDate of the
-    // record (when read), or when the record was written.
-    std::int64_t deletionTime(const struct stat& record, const Look& look) const;
+    // Reads the DeletionDate of every item's record into dates_.
+    void readDeletionDates();
+    // When the item whose record is `record` with the status `status` was deleted: the
+    // record's DeletionDate (when read), or when the record was written.
+    std::int64_t deletionTime(std::size_t record, const struct stat& status) const;
     Outcome removeItem(const DirEntry& item, std::size_t record, TreeRemover& remover,
                        RemoveLog& log, const EmptyOptions& options, Look& look);
     void report(const DirEntry& item, std::size_t record, Outcome outcome, const Look& look,
@@ -119,6 +128,7 @@ class TrashSnapshot {
     std::string error_;         // why a part of the trash could not be listed
     std::string topDirectory_;  // what relative Path values start from
     TrashInfoReader reader_;
+    std::vector<RecordDate> dates_;  // with a floor; ascending `at`
     bool expungedUnusable_ = false;
     Part files_, info_;
     Part expunged_;  // its entries: the leftovers it held when the empty began
