@@ -15,6 +15,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
+#include <vector>
 
 namespace tw::test {
 
@@ -104,9 +105,34 @@ void nextClockTick() {
     } while (t.tv_sec == began.tv_sec && t.tv_nsec == began.tv_nsec);
 }
 
+// Waits until an empty beginning now would take every item and record already in `trash` for
+// one trashed before it began. An item made a moment ago whose stamp happens to be round (a
+// multiple of 10 ms, say) would otherwise pass for one stamped coarsely during the empty, and
+// be kept.
+void settleBeforeEmpty(const std::string& trash, const linux_platform::ClockStep& step) {
+    std::vector<struct timespec> stamps;
+    for (const char* part : {"/files", "/info"}) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(trash + part, error)) {
+            struct stat st;
+            if (::lstat(entry.path().c_str(), &st) != 0) continue;
+            stamps.push_back(st.st_ctim);
+            stamps.push_back(st.st_mtim);
+        }
+    }
+    for (int waited = 0; waited < 3000; ++waited) {  // a 2 s step at the most
+        const auto start = linux_platform::EmptyStart::now(step);
+        bool settled = true;
+        for (const struct timespec& stamp : stamps) settled &= !start.changedSince(stamp);
+        if (settled) return;
+        ::usleep(1000);
+    }
+}
+
 bool emptyTrashAt(const std::string& trash, linux_platform::RemoveLog* log,
                   const linux_platform::EmptyOptions& options, EmptyPlace* place) {
     nextClockTick();
+    settleBeforeEmpty(trash, options.clockStep);
     linux_platform::RemoveLog local;
     int fd = ::open(trash.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;
