@@ -139,6 +139,15 @@ void TrashSnapshot::noteFolderIdentities() {
 // its change time was last set (or later).
 TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t record,
                                             RemoveLog& log, std::int64_t keepSeconds, Look& look) {
+    const std::int64_t date = keepSeconds > 0 ? recordDate(record) : kNoDate;
+    // Deleted too recently, a second or more before the empty began: it stays whatever
+    // happened to it since, so it needs no look (half the items of a floored empty may be
+    // such). Later dates take the full look, which tells an item trashed during the empty.
+    if (date != kNoDate && start_.deletedAtLeast(date, 1) &&
+        !start_.deletedAtLeast(date, keepSeconds)) {
+        look.reason = KeptReason::TooRecent;
+        return Outcome::Kept;
+    }
     struct stat st;
     const bool seen = ::fstatat(files_.fd.get(), item.name, &st, AT_SYMLINK_NOFOLLOW) == 0;
     // Anything but a missing file is left to the removal, which reports it.
@@ -165,7 +174,7 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
 
     std::int64_t deleted;
     if (recordSeen) {
-        deleted = deletionTime(record, recordSt);
+        deleted = date != kNoDate ? date : nanoseconds(recordSt.st_mtim);
     } else if (seen) {
         deleted = nanoseconds(st.st_ctim);
     } else {
@@ -197,14 +206,11 @@ void TrashSnapshot::readDeletionDates() {
               [](const RecordDate& a, const RecordDate& b) { return a.at < b.at; });
 }
 
-std::int64_t TrashSnapshot::deletionTime(std::size_t record, const struct stat& status) const {
+std::int64_t TrashSnapshot::recordDate(std::size_t record) const {
     const auto found =
         std::lower_bound(dates_.begin(), dates_.end(), record,
                          [](const RecordDate& d, std::size_t at) { return d.at < at; });
-    if (found != dates_.end() && found->at == record && found->date != kNoDate) {
-        return found->date;
-    }
-    return nanoseconds(status.st_mtim);
+    return found != dates_.end() && found->at == record ? found->date : kNoDate;
 }
 
 // Counts the item in `place` and names it while names are left: where it was deleted from,

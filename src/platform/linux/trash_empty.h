@@ -106,9 +106,8 @@ class TrashSnapshot {
                   std::int64_t keepSeconds, Look& look);
     // Reads the DeletionDate of every item's record into dates_.
     void readDeletionDates();
-    // When the item whose record is `record` with the status `status` was deleted: the
-    // record's DeletionDate (when read), or when the record was written.
-    std::int64_t deletionTime(std::size_t record, const struct stat& status) const;
+    // The DeletionDate read of the record at `record` in info_; kNoDate when none was.
+    std::int64_t recordDate(std::size_t record) const;
     Outcome removeItem(const DirEntry& item, std::size_t record, TreeRemover& remover,
                        RemoveLog& log, const EmptyOptions& options, Look& look);
     void report(const DirEntry& item, std::size_t record, Outcome outcome, const Look& look,
