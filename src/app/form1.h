@@ -118,6 +118,9 @@ class Form1 {
     void Text4_Change();
     void Text4_GotFocus();
     void Text4_LostFocus();
+    // The floor, in seconds, of a scheduled empty starting now; nothing when the box holds no
+    // number of days.
+    std::optional<std::int64_t> ScheduledKeepSeconds() const;
     // The text of the time picker's value, as the date-to-text conversion gives it.
     std::string pickerText() const;
 
@@ -193,6 +196,8 @@ class Form1 {
     // Set while a numeric-entry warning is up, so that the box that the focus passes to does
     // not start a warning of its own.
     bool checkingEntry_ = false;
+    // What the "Keep Recent Items" box held when the focus last came into it.
+    std::string keepDaysOnEntry_;
     // The kinds of failure of scheduled empties told since the last one that went well.
     std::set<std::string> emptyFailuresTold_;
     bool journalTroubleTold_ = false;

@@ -110,8 +110,7 @@ void EmptyTrash(Form1& form, const bool& Silent) {
     // A scheduled empty keeps what was deleted within the days the box holds as it starts; one
     // the user asked for keeps nothing back.
     const std::optional<std::int64_t> keepSeconds =
-        Silent ? ReadKeepSeconds(form.Text4.text(), form.services().locale.decimalSeparator())
-               : std::optional<std::int64_t>(0);
+        Silent ? form.ScheduledKeepSeconds() : std::optional<std::int64_t>(0);
     // A floor that can't be read empties nothing (below): such an empty keeps everything.
     const EmptyOrder order{keepSeconds.value_or(kKeepEverythingSeconds)};
     EmptyReport report;

@@ -1,11 +1,13 @@
 // The handlers of the "Empty Schedule" frame: each change is stored at once.
 
+#include <algorithm>
 #include <string>
 
 #include "app/form1.h"
 #include "app/product.h"
 #include "app/settings.h"
 #include "scheduling/interval_count.h"
+#include "scheduling/keep_recent.h"
 
 namespace tw {
 
@@ -90,6 +92,7 @@ void Form1::Text3_GotFocus() {
     Text3.setSelection(0, static_cast<int>(Text3.text().size()));
 }
 void Form1::Text4_GotFocus() {
+    keepDaysOnEntry_ = Text4.text();
     Text4.setSelection(0, static_cast<int>(Text4.text().size()));
 }
 
@@ -104,6 +107,18 @@ void Form1::Text3_LostFocus() {
 }
 void Form1::Text4_LostFocus() {
     checkNumericEntry(Text4);
+}
+
+// Each keystroke is stored, so while the user types, the box may hold half a number: "3" on
+// the way to "30", "0" on the way to "0.5". Until the focus leaves the box, a scheduled empty
+// keeps at least what the box held before.
+std::optional<std::int64_t> Form1::ScheduledKeepSeconds() const {
+    const std::string& separator = services_.locale.decimalSeparator();
+    const std::optional<std::int64_t> typed = ReadKeepSeconds(Text4.text(), separator);
+    if (Form.focused() != &Text4) return typed;
+    const std::optional<std::int64_t> before = ReadKeepSeconds(keepDaysOnEntry_, separator);
+    if (!typed || !before) return before ? before : typed;
+    return std::max(*typed, *before);
 }
 
 void Form1::checkNumericEntry(controls::TextBox& box) {

@@ -120,7 +120,7 @@ TEST_F(EmptyTrashTest, FailureIsShownUnlessSilentAndTheWindowIsRestoredEitherWay
     EXPECT_EQ(form->Frame2.caption(), "Off.");
 }
 
-TEST_F(EmptyTrashTest, OnlyAScheduledEmptyKeepsTheRecentDaysTheBoxHoldsAsItStarts) {
+TEST_F(EmptyTrashTest, OnlyAScheduledEmptyKeepsTheRecentDaysTheBoxHoldsAsItStartsOrHeld) {
     h.shell.drives = {{"/", DriveType::Fixed, 1}};
     const bool scheduled = true, asked = false;
     form->Text4.setText("0.5");
@@ -134,10 +134,27 @@ TEST_F(EmptyTrashTest, OnlyAScheduledEmptyKeepsTheRecentDaysTheBoxHoldsAsItStart
     form->Text4.setText(std::string(300, '9'));
     h.shell.drives[0].items = 1;
     modCleanUp::EmptyTrash(*form, scheduled);
-    ASSERT_EQ(h.shell.emptyKeepSeconds.size(), 4u);
-    EXPECT_EQ(h.shell.emptyKeepSeconds[0], 12 * 3600);
+    // Typed over as the countdown runs out: until the focus leaves the box, what it held
+    // before is the least kept, also while it holds no number at all.
+    form->Text4.setText("2");
+    form->Form.setFocus(form->Text4);
+    for (const char* typed : {"", "0", "0.5"}) {
+        form->Text4.setText(typed);
+        h.shell.drives[0].items = 1;
+        modCleanUp::EmptyTrash(*form, scheduled);
+    }
+    form->Form.setFocus(form->Text3);
+    h.shell.drives[0].items = 1;
+    modCleanUp::EmptyTrash(*form, scheduled);
+    const std::int64_t day = 86400;
+    const std::vector<std::int64_t> expected = {day / 2, 0,       1,       -1,
+                                                2 * day, 2 * day, 2 * day, day / 2};
+    ASSERT_EQ(h.shell.emptyKeepSeconds.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        if (expected[i] < 0) continue;  // the longest floor, below
+        EXPECT_EQ(h.shell.emptyKeepSeconds[i], expected[i]) << i;
+    }
     EXPECT_EQ(h.shell.emptyKeepSeconds[1], 0) << "asked for: nothing kept back";
-    EXPECT_EQ(h.shell.emptyKeepSeconds[2], 1);
     EXPECT_GT(h.shell.emptyKeepSeconds[3], std::int64_t{500} * 366 * 86400);
     EXPECT_LT(h.shell.emptyKeepSeconds[3], std::numeric_limits<std::int64_t>::max() / 10'000'000);
 }
