@@ -49,39 +49,55 @@ std::string flatItemName(int i) {
     return name;
 }
 
-std::string buildTrash(const std::string& home, int items, int filesPerItem,
-                       const std::string& recentDate) {
-    if (::mkdir(home.c_str(), 0755) != 0) setupFailure("mkdir " + home);
-    UniqueFd homeFd = openDir(AT_FDCWD, home.c_str());
-    makeDir(homeFd.get(), "Trash");
-    UniqueFd trash = openDir(homeFd.get(), "Trash");
-    makeDir(trash.get(), "files");
-    makeDir(trash.get(), "info");
-    UniqueFd files = openDir(trash.get(), "files");
-    UniqueFd info = openDir(trash.get(), "info");
+std::vector<std::string> buildTrashes(const std::vector<std::string>& homes, int items,
+                                      int filesPerItem, const std::string& recentDate) {
+    struct Copy {
+        UniqueFd files, info;
+    };
+    std::vector<Copy> copies;
+    std::vector<std::string> trashes;
+    for (const std::string& home : homes) {
+        if (::mkdir(home.c_str(), 0755) != 0) setupFailure("mkdir " + home);
+        UniqueFd homeFd = openDir(AT_FDCWD, home.c_str());
+        makeDir(homeFd.get(), "Trash");
+        UniqueFd trash = openDir(homeFd.get(), "Trash");
+        makeDir(trash.get(), "files");
+        makeDir(trash.get(), "info");
+        copies.push_back({openDir(trash.get(), "files"), openDir(trash.get(), "info")});
+        trashes.push_back(home + "/Trash");
+    }
     char name[64], record[80];
     for (int i = 0; i < items; ++i) {
         if (filesPerItem == 0) {
             std::snprintf(name, sizeof name, "%s", flatItemName(i).c_str());
-            writeAt(files.get(), name, "");
         } else {
             std::snprintf(name, sizeof name, "folder-%04d", i);
-            makeDir(files.get(), name);
-            UniqueFd dir = openDir(files.get(), name);
-            for (int f = 0; f < filesPerItem; ++f) {
-                char file[32];
-                std::snprintf(file, sizeof file, "file-%03d.txt", f);
-                writeAt(dir.get(), file, "");
-            }
         }
         std::snprintf(record, sizeof record, "%s.trashinfo", name);
         const std::string date =
             recentDate.empty() || i % 2 == 0 ? "2024-05-06T07:08:09" : recentDate;
-        writeAt(
-            info.get(), record,
-            std::string("[Trash Info]\nPath=/home/user/") + name + "\nDeletionDate=" + date + "\n");
+        const std::string info =
+            std::string("[Trash Info]\nPath=/home/user/") + name + "\nDeletionDate=" + date + "\n";
+        for (const Copy& copy : copies) {
+            if (filesPerItem == 0) {
+                writeAt(copy.files.get(), name, "");
+            } else {
+                makeDir(copy.files.get(), name);
+                UniqueFd dir = openDir(copy.files.get(), name);
+                for (int f = 0; f < filesPerItem; ++f) {
+                    char file[32];
+                    std::snprintf(file, sizeof file, "file-%03d.txt", f);
+                    writeAt(dir.get(), file, "");
+                }
+            }
+            writeAt(copy.info.get(), record, info);
+        }
     }
-    return home + "/Trash";
+    return trashes;
+}
+
+std::string buildTrash(const std::string& home, int items, int filesPerItem) {
+    return buildTrashes({home}, items, filesPerItem).front();
 }
 
 std::string makeWorkDir(const std::string& base) {

@@ -14,11 +14,15 @@ namespace tw::bench {
 
 linux_platform::UniqueFd openDir(int parent, const char* name);
 
-// <home>/Trash holding `items` items with their .trashinfo files: a file each when
-// `filesPerItem` is 0 (a flat trash), else a folder of that many files each. Every item is
-// dated long ago, but every odd one `recentDate` when that is given.
-std::string buildTrash(const std::string& home, int items, int filesPerItem,
-                       const std::string& recentDate = "");
+// <home>/Trash for each of `homes`, identical copies holding `items` items with their
+// .trashinfo files: a file each when `filesPerItem` is 0 (a flat trash), else a folder of that
+// many files each. Every item is dated long ago, but every odd one `recentDate` when that is
+// given. The copies are built side by side, item by item, so that when they are measured
+// against each other none has been out of the caches longer.
+std::vector<std::string> buildTrashes(const std::vector<std::string>& homes, int items,
+                                      int filesPerItem, const std::string& recentDate = "");
+// One such copy.
+std::string buildTrash(const std::string& home, int items, int filesPerItem);
 // The name buildTrash gives the flat trash's item `i`.
 std::string flatItemName(int i);
 

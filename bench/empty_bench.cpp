@@ -204,12 +204,13 @@ bool measure(const Shape& shape, const std::string& root, const std::string& exe
                      r + 1, rounds, haveTrashCli ? 3 : 2);
         const std::string dir = root + "/" + shape.name + "-" + std::to_string(r);
         if (::mkdir(dir.c_str(), 0755) != 0) setupFailure("mkdir " + dir);
-        auto build = [&](const char* who) {
-            return tw::bench::buildTrash(dir + "/" + who, shape.items, shape.filesPerItem);
-        };
-        const std::string ours = build("tidewell");
-        const std::string plain = build("rm");
-        const std::string theirs = haveTrashCli ? build("trash-cli") : "";
+        std::vector<std::string> homes = {dir + "/tidewell", dir + "/rm"};
+        if (haveTrashCli) homes.push_back(dir + "/trash-cli");
+        const std::vector<std::string> trashes =
+            tw::bench::buildTrashes(homes, shape.items, shape.filesPerItem);
+        const std::string& ours = trashes[0];
+        const std::string& plain = trashes[1];
+        const std::string theirs = haveTrashCli ? trashes[2] : "";
 
         std::fprintf(stderr, "%s round %d/%d: emptying...\n", shape.name, r + 1, rounds);
         // Rotate the order so that no contender always runs first or last.
@@ -297,8 +298,10 @@ bool measureFloor(const std::string& root, const std::string& exe, int rounds) {
                      rounds);
         const std::string dir = root + "/floor-" + std::to_string(r);
         if (::mkdir(dir.c_str(), 0755) != 0) setupFailure("mkdir " + dir);
-        const std::string ours = tw::bench::buildTrash(dir + "/tidewell", floorItems, 0, recent);
-        const std::string plain = tw::bench::buildTrash(dir + "/bare", floorItems, 0, recent);
+        const std::vector<std::string> trashes =
+            tw::bench::buildTrashes({dir + "/tidewell", dir + "/bare"}, floorItems, 0, recent);
+        const std::string& ours = trashes[0];
+        const std::string& plain = trashes[1];
         std::fprintf(stderr, "floor round %d/%d: emptying...\n", r + 1, rounds);
         for (int slot = 0; slot < 2; ++slot) {
             if ((slot + r) % 2 == 0) {
