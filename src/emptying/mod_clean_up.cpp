@@ -107,8 +107,9 @@ void EmptyTrash(Form1& form, const bool& Silent) {
     trap.run(106, [&] { form.Frame2.setCaption("Deleting files from Recycling Bin... "); });
     bool emptied = false;
     std::string failure;
-    // A scheduled empty keeps what was deleted within the days the box holds as it starts; one
-    // the user asked for keeps nothing back.
+    // A scheduled empty keeps what was deleted within the days of "Keep Recent Items" as it
+    // starts (never fewer than before the user began typing there); one the user asked for
+    // keeps nothing back.
     const std::optional<std::int64_t> keepSeconds =
         Silent ? form.ScheduledKeepSeconds() : std::optional<std::int64_t>(0);
     // A floor that can't be read empties nothing (below): such an empty keeps everything.

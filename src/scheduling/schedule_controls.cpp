@@ -117,7 +117,8 @@ std::optional<std::int64_t> Form1::ScheduledKeepSeconds() const {
     const std::optional<std::int64_t> typed = ReadKeepSeconds(Text4.text(), separator);
     if (Form.focused() != &Text4) return typed;
     const std::optional<std::int64_t> before = ReadKeepSeconds(keepDaysOnEntry_, separator);
-    if (!typed || !before) return before ? before : typed;
+    if (!before) return typed;
+    if (!typed) return before;
     return std::max(*typed, *before);
 }
 
