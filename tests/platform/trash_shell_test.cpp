@@ -223,6 +223,7 @@ TEST_F(RecycleBinShellTest, WhatCannotBeRemovedIsReportedAndFailsTheEmpty) {
     test::writeFile(trash + "/files/holds-a-mount/share/on-the-share");
     mountInfo_ += test::mountInfoLine(90, "0:60", trash + "/files/holds-a-mount/share", "cifs");
     writeMountInfo();
+    test::settleBeforeEmpty(trash);
 
     auto s = shell();
     EXPECT_EQ(test::emptyKeepingNothing(s, 0, nullptr, 7), kShellFail);
@@ -245,6 +246,7 @@ TEST_F(RecycleBinShellTest, WhatIsTrashedOnAnyDriveWhileTheWalkEmptiesStays) {
     const std::string home = fixed_ + "/xdg/Trash";
     test::trashItem(home, "old-home", true);
     const std::string other = userTrash(second, 2);
+    for (const std::string& trash : {first, home, other}) test::settleBeforeEmpty(trash);
 
     // While the first drive's trash is emptied, items arrive on both drives and one the
     // second drive's trash holds changes hands: each trash was listed before.
