@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -181,6 +183,21 @@ int runInChild(const std::function<int()>& body) {
         if (errno != EINTR) return -1;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int runOnMount(const std::string& mount, const std::string& unmount,
+               const std::function<int()>& body) {
+    if (::geteuid() != 0) return kNoMount;
+    return runInChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            std::system((mount + " >/dev/null 2>&1").c_str()) != 0) {
+            return kNoMount;
+        }
+        const int status = body();
+        std::system((unmount + " >/dev/null 2>&1").c_str());
+        return status;
+    });
 }
 
 int runAs(uid_t uid, gid_t gid, const std::function<int()>& body) {

@@ -67,6 +67,11 @@ int openDescriptorCount();
 int runAs(uid_t uid, gid_t gid, const std::function<int()>& body);
 // Runs `body` in a child process; its exit status, -1 on a crash.
 int runInChild(const std::function<int()>& body);
+// Runs `body` in a child process with a mount namespace of its own, in which the shell command
+// `mount` has mounted a file system and `unmount` runs after; kNoMount when it could not mount.
+inline constexpr int kNoMount = 77;
+int runOnMount(const std::string& mount, const std::string& unmount,
+               const std::function<int()>& body);
 
 // A block device in a fake sysfs under `sysfs`: `devicePath` below sysfs/devices is the disk,
 // `partition` (may be empty) a partition of it; sysfs/dev/block/<major:minor> points there.

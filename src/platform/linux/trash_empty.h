@@ -122,10 +122,11 @@ class TrashSnapshot {
     std::string path_;
     std::optional<RemoveScope> scope_;
     bool complete_ = true;
-    bool filesUsable_ = false;  // listed, or missing (then nothing is in it)
-    bool infoUsable_ = false;   // the same for info/
-    std::string error_;         // why a part of the trash could not be listed
-    std::string topDirectory_;  // what relative Path values start from
+    bool filesUsable_ = false;     // listed, or missing (then nothing is in it)
+    bool infoUsable_ = false;      // the same for info/
+    std::string error_;            // why a part of the trash could not be listed
+    std::string topDirectory_;     // what relative Path values start from
+    bool changeTimesTell_ = true;  // whether an item's change time tells when it was moved in
     TrashInfoReader reader_;
     std::vector<RecordDate> dates_;  // with a floor; ascending `at`
     bool expungedUnusable_ = false;
