@@ -95,8 +95,18 @@ void trashItem(const std::string& trash, const std::string& name, bool directory
     } else {
         writeFile(trash + "/files/" + name, "content of " + name);
     }
-    writeFile(trash + "/info/" + name + ".trashinfo",
-              "[Trash Info]\nPath=/home/user/" + name + "\nDeletionDate=2024-01-02T03:04:05\n");
+    // Written when it was deleted, as a trashing program leaves it.
+    struct tm deleted = {};
+    deleted.tm_year = 2024 - 1900;
+    deleted.tm_mday = 2;
+    deleted.tm_hour = 3;
+    deleted.tm_isdst = -1;
+    char date[32];
+    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &deleted);
+    const std::string record = trash + "/info/" + name + ".trashinfo";
+    writeFile(record, "[Trash Info]\nPath=/home/user/" + name + "\nDeletionDate=" + date + "\n");
+    const struct timespec times[2] = {{std::mktime(&deleted), 0}, {std::mktime(&deleted), 0}};
+    check(::utimensat(AT_FDCWD, record.c_str(), times, 0) == 0, "date " + record);
 }
 
 void nextClockTick() {
