@@ -27,6 +27,12 @@ void check(bool ok, const std::string& what) {
     if (!ok) throw std::system_error(errno, std::generic_category(), what);
 }
 
+void makeFileAt(int dirFd, const char* name) {
+    const int file = ::openat(dirFd, name, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    check(file >= 0, std::string("create ") + name);
+    ::close(file);
+}
+
 }  // namespace
 
 TempDir::TempDir() {
@@ -153,7 +159,7 @@ bool emptyTrashAt(const std::string& trash, linux_platform::RemoveLog* log,
     return ok;
 }
 
-void makeDeepTree(const std::string& parent, int depth, const char* name) {
+void makeDeepTree(const std::string& parent, int depth, const char* name, int files) {
     int fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     check(fd >= 0, "open " + parent);
     for (int i = 0; i < depth; ++i) {
@@ -163,10 +169,8 @@ void makeDeepTree(const std::string& parent, int depth, const char* name) {
         check(next >= 0, "openat");
         fd = next;
     }
-    int file = ::openat(fd, "bottom", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    for (int i = 0; i < files; ++i) makeFileAt(fd, ("bottom" + std::to_string(i)).c_str());
     ::close(fd);
-    check(file >= 0, "create bottom");
-    ::close(file);
 }
 
 int openDescriptorCount() {

@@ -55,9 +55,9 @@ void settleBeforeEmpty(const std::string& trash, const linux_platform::ClockStep
 bool emptyTrashAt(const std::string& trash, linux_platform::RemoveLog* log = nullptr,
                   const linux_platform::EmptyOptions& options = {}, EmptyPlace* place = nullptr);
 
-// A chain of `depth` directories named `name` below `parent`, with a file at the bottom;
+// A chain of `depth` directories named `name` below `parent`, with `files` files at the bottom;
 // made with descriptors, so deeper than PATH_MAX is fine.
-void makeDeepTree(const std::string& parent, int depth, const char* name = "d");
+void makeDeepTree(const std::string& parent, int depth, const char* name = "d", int files = 1);
 
 // Open descriptors of this process.
 int openDescriptorCount();
