@@ -182,6 +182,7 @@ class Round {
     std::map<std::string, std::size_t> mustSee_;  // name -> records written until its check
     std::map<std::string, bool> changed_;  // listed name -> holds a change the empty must see
     std::map<std::string, Hook> emptiedAt_;
+    std::map<std::string, int> replacedWhenChecked_;  // name -> what the empty had checked
     bool ok_ = false;
     RemoveLog log_;
     EmptyPlace place_;
@@ -559,6 +560,7 @@ void Round::trashAgain(const std::string& name, Hook hook, bool own) {
     const bool same = o >= 0 && !own && chance(0.5);
     const int kind = own && o >= 0 && !objects_[o].folder ? 2 : static_cast<int>(pick(0, 2));
     if (o >= 0 && !restore(name, hook)) return;
+    if (own && o >= 0) replacedWhenChecked_[name] = o;
     const std::int64_t now = clockNow(CLOCK_REALTIME) / kSecond;
     writeRecord(name, chance(0.5) ? now : now - pick(0, 90 * kDay), chance(0.5));
     if (same) {
@@ -711,6 +713,12 @@ std::string Round::judge() {
         return before_ - deleted >= floor + kMinute * kSecond;
     };
 
+    const auto logged = [&](const std::string& name) {
+        return std::any_of(log_.lines().begin(), log_.lines().end(), [&](const std::string& line) {
+            return line.find("'" + filesPath(name) + "'") != std::string::npos;
+        });
+    };
+
     std::size_t removed = 0;
     std::size_t movedOut = 0;
     for (const Object& o : objects_) {
@@ -771,19 +779,41 @@ std::string Round::judge() {
             for (const auto& [zone, moment] : readings[i]) datesOld &= before_ - moment >= floor;
         }
         if (floor_ > 0 && !datesOld) continue;
-        const bool logged =
-            std::any_of(log_.lines().begin(), log_.lines().end(), [&](const std::string& line) {
-                return line.find("'" + filesPath(name) + "'") != std::string::npos;
-            });
         const bool reported = std::any_of(
             place_.keptItems.begin(), place_.keptItems.end(), [&](const EmptyItem& item) {
                 return paths.contains(item.originalPath) &&
                        (item.reason == KeptReason::ArrivedDuringEmpty ||
                         item.reason == KeptReason::Changed);
             });
-        if (!logged || !reported)
+        if (!logged(name) || !reported)
             bad << "/Trash/files/" << name
                 << ": changed before it was checked, not named as kept\n";
+    }
+    // Taking a folder, it finds another in its place: that stays and is named as kept.
+    for (const auto& [name, o] : replacedWhenChecked_) {
+        Object checked = objects_[o];
+        checked.inTrash = true;
+        if (!mustGo(checked)) continue;
+        const bool reported = std::any_of(
+            place_.keptItems.begin(), place_.keptItems.end(), [&](const EmptyItem& item) {
+                // Its record's Path, or where it is when it had none to read.
+                return item.reason == KeptReason::ArrivedDuringEmpty &&
+                       (item.originalPath == filesPath(name) ||
+                        std::any_of(records_.begin(), records_.end(), [&](const Record& r) {
+                            return r.name == name && !r.atStart && r.path == item.originalPath;
+                        }));
+            });
+        if (!logged(name) || !reported) {
+            bad << "/Trash/files/" << name << ": trashed anew as it was taken, not named as kept\n";
+        }
+    }
+    // Nothing is left in expunged/ but what came after it was listed.
+    std::error_code error;
+    for (const auto& e : std::filesystem::directory_iterator(trash_ + "/expunged", error)) {
+        const bool known = std::any_of(objects_.begin(), objects_.end(), [&](const Object& o) {
+            return o.path == e.path().string() && !o.atStart;
+        });
+        if (!known) bad << e.path().string().substr(dir_.path().size()) << ": left behind\n";
     }
     // A folder moved out of expunged/ may be emptied there and counted as removed.
     if (place_.removed < removed || place_.removed > removed + movedOut)
