@@ -426,13 +426,18 @@ bool TrashSnapshot::openExpunged(const std::string& folder, RemoveLog& log) {
 }
 
 // Removes the .trashinfo `record` of info/ when its item is not in files/. An item being
-// trashed has its record written before it is moved in, so look right before.
+// trashed has its record written before it is moved in, so look right before; a record written
+// since the empty began is such an item's, on its way in.
 bool TrashSnapshot::removeRecordIfOrphan(const char* record, RemoveLog& log) {
     std::string_view name(record);
     const std::string item(name.substr(0, name.size() - kTrashInfoSuffix.size()));
     struct stat st;
     if (files_.fd && !item.empty() &&
         ::fstatat(files_.fd.get(), item.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        return true;
+    }
+    if (::fstatat(info_.fd.get(), record, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        (start_.changedSince(st.st_ctim) || start_.changedSince(st.st_mtim))) {
         return true;
     }
     if (::unlinkat(info_.fd.get(), record, 0) != 0 && errno != ENOENT) {
