@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-deb}
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh package
 CCACHE=$(command -v ccache || true)
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
 LDFLAGS="$(dpkg-buildflags --get LDFLAGS) -Wl,-z,now" \
