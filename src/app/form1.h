@@ -175,7 +175,8 @@ class Form1 {
     void restartCountdown();
     // The switch falls to off: a schedule whose countdown could not be computed must not run.
     void stopSchedule();
-    void checkNumericEntry(controls::TextBox& box);
+    void checkNumericEntry(controls::TextBox& box,
+                           const char* warning = "Must be a numeric entry.");
     // Start at login (startup/): whether an entry starts a copy of this program that is still
     // there; at load, make it so for a ticked box; after a failure, say so and show the box
     // as it really is.

@@ -114,15 +114,22 @@ void Form1::Form_Load() {
     // Whether the picker holds the time the user chose, read back from the settings, rather
     // than the present time put there for want of one.
     bool timeRead = false;
+    const bool dailyOn = s == "On" && Option2.value();
     const bool timeRestored = trap.run(168, [&] {
         const auto text = stored(keys::kWeeklyTime);
-        const std::optional<DateValue> value =
+        std::optional<DateValue> value =
             text ? services_.locale.parseDateTime(*text)
                  : DateValue{std::nullopt, TimeOf(services_.clock.now())};
-        // Only the time of day means anything here; a text without one can't be restored.
-        if (!value || !value->time) throw typeMismatchError();
+        // Only the time of day means anything here; a text without one can't be restored. A
+        // daily schedule that is on is turned off for want of it below, with a box that says
+        // so: the error box would be a second one.
+        if (!value || !value->time) {
+            if (!dailyOn) throw typeMismatchError();
+            value = DateValue{std::nullopt, TimeOf(services_.clock.now())};
+        } else {
+            timeRead = text.has_value();
+        }
         dtpWeekly.setValue(DateValue{std::nullopt, value->time});
-        timeRead = text.has_value();
     });
     // The box has told that the stored time can't be read. The picker takes the present time,
     // as when none is stored, and its change handler stores that, so the next start is clean.
@@ -139,7 +146,7 @@ void Form1::Form_Load() {
     // A daily empty falls at the time the user chose, never at one put in for want of it: such
     // a schedule does not run. The switch is stored as off too, or the next start would take
     // the time now stored for the user's choice.
-    if (s == "On" && Option2.value() && !timeRead) {
+    if (dailyOn && !timeRead) {
         stopSchedule();
         write(keys::kStartStopState, "Off");
         if (timeRestored) {

@@ -105,7 +105,8 @@ void Form1::Text3_LostFocus() {
     checkNumericEntry(Text3);
 }
 void Form1::Text4_LostFocus() {
-    checkNumericEntry(Text4);
+    // A count of days: -1 is a number, so the interval boxes' words would not say what is wrong.
+    checkNumericEntry(Text4, "Enter a number of days, 0 or more.");
     // Leaving the box puts a number in force; leaving it without one (the warning takes the
     // focus back) changes nothing.
     if (auto seconds = ReadKeepSeconds(Text4.text(), services_.locale.decimalSeparator())) {
@@ -124,13 +125,13 @@ std::optional<std::int64_t> Form1::ScheduledKeepSeconds() const {
     return std::max(*typed, *keepSecondsInForce_);
 }
 
-void Form1::checkNumericEntry(controls::TextBox& box) {
+void Form1::checkNumericEntry(controls::TextBox& box, const char* warning) {
     // Handing the focus back makes the box it went to lose it in turn; without this guard two
     // boxes holding letters would pass warnings back and forth without end.
     if (checkingEntry_) return;
     if (ReadIntervalCount(box.text(), services_.locale.decimalSeparator())) return;
     checkingEntry_ = true;
-    services_.messageBox.show("Must be a numeric entry.", AppTitle, MsgButtons::Ok, MsgIcon::None);
+    services_.messageBox.show(warning, AppTitle, MsgButtons::Ok, MsgIcon::None);
     Form.setFocus(box);
     checkingEntry_ = false;
 }

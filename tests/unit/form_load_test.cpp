@@ -176,6 +176,8 @@ TEST_F(FormLoad, ADailyScheduleWithoutAReadableTimeIsToldOnceAndEmptiesNothing) 
         }
         EXPECT_TRUE(fresh.shell.calls.empty()) << "nothing queried, nothing emptied";
         ASSERT_EQ(fresh.boxes.shown.size(), 1u) << "told once";
+        EXPECT_NE(fresh.boxes.shown[0].text.find("turned off"), std::string::npos)
+            << "and told why: " << fresh.boxes.shown[0].text;
         EXPECT_EQ(fresh.settings.get("StartStopState"), "Off");
         EXPECT_EQ(fresh.settings.get("Weekly Time"), "09:00:00") << "what the picker shows";
     }

@@ -122,7 +122,7 @@ TEST_F(ScheduleControls, LeavingABoxWithoutANumberWarnsAndTakesTheFocusBack) {
     form->Text4.setText("-2");
     form->Form.setFocus(form->PushButton4);
     ASSERT_EQ(h.boxes.shown.size(), 3u);
-    EXPECT_EQ(h.boxes.shown[2].text, "Must be a numeric entry.");
+    EXPECT_EQ(h.boxes.shown[2].text, "Enter a number of days, 0 or more.");
     EXPECT_EQ(form->Form.focused(), &form->Text4);
     EXPECT_EQ(h.settings.get("Keep Days"), "-2") << "stored at every change, as typed";
 }
