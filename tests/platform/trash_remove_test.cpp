@@ -167,11 +167,6 @@ TEST_F(TrashRemoval, NamesAreBytes) {
 }
 
 TEST_F(TrashRemoval, LoggedNamesCannotForgeLines) {
-    EXPECT_EQ(printable("a\nb\xff"
-                        "caf\xc3\xa9\\\x7f"),
-              "a\\x0Ab\\xFFcaf\xc3\xa9\\x5C\\x7F");
-    EXPECT_EQ(printable("\xed\xa0\x80"), "\\xED\\xA0\\x80");  // a UTF-16 surrogate
-    EXPECT_EQ(printable("\xc3"), "\\xC3");                    // cut short
     RemoveLog log;
     log.failure("/t/evil\nname", EACCES);
     ASSERT_EQ(log.lines().size(), 1u);
