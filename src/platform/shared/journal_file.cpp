@@ -34,11 +34,12 @@ fs::path JournalFile::oldFile() const {
 
 std::string JournalFile::rotate() {
     // What is at the old file's place is replaced: it must be ours to replace.
-    const OwnFileOpening old = files_.openPrivate(oldFile(), false);
+    OwnFileOpening old = files_.openPrivate(oldFile(), false);
     if (old.status == Status::NotOurs) return notOurs(oldFile(), old.why);
     if (old.status == Status::Failed) {
         return shown(oldFile()) + " could not be opened (" + old.why + ")";
     }
+    old.file.reset();  // Windows replaces no file that is open
     // Replaces the older file in one step, on Windows too (the standard library asks for that).
     std::error_code error;
     fs::rename(file_, oldFile(), error);
@@ -70,11 +71,16 @@ std::string JournalFile::write(const std::string& block, bool replacing) {
     if (error)
         return "its folder " + shown(folder) + " could not be made (" + error.message() + ")";
 
-    OwnFileOpening opened = files_.openPrivate(file_, true);
-    if (opened.status == Status::NotOurs) return notOurs(file_, opened.why);
-    if (opened.status != Status::Opened) {
-        return shown(file_) + " could not be opened (" + opened.why + ")";
-    }
+    OwnFileOpening opened;
+    const auto open = [&]() -> std::string {
+        opened = files_.openPrivate(file_, true);
+        if (opened.status == Status::NotOurs) return notOurs(file_, opened.why);
+        if (opened.status != Status::Opened) {
+            return shown(file_) + " could not be opened (" + opened.why + ")";
+        }
+        return {};
+    };
+    if (std::string why = open(); !why.empty()) return why;
     std::uint64_t size = opened.file->size();
     if (replacing && wasKnown && size == lastEnd_ && opened.file->truncate(lastStart_)) {
         size = lastStart_;
@@ -82,20 +88,15 @@ std::string JournalFile::write(const std::string& block, bool replacing) {
 
     std::string trouble;
     if (size > 0 && size + block.size() > bound_) {
+        opened.file.reset();  // Windows moves no file that is open
         trouble = rotate();
-        if (trouble.empty()) {
-            opened = files_.openPrivate(file_, true);
-            if (opened.status == Status::NotOurs) return notOurs(file_, opened.why);
-            if (opened.status != Status::Opened) {
-                return shown(file_) + " could not be opened (" + opened.why + ")";
-            }
-            size = opened.file->size();
-        } else if (size + block.size() > 2 * bound_) {
+        if (!trouble.empty()) {
             // Past twice its bound the journal stops growing, so that it is bounded still.
-            return trouble + ", so nothing more is written";
-        } else {
+            if (size + block.size() > 2 * bound_) return trouble + ", so nothing more is written";
             trouble += ", so it grows past " + std::to_string(bound_ / 1024) + " KB";
         }
+        if (std::string why = open(); !why.empty()) return why;
+        size = opened.file->size();
     }
 
     const std::string why = opened.file->append(block);

@@ -21,10 +21,6 @@ bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void noteError(EmptyPlace& place, const std::string& error) {
-    if (place.error.empty()) place.error = error;
-}
-
 // Removes one old item: its payload first, its record last, so that an item that can't be
 // removed completely stays listed in the bin and can still be restored.
 Outcome removeItem(const BinEntry& entry, const std::wstring& folder, bool& payloadFound,
@@ -99,16 +95,22 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
     const auto listed = static_cast<std::int64_t>(bin.entries.size());
     if (!bin.error.empty()) {
         // Without the whole list nothing is removed: what could not be listed may be younger.
-        place.error = bin.error + "; nothing was removed from this drive's bin";
-        place.kept[std::size_t(KeptReason::NotRemoved)] += std::max(shellCount, listed);
+        place.addError(bin.error + "; nothing was removed from this drive's bin");
+        place.kept[std::size_t(KeptReason::AgeUnknown)] += std::max(shellCount, listed);
         return false;
     }
 
+    // A date later than the moment the bin was listed was set by a clock that is wrong now or
+    // was then: no item can have been deleted after it was listed.
+    FILETIME listedAt{};
+    GetSystemTimeAsFileTime(&listedAt);
+    const std::uint64_t listed100ns =
+        (std::uint64_t{listedAt.dwHighDateTime} << 32) | listedAt.dwLowDateTime;
     auto keep = [&](const BinEntry& entry, KeptReason reason) {
         ++place.kept[std::size_t(reason)];
-        if (named.kept > 0) {
+        if (namedWhenKept(reason) && named.kept > 0) {
             --named.kept;
-            place.keptItems.push_back({nameOf(entry), reason});
+            place.name(place.keptItems, nameOf(entry), reason);
         }
     };
     bool complete = true;
@@ -120,7 +122,9 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
     for (const BinEntry& entry : bin.entries) {
         if (!entry.record) {
             ++unreadable;
-            keep(entry, KeptReason::NotRemoved);
+            keep(entry, KeptReason::RecordDamaged);
+        } else if (entry.record->deletedAt > listed100ns) {
+            keep(entry, KeptReason::DatedInFuture);
         } else if (entry.record->deletedAt >= floor.began) {
             keep(entry, KeptReason::ArrivedDuringEmpty);
         } else if (entry.record->deletedAt > floor.cutoff) {
@@ -134,7 +138,7 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
                     if (payloadFound) place.bytesFreed += entry.record->size;
                     if (named.removed > 0) {
                         --named.removed;
-                        place.removedItems.push_back({nameOf(entry), KeptReason::NotRemoved});
+                        place.name(place.removedItems, nameOf(entry), KeptReason::NotRemoved);
                     }
                     break;
                 case Outcome::Gone:  // restored (or removed) meanwhile: no longer in the bin
@@ -144,7 +148,7 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
                     break;
                 case Outcome::NotRemoved:
                     keep(entry, KeptReason::NotRemoved);
-                    noteError(place, error);
+                    place.addError(error);
                     complete = false;
                     break;
             }
@@ -152,10 +156,10 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
     }
     // Items the shell counts but no record of ours tells the age of stay where they are.
     const std::int64_t unseen = std::max<std::int64_t>(shellCount - listed, 0);
-    place.kept[std::size_t(KeptReason::NotRemoved)] += static_cast<std::uint64_t>(unseen);
+    place.kept[std::size_t(KeptReason::AgeUnknown)] += static_cast<std::uint64_t>(unseen);
     if (unreadable + unseen > 0) {
-        noteError(place, "the deletion date of " + std::to_string(unreadable + unseen) +
-                             " item(s) can't be read; they were left in the bin");
+        place.addError("the deletion date of " + std::to_string(unreadable + unseen) +
+                       " item(s) can't be read; they were left in the bin");
         complete = false;
     }
     return complete;
