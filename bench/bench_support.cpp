@@ -23,6 +23,11 @@ void setupFailure(const std::string& what) {
 
 namespace {
 
+// When the old half of a floored trash was deleted: the date its records hold, and their own
+// time (that moment in UTC; a zone's hours make no difference to a floor of days).
+constexpr char kOldDateText[] = "2024-05-06T07:08:09";
+constexpr time_t kOldDate = 1714979289;
+
 void makeDir(int parent, const char* name) {
     if (::mkdirat(parent, name, 0755) != 0) setupFailure(std::string("mkdir ") + name);
 }
@@ -74,8 +79,7 @@ std::vector<std::string> buildTrashes(const std::vector<std::string>& homes, int
             std::snprintf(name, sizeof name, "folder-%04d", i);
         }
         std::snprintf(record, sizeof record, "%s.trashinfo", name);
-        const std::string date =
-            recentDate.empty() || i % 2 == 0 ? "2024-05-06T07:08:09" : recentDate;
+        const std::string date = recentDate.empty() || i % 2 == 0 ? kOldDateText : recentDate;
         const std::string info =
             std::string("[Trash Info]\nPath=/home/user/") + name + "\nDeletionDate=" + date + "\n";
         for (const Copy& copy : copies) {
@@ -91,6 +95,11 @@ std::vector<std::string> buildTrashes(const std::vector<std::string>& homes, int
                 }
             }
             writeAt(copy.info.get(), record, info);
+            // Written when it was deleted, as a trashing program leaves it.
+            if (date != recentDate) {
+                const struct timespec times[2] = {{kOldDate, 0}, {kOldDate, 0}};
+                if (::utimensat(copy.info.get(), record, times, 0) != 0) setupFailure(record);
+            }
         }
     }
     return trashes;

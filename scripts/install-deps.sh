@@ -9,6 +9,8 @@ packages=(
     libgtest-dev libgmock-dev googletest
     xvfb xauth icewm xdotool x11-utils imagemagick fonts-liberation
     trash-cli libglib2.0-bin util-linux time python3
+    # The age tests on exFAT, a file system without change times (through FUSE).
+    exfat-fuse exfatprogs
     locales
     # Packages: the .deb and its checks, the icons drawn from the SVG, the Windows installer.
     dpkg-dev file desktop-file-utils appstream lintian librsvg2-bin nsis

@@ -200,8 +200,9 @@ class Form1 {
     // Set while a numeric-entry warning is up, so that the box that the focus passes to does
     // not start a warning of its own.
     bool checkingEntry_ = false;
-    // What the "Keep Recent Items" box held when the focus last came into it.
-    std::string keepDaysOnEntry_;
+    // The floor of scheduled empties as loaded, or as the "Keep Recent Items" box held it when
+    // the focus last left it with a number; nothing when neither was a number of days.
+    std::optional<std::int64_t> keepSecondsInForce_;
     // The kinds of failure of scheduled empties told since the last one that went well.
     std::set<std::string> emptyFailuresTold_;
     bool journalTroubleTold_ = false;

@@ -163,7 +163,8 @@ void Form1::Form_Load() {
     // they start and delete nothing while it holds no number of days.
     trap.run(180, [&] {
         Text4.setText(read(keys::kKeepDays, "0"));
-        if (ReadKeepSeconds(Text4.text(), sep)) return;
+        keepSecondsInForce_ = ReadKeepSeconds(Text4.text(), sep);
+        if (keepSecondsInForce_) return;
         services_.messageBox.show(
             "The number of days under \"Keep Recent Items\" could not be read from the "
             "settings. Scheduled empties delete nothing until a number of days is entered there.",

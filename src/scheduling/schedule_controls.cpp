@@ -92,7 +92,6 @@ void Form1::Text3_GotFocus() {
     Text3.setSelection(0, static_cast<int>(Text3.text().size()));
 }
 void Form1::Text4_GotFocus() {
-    keepDaysOnEntry_ = Text4.text();
     Text4.setSelection(0, static_cast<int>(Text4.text().size()));
 }
 
@@ -107,19 +106,22 @@ void Form1::Text3_LostFocus() {
 }
 void Form1::Text4_LostFocus() {
     checkNumericEntry(Text4);
+    // Leaving the box puts a number in force; leaving it without one (the warning takes the
+    // focus back) changes nothing.
+    if (auto seconds = ReadKeepSeconds(Text4.text(), services_.locale.decimalSeparator())) {
+        keepSecondsInForce_ = seconds;
+    }
 }
 
 // Each keystroke is stored, so while the user types, the box may hold half a number: "3" on
 // the way to "30", "0" on the way to "0.5". Until the focus leaves the box, a scheduled empty
-// keeps at least what the box held before.
+// keeps at least the floor last in force, and nothing goes where none was.
 std::optional<std::int64_t> Form1::ScheduledKeepSeconds() const {
-    const std::string& separator = services_.locale.decimalSeparator();
-    const std::optional<std::int64_t> typed = ReadKeepSeconds(Text4.text(), separator);
+    const std::optional<std::int64_t> typed =
+        ReadKeepSeconds(Text4.text(), services_.locale.decimalSeparator());
     if (Form.focused() != &Text4) return typed;
-    const std::optional<std::int64_t> before = ReadKeepSeconds(keepDaysOnEntry_, separator);
-    if (!before) return typed;
-    if (!typed) return before;
-    return std::max(*typed, *before);
+    if (!keepSecondsInForce_ || !typed) return keepSecondsInForce_;
+    return std::max(*typed, *keepSecondsInForce_);
 }
 
 void Form1::checkNumericEntry(controls::TextBox& box) {

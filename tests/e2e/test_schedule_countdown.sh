@@ -7,9 +7,10 @@ source "$(dirname "$0")/lib.sh" "$1"
 start_desktop
 mkdir -p "$HOME/docs" && echo old >"$HOME/docs/old.txt"
 gio trash "$HOME/docs/old.txt"
-# Deleted 40 days ago, as its record says.
+# Deleted 40 days ago, as its record and the record's own time say.
 sed -i "s/^DeletionDate=.*/DeletionDate=$(date -d '40 days ago' +%Y-%m-%dT%H:%M:%S)/" \
     "$XDG_DATA_HOME/Trash/info/old.txt.trashinfo"
+touch -d '40 days ago' "$XDG_DATA_HOME/Trash/info/old.txt.trashinfo"
 echo recent >"$HOME/docs/recent.txt"
 gio trash "$HOME/docs/recent.txt"
 

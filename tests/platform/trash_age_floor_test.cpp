@@ -68,11 +68,16 @@ std::string localDate(std::int64_t moment, const char* format = "%Y-%m-%dT%H:%M:
     return text;
 }
 
+// A record written at `written` (seconds; now when none), as a trashing program leaves it.
 void trashWithRecord(const std::string& trash, const std::string& name, const std::string& path,
-                     const std::string& date, bool directory = false) {
+                     const std::string& date, std::optional<std::int64_t> written,
+                     bool directory = false) {
     test::trashItem(trash, name, directory);
-    test::writeFile(trash + "/info/" + name + ".trashinfo",
-                    "[Trash Info]\nPath=" + path + "\nDeletionDate=" + date + "\n");
+    const std::string record = trash + "/info/" + name + ".trashinfo";
+    test::writeFile(record, "[Trash Info]\nPath=" + path + "\nDeletionDate=" + date + "\n");
+    if (!written) return;
+    const struct timespec times[2] = {{*written, 0}, {*written, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, record.c_str(), times, 0), 0) << record;
 }
 
 struct Emptied {
@@ -149,19 +154,21 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
         }
         options.keepSeconds = days * kDay;
         const std::int64_t edge = began - options.keepSeconds;
-        trashWithRecord(trash, "exactly", "rel%20dir/exactly", localDate(edge));
-        trashWithRecord(trash, "a-second-short", "/home/user/a-second-short", localDate(edge + 1));
+        trashWithRecord(trash, "exactly", "rel%20dir/exactly", localDate(edge), edge);
+        trashWithRecord(trash, "a-second-short", "/home/user/a-second-short", localDate(edge + 1),
+                        edge + 1);
         trashWithRecord(trash, "compact", "/home/user/compact",
-                        localDate(edge - 1, "%Y%m%dT%H:%M:%S") + ".5");
-        trashWithRecord(trash, "future", "/home/user/future", localDate(began + 365 * kDay));
+                        localDate(edge - 1, "%Y%m%dT%H:%M:%S") + ".5", edge - 1);
+        trashWithRecord(trash, "future", "/home/user/future", localDate(began + 365 * kDay), {});
         // Without a readable date, the record's own time tells.
-        trashWithRecord(trash, "undated-old", "/home/user/undated-old", "last spring");
-        const struct timespec old[2] = {{edge - 60, 0}, {edge - 60, 0}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, (trash + "/info/undated-old.trashinfo").c_str(), old, 0),
-                  0);
-        trashWithRecord(trash, "undated-new", "/home/user/undated-new", "last spring");
+        trashWithRecord(trash, "undated-old", "/home/user/undated-old", "last spring", edge - 60);
+        trashWithRecord(trash, "undated-new", "/home/user/undated-new", "last spring", {});
+        // Dated long ago, as a date written in a zone far ahead reads here, but trashed now.
+        trashWithRecord(trash, "dated-old-written-now", "/home/user/dated-old-written-now",
+                        localDate(edge - kDay), {});
         // Deleted long ago; what was written into it since does not make it young.
-        trashWithRecord(trash, "old-folder", "/home/user/old-folder", localDate(edge - kDay), true);
+        trashWithRecord(trash, "old-folder", "/home/user/old-folder", localDate(edge - kDay),
+                        edge - kDay, true);
         test::writeFile(trash + "/files/old-folder/written-later");
         test::writeFile(trash + "/files/no-record");  // moved in just now
     });
@@ -173,7 +180,8 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
         EXPECT_FALSE(test::exists(e.trash + "/info/" + name + ".trashinfo")) << name;
     }
     EXPECT_TRUE(std::filesystem::is_empty(e.trash + "/expunged"));
-    for (const std::string name : {"a-second-short", "future", "undated-new"}) {
+    for (const std::string name :
+         {"a-second-short", "future", "undated-new", "dated-old-written-now"}) {
         EXPECT_TRUE(test::exists(e.trash + "/files/" + name)) << name;
         EXPECT_TRUE(test::exists(e.trash + "/info/" + name + ".trashinfo")) << name;
     }
@@ -185,7 +193,7 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
     EXPECT_EQ(place.removed, 4u);
     EXPECT_EQ(place.foldersUncounted, 1u) << "a folder's contents are not in the bytes";
     std::array<std::uint64_t, kKeptReasons> kept{};
-    kept[std::size_t(KeptReason::TooRecent)] = 3;
+    kept[std::size_t(KeptReason::TooRecent)] = 4;
     kept[std::size_t(KeptReason::DatedInFuture)] = 1;
     EXPECT_EQ(place.kept, kept);
     std::set<std::string> removed;
@@ -196,6 +204,39 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
     ASSERT_EQ(place.keptItems.size(), 1u);
     EXPECT_EQ(place.keptItems[0].originalPath, "/home/user/future");
     EXPECT_EQ(place.keptItems[0].reason, KeptReason::DatedInFuture);
+}
+
+// exFAT keeps no change time: what reads as one is when the contents were last written, so an
+// item without a record has no age that can be known.
+TEST_F(AgeFloor, AnItemWithoutARecordOnExFatStays) {
+    const std::string image = dir_ / "image", mnt = dir_ / "mnt";
+    test::makeDirs(mnt);
+    if (std::system(
+            ("truncate -s 8M " + image + " && mkfs.exfat " + image + " >/dev/null 2>&1").c_str()) !=
+        0) {
+        GTEST_SKIP() << "could not make an exFAT image";
+    }
+    const std::string loop = "$(losetup -j " + image + " -O NAME -n)";
+    const int status =
+        test::runOnMount("losetup -f " + image + " && mount.exfat-fuse " + loop + " " + mnt,
+                         "umount " + mnt + "; losetup -d " + loop, [&] {
+                             const std::string trash = mnt + "/Trash";
+                             const std::int64_t longAgo = nowSeconds() - 400 * kDay;
+                             trashWithRecord(trash, "with-record", "/home/user/with-record",
+                                             localDate(longAgo), longAgo);
+                             test::writeFile(trash + "/files/no-record");
+                             const struct timespec old[2] = {{longAgo, 0}, {longAgo, 0}};
+                             ::utimensat(AT_FDCWD, (trash + "/files/no-record").c_str(), old, 0);
+                             EmptyOptions options;
+                             options.keepSeconds = 30 * kDay;
+                             EmptyPlace place;
+                             test::emptyTrashAt(trash, nullptr, options, &place);
+                             return (test::exists(trash + "/files/with-record") ? 1 : 0) |
+                                    (test::exists(trash + "/files/no-record") ? 0 : 2) |
+                                    (place.removed == 1 ? 0 : 4);
+                         });
+    if (status == test::kNoMount) GTEST_SKIP() << "no exFAT mount here";
+    EXPECT_EQ(status, 0) << "1: an old item with its record stayed; 2: the one without went";
 }
 
 TEST_F(AgeFloor, ATrashWhoseRecordsCantBeReadIsLeftWhole) {

@@ -1,7 +1,5 @@
 // The order and scope of emptying one trash directory.
 
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -275,13 +273,7 @@ TEST_F(TrashEmpty, OnAFileSystemOfWholeSecondsWhatComesBackInTheSecondTheEmptyBe
     if (std::system((make + " >/dev/null 2>&1").c_str()) != 0) {
         GTEST_SKIP() << "could not make an ext4 image: " << make;
     }
-    // 0: behaved; 77: no loop mount here.
-    const int status = test::runInChild([&] {
-        if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            std::system(("mount -o loop " + image + " " + mnt).c_str()) != 0) {
-            return 77;
-        }
+    const int status = test::runOnMount("mount -o loop " + image + " " + mnt, "umount " + mnt, [&] {
         EmptyOptions options;
         options.afterSnapshot = [&] {
             for (const std::string& name : back) {
@@ -302,7 +294,7 @@ TEST_F(TrashEmpty, OnAFileSystemOfWholeSecondsWhatComesBackInTheSecondTheEmptyBe
         }
         return result;
     });
-    if (status == 77) GTEST_SKIP() << "no loop mount here";
+    if (status == test::kNoMount) GTEST_SKIP() << "no loop mount here";
     EXPECT_EQ(status, 0);
 }
 

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,6 +25,12 @@ namespace {
 
 void check(bool ok, const std::string& what) {
     if (!ok) throw std::system_error(errno, std::generic_category(), what);
+}
+
+void makeFileAt(int dirFd, const char* name) {
+    const int file = ::openat(dirFd, name, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    check(file >= 0, std::string("create ") + name);
+    ::close(file);
 }
 
 }  // namespace
@@ -93,8 +101,18 @@ void trashItem(const std::string& trash, const std::string& name, bool directory
     } else {
         writeFile(trash + "/files/" + name, "content of " + name);
     }
-    writeFile(trash + "/info/" + name + ".trashinfo",
-              "[Trash Info]\nPath=/home/user/" + name + "\nDeletionDate=2024-01-02T03:04:05\n");
+    // Written when it was deleted, as a trashing program leaves it.
+    struct tm deleted = {};
+    deleted.tm_year = 2024 - 1900;
+    deleted.tm_mday = 2;
+    deleted.tm_hour = 3;
+    deleted.tm_isdst = -1;
+    char date[32];
+    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &deleted);
+    const std::string record = trash + "/info/" + name + ".trashinfo";
+    writeFile(record, "[Trash Info]\nPath=/home/user/" + name + "\nDeletionDate=" + date + "\n");
+    const struct timespec times[2] = {{std::mktime(&deleted), 0}, {std::mktime(&deleted), 0}};
+    check(::utimensat(AT_FDCWD, record.c_str(), times, 0) == 0, "date " + record);
 }
 
 void nextClockTick() {
@@ -141,7 +159,7 @@ bool emptyTrashAt(const std::string& trash, linux_platform::RemoveLog* log,
     return ok;
 }
 
-void makeDeepTree(const std::string& parent, int depth, const char* name) {
+void makeDeepTree(const std::string& parent, int depth, const char* name, int files) {
     int fd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     check(fd >= 0, "open " + parent);
     for (int i = 0; i < depth; ++i) {
@@ -151,10 +169,8 @@ void makeDeepTree(const std::string& parent, int depth, const char* name) {
         check(next >= 0, "openat");
         fd = next;
     }
-    int file = ::openat(fd, "bottom", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    for (int i = 0; i < files; ++i) makeFileAt(fd, ("bottom" + std::to_string(i)).c_str());
     ::close(fd);
-    check(file >= 0, "create bottom");
-    ::close(file);
 }
 
 int openDescriptorCount() {
@@ -181,6 +197,21 @@ int runInChild(const std::function<int()>& body) {
         if (errno != EINTR) return -1;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int runOnMount(const std::string& mount, const std::string& unmount,
+               const std::function<int()>& body) {
+    if (::geteuid() != 0) return kNoMount;
+    return runInChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            std::system((mount + " >/dev/null 2>&1").c_str()) != 0) {
+            return kNoMount;
+        }
+        const int status = body();
+        std::system((unmount + " >/dev/null 2>&1").c_str());
+        return status;
+    });
 }
 
 int runAs(uid_t uid, gid_t gid, const std::function<int()>& body) {

@@ -55,9 +55,9 @@ void settleBeforeEmpty(const std::string& trash, const linux_platform::ClockStep
 bool emptyTrashAt(const std::string& trash, linux_platform::RemoveLog* log = nullptr,
                   const linux_platform::EmptyOptions& options = {}, EmptyPlace* place = nullptr);
 
-// A chain of `depth` directories named `name` below `parent`, with a file at the bottom;
+// A chain of `depth` directories named `name` below `parent`, with `files` files at the bottom;
 // made with descriptors, so deeper than PATH_MAX is fine.
-void makeDeepTree(const std::string& parent, int depth, const char* name = "d");
+void makeDeepTree(const std::string& parent, int depth, const char* name = "d", int files = 1);
 
 // Open descriptors of this process.
 int openDescriptorCount();
@@ -67,6 +67,11 @@ int openDescriptorCount();
 int runAs(uid_t uid, gid_t gid, const std::function<int()>& body);
 // Runs `body` in a child process; its exit status, -1 on a crash.
 int runInChild(const std::function<int()>& body);
+// Runs `body` in a child process with a mount namespace of its own, in which the shell command
+// `mount` has mounted a file system and `unmount` runs after; kNoMount when it could not mount.
+inline constexpr int kNoMount = 77;
+int runOnMount(const std::string& mount, const std::string& unmount,
+               const std::function<int()>& body);
 
 // A block device in a fake sysfs under `sysfs`: `devicePath` below sysfs/devices is the disk,
 // `partition` (may be empty) a partition of it; sysfs/dev/block/<major:minor> points there.

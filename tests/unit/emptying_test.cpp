@@ -135,21 +135,8 @@ TEST_F(EmptyTrashTest, OnlyAScheduledEmptyKeepsTheRecentDaysTheBoxHoldsAsItStart
     form->Text4.setText(std::string(300, '9'));
     h.shell.drives[0].items = 1;
     modCleanUp::EmptyTrash(*form, scheduled);
-    // Typed over as the countdown runs out: until the focus leaves the box, what it held
-    // before is the least kept, also while it holds no number at all.
-    form->Text4.setText("2");
-    form->Form.setFocus(form->Text4);
-    for (const char* typed : {"", "0", "0.5"}) {
-        form->Text4.setText(typed);
-        h.shell.drives[0].items = 1;
-        modCleanUp::EmptyTrash(*form, scheduled);
-    }
-    form->Form.setFocus(form->Text3);
-    h.shell.drives[0].items = 1;
-    modCleanUp::EmptyTrash(*form, scheduled);
     const std::int64_t day = 86400;
-    const std::vector<std::int64_t> expected = {day / 2, 0,       1,       -1,
-                                                2 * day, 2 * day, 2 * day, day / 2};
+    const std::vector<std::int64_t> expected = {day / 2, 0, 1, -1};
     ASSERT_EQ(h.shell.emptyKeepSeconds.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         if (expected[i] < 0) continue;  // the longest floor, below
@@ -158,6 +145,48 @@ TEST_F(EmptyTrashTest, OnlyAScheduledEmptyKeepsTheRecentDaysTheBoxHoldsAsItStart
     EXPECT_EQ(h.shell.emptyKeepSeconds[1], 0) << "asked for: nothing kept back";
     EXPECT_GT(h.shell.emptyKeepSeconds[3], std::int64_t{500} * 366 * 86400);
     EXPECT_LT(h.shell.emptyKeepSeconds[3], std::numeric_limits<std::int64_t>::max() / 10'000'000);
+}
+
+// Typed over as the countdown runs out: until the focus leaves the box, a scheduled empty keeps
+// at least the floor last in force (loaded, or left in the box), also while the box holds no
+// number or the warning has taken the focus back; where none was in force, nothing goes.
+TEST(HalfTypedFloor, NeverRemovesMoreThanTheFloorInForce) {
+    const std::int64_t day = 86400;
+    const struct {
+        const char* stored;
+        const char* leftWith;  // typed before the focus left the box once; none: never left
+        const char* typed;
+        std::optional<std::int64_t> floor;
+    } cases[] = {
+        {"abc", nullptr, "0", std::nullopt}, {"abc", nullptr, "0.5", std::nullopt},
+        {"2", nullptr, "0", 2 * day},        {"2", nullptr, "", 2 * day},
+        {"2", nullptr, "5", 5 * day},        {"30", "", "3", 30 * day},
+        {"30", "x", "0", 30 * day},          {"0.5", "2", "1", 2 * day},
+        {"abc", "0.5", "0", day / 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.stored) + " / " + (c.leftWith ? c.leftWith : "-") + " / " +
+                     c.typed);
+        test::Harness h;
+        h.settings.put("Keep Days", c.stored);
+        Form1& form = h.make();
+        form.Form_Load();
+        form.Form.setFocus(form.Text4);
+        if (c.leftWith) {
+            form.Text4.setText(c.leftWith);
+            form.Form.setFocus(form.Text3);  // a warning takes the focus back
+            form.Form.setFocus(form.Text4);
+        }
+        form.Text4.setText(c.typed);
+        h.shell.drives = {{"/", DriveType::Fixed, 1}};
+        h.shell.emptyKeepSeconds.clear();
+        modCleanUp::EmptyTrash(form, true);
+        if (c.floor) {
+            EXPECT_EQ(h.shell.emptyKeepSeconds, std::vector<std::int64_t>{*c.floor});
+        } else {
+            EXPECT_TRUE(h.shell.emptyKeepSeconds.empty()) << "no floor in force: nothing goes";
+        }
+    }
 }
 
 TEST_F(EmptyTrashTest, AnsweringNoEmptiesNothingAndChangesNothing) {

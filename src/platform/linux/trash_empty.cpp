@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,6 +41,16 @@ int renameNoReplace(int fromFd, const char* from, int toFd, const char* to) {
     return ::renameat(fromFd, from, toFd, to) == 0 ? 0 : errno;
 }
 
+// FAT and exFAT keep no change time: what reads as one is the contents' modification time
+// (through FUSE too, where the file system can't be told), so it can't tell when an item was
+// moved in.
+bool changeTimesTell(int fd) {
+    struct statfs fs;
+    if (::fstatfs(fd, &fs) != 0) return false;
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    return type != MSDOS_SUPER_MAGIC && type != EXFAT_SUPER_MAGIC && type != FUSE_SUPER_MAGIC;
+}
+
 }  // namespace
 
 TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog& log,
@@ -63,7 +75,10 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
         ::fchmod(trashFd, (st.st_mode & 07777) | S_IRWXU);
     }
     // Deletion dates are local times: in the zone as it is now.
-    if (options.keepSeconds > 0) ::tzset();
+    if (options.keepSeconds > 0) {
+        ::tzset();
+        s.changeTimesTell_ = changeTimesTell(trashFd);
+    }
     if (options.beforeListing) options.beforeListing();
     // files/ before info/: a trashing program writes an item's .trashinfo before it moves the
     // item in, so every listed item's record is listed too.
@@ -134,9 +149,12 @@ void TrashSnapshot::noteFolderIdentities() {
 // where a rename leaves the change time alone (exFAT through FUSE), and tells an item trashed
 // anew from one being worked on.
 //
-// With a floor, an item's age is that of its deletion, never of its contents: the record's
-// DeletionDate, else when the record was written; an item without a record was moved in when
-// its change time was last set (or later).
+// With a floor, an item's age is that of its deletion, never of its contents: the later of the
+// record's DeletionDate and when the record was written. A date is local time without a zone,
+// so read in another zone than it was written in it can seem hours older; the record, written
+// as the item was trashed, bounds it (a record copied back later only keeps the item longer).
+// An item without a record was moved in when its change time was last set (or later), where
+// the file system keeps one.
 TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t record,
                                             RemoveLog& log, std::int64_t keepSeconds, Look& look) {
     const std::int64_t date = keepSeconds > 0 ? recordDate(record) : kNoDate;
@@ -177,8 +195,8 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
 
     std::int64_t deleted;
     if (recordSeen) {
-        deleted = date != kNoDate ? date : nanoseconds(recordSt.st_mtim);
-    } else if (seen) {
+        deleted = std::max(date, nanoseconds(recordSt.st_mtim));
+    } else if (seen && changeTimesTell_) {
         deleted = nanoseconds(st.st_ctim);
     } else {
         log.note(files_.path + "/" + item.name, "kept: when it was deleted can't be told");

@@ -127,6 +127,7 @@ class TrashSnapshot {
     bool infoUsable_ = false;          // the same for info/
     std::vector<std::string> errors_;  // why parts of the trash could not be listed
     std::string topDirectory_;         // what relative Path values start from
+    bool changeTimesTell_ = true;      // whether an item's change time tells when it was moved in
     TrashInfoReader reader_;
     std::vector<RecordDate> dates_;  // with a floor; ascending `at`
     bool expungedUnusable_ = false;

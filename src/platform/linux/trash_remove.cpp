@@ -2,7 +2,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -37,6 +39,17 @@ bool makeOpenable(int parentFd, const char* name, const RemoveScope& scope) {
     }
     if (!S_ISDIR(sx.stx_mode) || sx.stx_uid != ::geteuid() || !onScope(sx, scope)) return false;
     return ::fchmodat(parentFd, name, (sx.stx_mode & 07777) | S_IRWXU, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// The kernel's name for what `fd` is open on; empty when it gives none.
+std::string descriptorPath(int fd) {
+    char link[32];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    std::string path(PATH_MAX, '\0');
+    const ssize_t got = ::readlink(link, path.data(), path.size());
+    if (got <= 0 || static_cast<std::size_t>(got) >= path.size()) return {};
+    path.resize(static_cast<std::size_t>(got));
+    return path;
 }
 
 }  // namespace
@@ -158,17 +171,51 @@ TreeRemover::Step TreeRemover::descend(int parentFd, const char* name) {
     return Step::Pushed;
 }
 
-// Called before each removal. A deep walk checks less often, so that a check (one look-up per
-// level) never costs more than the removals it covers.
+// Called before each removal; checks once a batch. The kernel tells in a call or two that the
+// directory in hand is in place; only where it can't, or it is not, are the levels looked at one
+// by one.
 bool TreeRemover::inPlaceForNextRemoval() {
-    if (++sinceCheck_ <= std::max(kBatch, frames_.size())) return true;
+    if (++sinceCheck_ <= kBatch) return true;
     sinceCheck_ = 1;
-    const std::size_t moved = firstMovedFrame();
-    if (moved < frames_.size()) {
-        leaveMoved(moved);
-        return false;
+    if (!deepestInPlace()) {
+        const std::size_t moved = firstMovedFrame();
+        if (moved < frames_.size()) {
+            leaveMoved(moved);
+            return false;
+        }
     }
     if (beforeBatch_) beforeBatch_(pathOf(frames_.back().name, frames_.size() - 1));
+    return true;
+}
+
+// Whether the frames' names, followed from the root's parent, lead to the deepest directory of
+// the walk: it then lies in the root's parent still, wherever the levels above it are. The
+// kernel follows them, a path's length at a time, never out of the root's parent (a link to
+// where a level went is refused). False when that can't be told (no openat2, a name that moved).
+bool TreeRemover::deepestInPlace() const {
+    int base = rootParentFd_;
+    UniqueFd reached;
+    for (std::size_t from = 0; from < frames_.size();) {
+        std::string path;
+        std::size_t to = from;
+        while (to < frames_.size() && path.size() + frames_[to].name.size() + 1 < PATH_MAX) {
+            if (to > from) path += '/';
+            path += frames_[to++].name;
+        }
+        struct open_how how = {};
+        how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+        how.resolve = RESOLVE_BENEATH;
+        UniqueFd next(
+            static_cast<int>(::syscall(SYS_openat2, base, path.c_str(), &how, sizeof how)));
+        struct stat st;
+        if (!next || ::fstat(next.get(), &st) != 0 || st.st_dev != frames_[to - 1].dev ||
+            st.st_ino != frames_[to - 1].ino) {
+            return false;
+        }
+        reached = std::move(next);
+        base = reached.get();
+        from = to;
+    }
     return true;
 }
 
@@ -199,26 +246,25 @@ std::size_t TreeRemover::firstMovedFrame() {
     return frames_.size();
 }
 
-// Where frames_[frame] lies now: the kernel's name for the deepest descriptor the walk holds at
-// or below it, less the names below, and only when that path leads to the very directory.
-// Empty when that can't be told.
+// Where frames_[frame] lies now: the kernel's name for it, reached from the deepest descriptor
+// the walk holds at or below it, and only when that path leads to the very directory. Empty
+// when that can't be told.
 std::string TreeRemover::presentPath(std::size_t frame) const {
     std::size_t held = frames_.size() - 1;
     while (held > frame && !frames_[held].fd) --held;
     if (!frames_[held].fd) return {};
-    char link[32];
-    std::snprintf(link, sizeof link, "/proc/self/fd/%d", frames_[held].fd.get());
-    std::string path(PATH_MAX, '\0');
-    const ssize_t got = ::readlink(link, path.data(), path.size());
-    if (got <= 0 || static_cast<std::size_t>(got) >= path.size()) return {};
-    path.resize(static_cast<std::size_t>(got));
+    // Up to the level itself (a deep walk closed its descriptor, and the kernel names no path
+    // longer than PATH_MAX); where ".." led is checked below.
+    UniqueFd climbed;
+    int fd = frames_[held].fd.get();
     for (std::size_t i = held; i > frame; --i) {
-        const std::string suffix = "/" + frames_[i].name;
-        if (!path.ends_with(suffix)) return {};
-        path.resize(path.size() - suffix.size());
+        climbed.reset(::openat(fd, "..", kPassFlags));
+        if (!climbed) return {};
+        fd = climbed.get();
     }
+    const std::string path = descriptorPath(fd);
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0 || st.st_dev != frames_[frame].dev ||
+    if (path.empty() || ::lstat(path.c_str(), &st) != 0 || st.st_dev != frames_[frame].dev ||
         st.st_ino != frames_[frame].ino) {
         return {};
     }

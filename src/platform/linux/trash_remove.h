@@ -59,7 +59,7 @@ OpenedDirectory openDirectoryForRemoval(int parentFd, const char* name, const Re
 // batch of removals it first makes sure that each directory it is in still lies under the same
 // name in the one above, up to the root's parent. A directory found moved is left alone with
 // all below it and reported at its present place. Bound: after a move, at most one batch goes,
-// kBatch removals, or one per level of the walk where it is deeper than kBatch levels.
+// kBatch removals, whatever the depth of the walk.
 class TreeRemover {
   public:
     static constexpr std::size_t kBatch = 64;
@@ -101,6 +101,7 @@ class TreeRemover {
     bool removeDirectory(int rootParentFd, const char* rootName);
     Step descend(int parentFd, const char* name);
     bool inPlaceForNextRemoval();
+    bool deepestInPlace() const;
     std::size_t firstMovedFrame();
     void leaveMoved(std::size_t moved);
     std::string presentPath(std::size_t frame) const;
