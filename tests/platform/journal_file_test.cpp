@@ -52,19 +52,25 @@ TEST(JournalFile, RotatesAtTheBoundKeepingExactlyOneOldFileAndTheBlockBeingWritt
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
-// Whatever the names, the journal's two files keep within about twice the bound.
+// Whatever the names, the journal's two files keep within about twice the bound: the names and
+// errors of a block stop at a ceiling, and its counts and its end still come.
 TEST(JournalFile, EmptiesOfLongNamesKeepBothFilesWithinTheirBound) {
     test::TempDir dir;
     EmptyPlace place;
     place.place = "/home/ann/.local/share/Trash";
     place.removed = place.kept[std::size_t(KeptReason::NotRemoved)] = EmptyReport::kMaxNamed;
     for (std::size_t i = 0; i < EmptyReport::kMaxNamed; ++i) {
-        const std::string name = "/home/ann/" + std::to_string(i) + std::string(4096, 'n');
+        const std::string name = "/home/ann/" + std::to_string(i) + std::string(4096, '\xff');
         place.name(place.removedItems, name, KeptReason::NotRemoved);
         place.name(place.keptItems, name, KeptReason::NotRemoved);
+        place.addError(name);
     }
     const std::string block = JournalEntry({2026, 12, 7, 22, 0, 0}, EmptyCause::Asked, {},
                                            {.places = {place}}, {true, {}});
+    for (const char* count : {"more removed", "more kept", "more error"}) {
+        EXPECT_NE(block.find(count), std::string::npos) << count;
+    }
+    EXPECT_TRUE(block.ends_with(" done\n\n"));
     JournalFile journal(dir / "journal.log", ownFiles);
     for (int i = 0; i < 20; ++i) ASSERT_EQ(journal.append(block), "");
     EXPECT_LE(fs::file_size(dir / "journal.log") + fs::file_size(dir / "journal.log.1"),

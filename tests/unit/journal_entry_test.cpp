@@ -149,24 +149,5 @@ TEST(JournalEntry, ANameCanNotForgeALineNorPassForAnotherName) {
     }
 }
 
-// Whatever the names, one empty's block stays small enough that the journal's two files keep
-// many empties: names and errors stop at a ceiling, the counts and the end still come.
-TEST(JournalEntry, ABlockHasACeilingWhateverTheNames) {
-    EmptyPlace place;
-    place.place = "/home/ann/.local/share/Trash";
-    place.removed = place.kept[std::size_t(KeptReason::NotRemoved)] = EmptyReport::kMaxNamed;
-    for (std::size_t i = 0; i < EmptyReport::kMaxNamed; ++i) {
-        const std::string name = "/home/ann/" + std::to_string(i) + std::string(4096, '\xff');
-        place.removedItems.push_back({name});
-        place.keptItems.push_back({name, KeptReason::NotRemoved});
-        place.addError(name);
-    }
-    const std::string block =
-        JournalEntry(kBegan, EmptyCause::Asked, {}, {.places = {place}}, {true, {}});
-    EXPECT_LE(block.size(), 256u * 1024);
-    EXPECT_TRUE(has(block, "more removed") && has(block, "more kept") && has(block, "more error"));
-    EXPECT_TRUE(has(lines(block).back(), "done"));
-}
-
 }  // namespace
 }  // namespace tw
