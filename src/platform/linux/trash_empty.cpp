@@ -279,6 +279,7 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
     place.place = path_;
     for (const std::string& error : errors_) place.addError(error);
     if (!scope_) return false;
+    const std::size_t failedBefore = log.failures(), toldBefore = log.failureLines().size();
     if (options.keepSeconds > 0 && !infoUsable_) {
         // No item's age can be told: none goes, nor anything else of this trash.
         place.kept[static_cast<std::size_t>(KeptReason::AgeUnknown)] += files_.entries.count();
@@ -328,6 +329,10 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
         log.failure(path_ + "/" + kTrashDirectorySizes, errno);
         complete_ = false;
     }
+    // Every failure of this trash goes into the journal too, not only the first.
+    const auto& lines = log.failureLines();
+    for (std::size_t i = toldBefore; i < lines.size(); ++i) place.addError(lines[i]);
+    place.errorsUntold += (log.failures() - failedBefore) - (lines.size() - toldBefore);
     return complete_;
 }
 
