@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -85,127 +84,6 @@ TEST_F(TrashEmpty, WhatIsFreedAndWhatIsLeftAreTold) {
 TEST_F(TrashEmpty, ATrashWithoutItsDirectoriesIsAlreadyEmpty) {
     test::makeDirs(trash_);
     EXPECT_TRUE(test::emptyTrashAt(trash_));
-}
-
-TEST_F(TrashEmpty, ItemsTrashedWhileItRunsSurvive) {
-    // With an age floor too: what arrives bears a date of long ago (a record copied, a clock
-    // that was wrong), and only the empty's own start tells that it came late.
-    for (const std::int64_t keep : {std::int64_t{0}, std::int64_t{86400}}) {
-        const std::string trash = dir_ / ("Trash" + std::to_string(keep));
-        const std::string out = dir_ / ("out" + std::to_string(keep));
-        test::makeDirs(out);
-        test::trashItem(trash, "old");
-        test::trashItem(trash, "old-folder", true);
-        test::trashItem(trash, "restored");
-        // Another program has written this .trashinfo and is about to move a link in. Links are
-        // items too, and a dangling one tells whether the empty follows them.
-        test::writeFile(trash + "/info/arriving.trashinfo", "[Trash Info]\n");
-        test::makeSymlink("/nonexistent", out + "/arriving");
-
-        EmptyOptions options;
-        options.keepSeconds = keep;
-        options.beforeListing = [&] {
-            test::trashItem(trash, "listed-late");
-            test::nextClockTick();  // a start taken only now would be later than this item
-        };
-        options.afterSnapshot = [&] {
-            test::trashItem(trash, "late");
-            std::filesystem::rename(out + "/arriving", trash + "/files/arriving");
-            // A restore: the item leaves files/, then its record goes.
-            std::filesystem::rename(trash + "/files/restored", out + "/restored");
-            std::filesystem::remove(trash + "/info/restored.trashinfo");
-        };
-        options.itemChecked = [&](std::string_view item) {
-            // Found gone; before its record is dealt with, a new item takes the name.
-            if (item != "restored") return;
-            test::writeFile(trash + "/info/restored.trashinfo", "[Trash Info]\n");
-            test::makeSymlink("/nonexistent", trash + "/files/restored");
-        };
-        RemoveLog log;
-        EmptyPlace place;
-        EXPECT_TRUE(test::emptyTrashAt(trash, &log, options, &place)) << keep;
-        for (const char* name : {"late", "listed-late", "arriving", "restored"}) {
-            EXPECT_TRUE(test::exists(trash + "/files/" + name)) << name << keep;
-            EXPECT_TRUE(test::exists(trash + "/info/" + name + ".trashinfo")) << name << keep;
-        }
-        EXPECT_EQ(test::readFile(out + "/restored"), "content of restored");
-        for (const char* name : {"old", "old-folder"}) {
-            EXPECT_FALSE(test::exists(trash + "/files/" + name)) << name << keep;
-            EXPECT_FALSE(test::exists(trash + "/info/" + name + ".trashinfo")) << name << keep;
-        }
-        // Of these it listed one only, which it names as kept.
-        ASSERT_EQ(log.lines().size(), 1u);
-        EXPECT_NE(log.lines()[0].find("'" + trash + "/files/listed-late'"), std::string::npos);
-        EXPECT_EQ(place.removed, 2u);
-        ASSERT_EQ(place.keptItems.size(), 1u);
-        EXPECT_EQ(place.keptItems[0].reason, KeptReason::ArrivedDuringEmpty);
-        EXPECT_EQ(place.keptItems[0].originalPath, "/home/user/listed-late");
-    }
-}
-
-TEST_F(TrashEmpty, AnItemRestoredAndTrashedAgainWhileItRunsStaysAndIsNamed) {
-    // Trashed again under its name: the same file or folder, or where a rename leaves the
-    // change time alone (exFAT through FUSE), one whose new record alone tells. With an age
-    // floor too, where the dates are read before anything goes: the record read then is not
-    // the one there when the item's turn comes.
-    for (const std::int64_t keep : {std::int64_t{0}, std::int64_t{86400}}) {
-        const std::string trash = dir_ / ("Trash" + std::to_string(keep));
-        const std::filesystem::path out = dir_ / ("out" + std::to_string(keep));
-        test::makeDirs(out);
-        const std::vector<std::string> again = {"same", "same-folder", "record-only"};
-        test::trashItem(trash, "replaced");
-        for (const std::string& name : again) test::trashItem(trash, name, name == "same-folder");
-        test::trashItem(trash, "untouched");
-        const auto move = [](const std::string& from, const std::string& to) {
-            ASSERT_EQ(std::rename(from.c_str(), to.c_str()), 0) << from;
-        };
-        EmptyOptions options;
-        options.keepSeconds = keep;
-        options.afterSnapshot = [&] {
-            // Restored, and a different file trashed under the freed name, in the clock tick the
-            // empty began in.
-            move(trash + "/files/replaced", out / "replaced");
-            std::filesystem::remove(trash + "/info/replaced.trashinfo");
-            test::writeFile(out / "newer", "newer");
-            test::trashItem(trash, "replaced");
-            std::filesystem::remove(trash + "/files/replaced");
-            move(out / "newer", trash + "/files/replaced");
-        };
-        // Once the empty has looked at one item and the clock has ticked, the others come back.
-        std::string first;
-        options.itemChecked = [&](std::string_view item) {
-            if (!first.empty()) return;
-            first = item;
-            test::nextClockTick();
-            for (const std::string& name : again) {
-                if (name == first) continue;
-                if (name == "record-only") {
-                    std::filesystem::remove(trash + "/info/" + name + ".trashinfo");
-                    test::writeFile(trash + "/info/" + name + ".trashinfo", "[Trash Info]\n");
-                    continue;
-                }
-                move(trash + "/files/" + name, out / name);
-                move(out / name, trash + "/files/" + name);
-            }
-        };
-        RemoveLog log;
-        EXPECT_TRUE(test::emptyTrashAt(trash, &log, options));
-        EXPECT_EQ(test::readFile(trash + "/files/replaced"), "newer");
-        EXPECT_TRUE(test::exists(trash + "/info/replaced.trashinfo"));
-        EXPECT_TRUE(test::exists(out / "replaced"));
-        std::string lines;
-        for (const std::string& line : log.lines()) lines += line + "\n";
-        for (const std::string& name : again) {
-            const bool back = name != first;
-            EXPECT_EQ(test::exists(trash + "/files/" + name), back) << name;
-            EXPECT_EQ(test::exists(trash + "/info/" + name + ".trashinfo"), back) << name;
-            EXPECT_EQ(lines.find("'" + trash + "/files/" + name + "'") != std::string::npos, back)
-                << lines;
-        }
-        EXPECT_NE(lines.find("'" + trash + "/files/replaced'"), std::string::npos) << lines;
-        EXPECT_FALSE(test::exists(trash + "/files/untouched"));
-        EXPECT_FALSE(test::exists(trash + "/info/untouched.trashinfo"));
-    }
 }
 
 TEST_F(TrashEmpty, AChangeStampedAfterThePresentIsAClockStepNotALateArrival) {
@@ -296,53 +174,6 @@ TEST_F(TrashEmpty, OnAFileSystemOfWholeSecondsWhatComesBackInTheSecondTheEmptyBe
     });
     if (status == test::kNoMount) GTEST_SKIP() << "no loop mount here";
     EXPECT_EQ(status, 0);
-}
-
-TEST_F(TrashEmpty, AFolderRestoredWhileItRunsLosesNothing) {
-    constexpr int kFiles = 3000;
-    test::trashItem(trash_, "big", true);
-    test::trashItem(trash_, "early", true);
-    test::makeDirs(trash_ + "/files/big/sub");
-    for (int i = 0; i < kFiles; ++i)
-        test::writeFile(trash_ + "/files/big/sub/f" + std::to_string(i));
-    // A restore: the folder moves out of files/, then its record goes.
-    auto restore = [&](const std::string& name) {
-        if (std::rename((trash_ + "/files/" + name).c_str(), (dir_ / name).c_str()) != 0) {
-            return false;
-        }
-        std::filesystem::remove(trash_ + "/info/" + name + ".trashinfo");
-        return true;
-    };
-
-    bool bigRestored = false;
-    EmptyOptions options;
-    options.itemChecked = [&](std::string_view item) {
-        if (item != "early") return;
-        // Found as listed; before it is taken, a new folder takes the name of the restored one.
-        ASSERT_TRUE(restore("early"));
-        test::trashItem(trash_, "early", true);
-        test::writeFile(trash_ + "/files/early/inner", "newer");
-    };
-    options.folderTaken = [&](std::string_view item) {
-        if (item == "big") bigRestored = restore("big");
-    };
-    RemoveLog log;
-    EXPECT_TRUE(test::emptyTrashAt(trash_, &log, options));
-
-    EXPECT_EQ(test::readFile(dir_ / "early/inner"), "inner");
-    EXPECT_EQ(test::readFile(trash_ + "/files/early/inner"), "newer");
-    EXPECT_TRUE(test::exists(trash_ + "/info/early.trashinfo"));
-    ASSERT_EQ(log.lines().size(), 1u);
-    EXPECT_NE(log.lines()[0].find("'" + trash_ + "/files/early'"), std::string::npos);
-    // Taken for removal, the folder is out of reach: a restore either finds it whole or
-    // not at all.
-    if (bigRestored) {
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_ / "big/sub"), {}), kFiles);
-    } else {
-        EXPECT_FALSE(test::exists(trash_ + "/files/big"));
-        EXPECT_FALSE(test::exists(trash_ + "/info/big.trashinfo"));
-    }
-    EXPECT_TRUE(std::filesystem::is_empty(trash_ + "/expunged"));
 }
 
 TEST_F(TrashEmpty, RecordsThatFillTheirIndexExactlyAreStillFound) {

@@ -50,9 +50,10 @@ class RecycleBinShellTest : public ::testing::Test {
     }
     void writeMountInfo() { test::writeFile(dir_ / "mountinfo", mountInfo_); }
 
-    // Made once the test has put its items in place, a clock tick before any empty.
+    // Made once the test has put its items in place, which an empty then takes for trashed
+    // before it began.
     LinuxRecycleBinShell shell(const std::string& xdgDataHome = "", EmptyOptions seams = {}) {
-        test::nextClockTick();
+        test::settleBeforeEmpty(dir_.path());
         ShellEnvironment env;
         env.emptySeams = std::move(seams);
         env.mountInfoPath = dir_ / "mountinfo";
@@ -223,8 +224,6 @@ TEST_F(RecycleBinShellTest, WhatCannotBeRemovedIsReportedAndFailsTheEmpty) {
     test::writeFile(trash + "/files/holds-a-mount/share/on-the-share");
     mountInfo_ += test::mountInfoLine(90, "0:60", trash + "/files/holds-a-mount/share", "cifs");
     writeMountInfo();
-    test::settleBeforeEmpty(trash);
-
     auto s = shell();
     EXPECT_EQ(test::emptyKeepingNothing(s, 0, nullptr, 7), kShellFail);
     EXPECT_TRUE(test::exists(trash + "/files/holds-a-mount/share/on-the-share"));
@@ -246,7 +245,6 @@ TEST_F(RecycleBinShellTest, WhatIsTrashedOnAnyDriveWhileTheWalkEmptiesStays) {
     const std::string home = fixed_ + "/xdg/Trash";
     test::trashItem(home, "old-home", true);
     const std::string other = userTrash(second, 2);
-    for (const std::string& trash : {first, home, other}) test::settleBeforeEmpty(trash);
 
     // While the first drive's trash is emptied, items arrive on both drives and one the
     // second drive's trash holds changes hands: each trash was listed before.
@@ -280,7 +278,7 @@ TEST_F(RecycleBinShellTest, WhatIsTrashedOnAnyDriveWhileTheWalkEmptiesStays) {
     EXPECT_EQ(errors_.find('\n'), errors_.size() - 1) << errors_;
 
     // The next walk empties them.
-    test::nextClockTick();
+    test::settleBeforeEmpty(dir_.path());
     EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(s, 1));
     EXPECT_EQ(count(s, fixed_), 0);
     EXPECT_EQ(count(s, second), 0);

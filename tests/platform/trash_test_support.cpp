@@ -115,34 +115,53 @@ void trashItem(const std::string& trash, const std::string& name, bool directory
     check(::utimensat(AT_FDCWD, record.c_str(), times, 0) == 0, "date " + record);
 }
 
+namespace {
+struct timespec coarseNow() {
+    struct timespec t;
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &t);
+    return t;
+}
+}  // namespace
+
 void nextClockTick() {
-    struct timespec began, t;
-    ::clock_gettime(CLOCK_REALTIME_COARSE, &began);
+    const struct timespec began = coarseNow();
+    struct timespec t;
     do {
-        ::clock_gettime(CLOCK_REALTIME_COARSE, &t);
+        t = coarseNow();
     } while (t.tv_sec == began.tv_sec && t.tv_nsec == began.tv_nsec);
 }
 
-// Waits until an empty beginning now would take every item and record already in `trash` for
-// one trashed before it began. An item made a moment ago whose stamp happens to be round (a
-// multiple of 10 ms, say) would otherwise pass for one stamped coarsely during the empty, and
-// be kept.
-void settleBeforeEmpty(const std::string& trash, const linux_platform::ClockStep& step) {
+// An item made a moment ago whose stamp happens to be round (a multiple of 10 ms, say) could
+// pass for one stamped coarsely during an empty that begins now, and be kept: wait until the
+// empty's own reading of the clocks says otherwise, however long that takes.
+void settleBeforeEmpty(const std::string& root) {
     std::vector<struct timespec> stamps;
-    for (const char* part : {"/files", "/info"}) {
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(trash + part, error)) {
-            struct stat st;
-            if (::lstat(entry.path().c_str(), &st) != 0) continue;
-            stamps.push_back(st.st_ctim);
-            stamps.push_back(st.st_mtim);
-        }
+    std::error_code error;
+    const auto options = std::filesystem::directory_options::skip_permission_denied;
+    for (std::filesystem::recursive_directory_iterator it(root, options, error), end;
+         !error && it != end; it.increment(error)) {
+        struct stat st;
+        if (::lstat(it->path().c_str(), &st) != 0) continue;
+        stamps.push_back(st.st_ctim);
+        stamps.push_back(st.st_mtim);
     }
-    for (int waited = 0; waited < 3000; ++waited) {  // a 2 s step at the most
-        const auto start = linux_platform::EmptyStart::now(step);
+    struct timespec began, now;
+    ::clock_gettime(CLOCK_BOOTTIME, &began);
+    for (;;) {
+        const auto start = linux_platform::EmptyStart::now();
         bool settled = true;
         for (const struct timespec& stamp : stamps) settled &= !start.changedSince(stamp);
-        if (settled) return;
+        if (settled) break;
+        ::clock_gettime(CLOCK_BOOTTIME, &now);
+        // No file system steps more than 2 s: something else is wrong.
+        if (now.tv_sec - began.tv_sec > 60) throw std::runtime_error("stamps never settled");
+        ::usleep(1000);
+    }
+    // A clock step seen during the empty puts its start earlier by as much as the step may be
+    // off: let that much more pass, twice over.
+    const std::int64_t settled = linux_platform::nanoseconds(coarseNow());
+    while (linux_platform::nanoseconds(coarseNow()) - settled <
+           2 * linux_platform::EmptyStart::kMeasuringError) {
         ::usleep(1000);
     }
 }
@@ -150,7 +169,7 @@ void settleBeforeEmpty(const std::string& trash, const linux_platform::ClockStep
 bool emptyTrashAt(const std::string& trash, linux_platform::RemoveLog* log,
                   const linux_platform::EmptyOptions& options, EmptyPlace* place) {
     nextClockTick();
-    settleBeforeEmpty(trash, options.clockStep);
+    settleBeforeEmpty(trash);
     linux_platform::RemoveLog local;
     int fd = ::open(trash.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return false;

@@ -46,9 +46,10 @@ void trashItem(const std::string& trash, const std::string& name, bool directory
 // moment an empty begins after it, and whatever is done after is stamped later than one that
 // began before.
 void nextClockTick();
-// Waits until an empty beginning now would take everything already in `trash` for trashed
-// before it began (a round stamp made a moment ago could pass for a coarse one made during it).
-void settleBeforeEmpty(const std::string& trash, const linux_platform::ClockStep& step = {});
+// Waits until an empty beginning now would take everything already below `root` (a trash
+// directory, or a tree of them) for trashed before it began, also where it sees the clock
+// stepped while it runs.
+void settleBeforeEmpty(const std::string& root);
 
 // Empties the trash directory at `trash` (opened as the shell would, one clock tick after what
 // the test put there) and returns the result; what it did goes to `place` when given.

@@ -12,9 +12,8 @@ constexpr std::int64_t kSecond = 1000000000;
 // further away is as far as that.
 constexpr std::int64_t kFarthest = std::int64_t{1} << 62;
 // How far apart readings of two clocks taken one after the other lie at most once a slow
-// reading is taken again (ns), and a bound on the error of a step measured from them.
+// reading is taken again (ns).
 constexpr std::int64_t kQuickRead = 50000;
-constexpr std::int64_t kMeasuringError = 1000000;
 
 std::int64_t read(clockid_t clock) {
     struct timespec t;

@@ -29,6 +29,10 @@ std::int64_t nanoseconds(const struct timespec& stamp);
 
 class EmptyStart {
   public:
+    // A bound on the error of a clock step measured during an empty (ns): the start is put that
+    // much earlier still, so a change made in the tick the empty began in counts as late.
+    static constexpr std::int64_t kMeasuringError = 1000000;
+
     static EmptyStart now(ClockStep step = {});
 
     // Whether a change stamped `stamp` may have happened since this moment and not after the
