@@ -55,9 +55,11 @@ set(nsh ${CMAKE_CURRENT_LIST_DIR}/nsis/tidewell.nsh)
 # An upgrade replaces the file, so a running copy is closed first.
 set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "!include '${nsh}'
   !insertmacro TidewellEndRunningCopy install")
-# The user's settings (HKCU\Software\Quendra\Tidewell) stay, for a later reinstall.
+# The user's settings (HKCU\Software\Quendra\Tidewell) and journal stay, for a later
+# reinstall, unless the user asks for them to go.
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "!include '${nsh}'
   !insertmacro TidewellEndRunningCopy uninstall
   !insertmacro TidewellRemoveRunValue HKLM machine
   !insertmacro TidewellRemoveRunValue HKCU user
+  !insertmacro TidewellRemoveUserData '${CPACK_PACKAGE_VENDOR}'
   !insertmacro TidewellRemoveEmptyKeys '${CPACK_PACKAGE_VENDOR}' '${CPACK_PACKAGE_INSTALL_REGISTRY_KEY}'")

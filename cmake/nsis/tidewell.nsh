@@ -57,4 +57,25 @@
   DeleteRegKey /ifempty SHCTX "Software\${VENDOR}"
 !macroend
 
+# Asks whether the user's journal of empties and settings go too. They stay unless the user says
+# so: the answer offered is No, and a silent uninstall keeps them. The journal lies under the
+# local application data of the user running the uninstaller, the settings under that user's
+# HKEY_CURRENT_USER.
+!macro TidewellRemoveUserData VENDOR
+  MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 \
+    "Also remove your journal of empties and your Tidewell settings?$\r$\n$\r$\nIf you keep them, the journal stays in %LOCALAPPDATA%\${VENDOR}\Tidewell and the settings in HKEY_CURRENT_USER\Software\${VENDOR}\Tidewell." \
+    /SD IDNO IDYES tw_user_data_remove IDNO tw_user_data_done
+  tw_user_data_remove:
+    ReadEnvStr $R0 LOCALAPPDATA
+    StrCmp $R0 "" tw_user_data_settings
+      Delete "$R0\${VENDOR}\Tidewell\journal.log"
+      Delete "$R0\${VENDOR}\Tidewell\journal.log.1"
+      RMDir "$R0\${VENDOR}\Tidewell"
+      RMDir "$R0\${VENDOR}"
+    tw_user_data_settings:
+    DeleteRegKey HKCU "Software\${VENDOR}\Tidewell"
+    DeleteRegKey /ifempty HKCU "Software\${VENDOR}"
+  tw_user_data_done:
+!macroend
+
 !endif

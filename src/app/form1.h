@@ -133,6 +133,10 @@ class Form1 {
     // run: in a box after an asked empty; after a scheduled one in a balloon at the tray icon,
     // unless none can be shown or the empty's own failure has it, and then after the next.
     void TellJournalTrouble(const std::string& trouble, bool Silent, bool emptied);
+    // Writes the empty begun at `began` to the journal; empties in a row that found nothing
+    // share one line. Never raises: returns why it could not be written, or nothing.
+    std::string JournalEmpty(const LocalDateTime& began, bool Silent, const EmptyOrder& order,
+                             const EmptyReport& report, bool emptied, const std::string& failure);
 
     // --- Window and lifecycle (app/). ---
     void Form_Load();
@@ -203,6 +207,9 @@ class Form1 {
     // The kinds of failure of scheduled empties told since the last one that went well.
     std::set<std::string> emptyFailuresTold_;
     bool journalTroubleTold_ = false;
+    // The empties in a row, up to the last, that found nothing, and when the first began.
+    std::uint64_t journalNothingRun_ = 0;
+    LocalDateTime journalNothingSince_{};
     // Set while the start-up box is put back to match what is registered.
     bool syncingStartup_ = false;
 };

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdio>
-#include <numeric>
 
 #include "runtime/calendar.h"
 #include "runtime/printable_text.h"
@@ -22,7 +21,13 @@ constexpr std::array<const char*, 12> kMonths = {"January",   "February", "March
 
 // In the order of KeptReason.
 constexpr std::array<const char*, kKeptReasons> kKeptWhy = {
-    "too recent", "arrived during the empty", "changed", "could not be removed"};
+    "too recent",     "date unreadable, age unknown", "dated in the future",
+    "record damaged", "arrived during the empty",     "changed",
+    "partly removed", "could not be removed"};
+
+// What a block may take for names and errors, whatever they are: the journal keeps its last
+// empties, not one empty's names. The counts and the end still follow.
+constexpr std::size_t kNamesCeiling = 192 * 1024;
 
 std::string isoStamp(const LocalDateTime& t) {
     char text[32];
@@ -84,15 +89,38 @@ class Block {
   public:
     explicit Block(const LocalDateTime& began) : stamp_(isoStamp(began)) {}
     void line(const std::string& text) { text_ += stamp_ + " " + text + "\n"; }
+    // A line that names something, written while the block is below its ceiling.
+    bool naming(const std::string& text) {
+        if (named_ + text.size() > kNamesCeiling) return false;
+        named_ += text.size();
+        line(text);
+        return true;
+    }
     std::string done() { return std::move(text_) + "\n"; }
 
   private:
     std::string stamp_;
     std::string text_;
+    std::size_t named_ = 0;
 };
 
+std::string shownName(const std::string& name) {
+    return printableName(name, EmptyPlace::kMaxNameBytes);
+}
+
+std::string keptLine(const EmptyItem& item) {
+    std::string why = kKeptWhy.at(static_cast<std::size_t>(item.reason));
+    if (item.reason == KeptReason::PartlyRemoved) {
+        why += ": " + std::to_string(item.entriesRemoved) +
+               (item.entriesRemoved == 1 ? " entry, " : " entries, ") +
+               std::to_string(item.entriesLeft) + " left";
+        return "  " + why + ": " + shownName(item.originalPath);
+    }
+    return "  kept, " + why + ": " + shownName(item.originalPath);
+}
+
 void describePlace(Block& block, const EmptyPlace& p) {
-    const std::string place = printable(p.place);
+    const std::string place = shownName(p.place);
     std::string freed = sizeText(p.bytesFreed);
     if (p.foldersUncounted > 0) {
         freed += " and what " + std::to_string(p.foldersUncounted) +
@@ -100,21 +128,33 @@ void describePlace(Block& block, const EmptyPlace& p) {
     }
     block.line(place + ": removed " + std::to_string(p.removed) + ", freed " + freed + "; kept " +
                keptText(p));
-    if (!p.error.empty()) block.line(place + ": error: " + printable(p.error));
+    std::uint64_t errorsUntold = p.errorsUntold;
+    for (const std::string& error : p.errors) {
+        if (!block.naming(place + ": error: " + shownName(error))) ++errorsUntold;
+    }
+    if (errorsUntold > 0) {
+        block.line(place + ": " + std::to_string(errorsUntold) + " more error(s)");
+    }
+    std::uint64_t removedNamed = 0;
     for (const EmptyItem& item : p.removedItems) {
-        block.line("  removed " + printable(item.originalPath));
+        if (!block.naming("  removed " + shownName(item.originalPath))) break;
+        ++removedNamed;
+    }
+    std::uint64_t keptNamed = 0, keptUnnamed = 0;
+    for (std::size_t why = 0; why < kKeptReasons; ++why) {
+        if (namedWhenKept(static_cast<KeptReason>(why))) keptUnnamed += p.kept[why];
     }
     for (const EmptyItem& item : p.keptItems) {
-        block.line("  kept, " + std::string(kKeptWhy.at(static_cast<std::size_t>(item.reason))) +
-                   ": " + printable(item.originalPath));
+        if (!namedWhenKept(item.reason)) continue;
+        if (!block.naming(keptLine(item))) break;
+        ++keptNamed;
     }
-    if (p.removed > p.removedItems.size()) {
-        block.line("  ... and " + std::to_string(p.removed - p.removedItems.size()) +
-                   " more removed");
+    if (p.removed > removedNamed) {
+        block.line("  ... and " + std::to_string(p.removed - removedNamed) + " more removed");
     }
-    const std::uint64_t kept = std::accumulate(p.kept.begin(), p.kept.end(), std::uint64_t{0});
-    if (kept > p.keptItems.size()) {
-        block.line("  ... and " + std::to_string(kept - p.keptItems.size()) + " more kept");
+    if (keptUnnamed > keptNamed) {
+        block.line("  ... and " + std::to_string(keptUnnamed - keptNamed) +
+                   " more kept for the reasons above");
     }
 }
 
@@ -130,9 +170,45 @@ std::string JournalEntry(const LocalDateTime& began, EmptyCause cause, const Emp
     if (outcome.done) {
         block.line("done");
     } else {
-        block.line("failed: " + printable(outcome.failure.empty() ? std::string("the empty stopped")
+        block.line("failed: " + shownName(outcome.failure.empty() ? std::string("the empty stopped")
                                                                   : outcome.failure));
     }
+    return block.done();
+}
+
+}  // namespace tw
+
+namespace tw {
+
+bool FoundNothing(const EmptyReport& report, const EmptyOutcome& outcome) {
+    if (!outcome.done) return false;
+    for (const EmptyPlace& place : report.places) {
+        if (place.removed > 0 || !place.errors.empty() || place.errorsUntold > 0) return false;
+        for (std::size_t why = 0; why < kKeptReasons; ++why) {
+            if (place.kept[why] > 0 && namedWhenKept(static_cast<KeptReason>(why))) return false;
+        }
+    }
+    return true;
+}
+
+std::string JournalNothingRun(const LocalDateTime& first, const LocalDateTime& last,
+                              std::uint64_t count, EmptyCause cause, const EmptyOrder& order,
+                              const EmptyReport& report) {
+    std::uint64_t recent = 0;
+    for (const EmptyPlace& place : report.places) {
+        recent += place.kept[static_cast<std::size_t>(KeptReason::TooRecent)];
+    }
+    std::string text = count == 1
+                           ? std::string(cause == EmptyCause::Scheduled ? "scheduled" : "asked") +
+                                 " empty found nothing to remove"
+                           : std::to_string(count) +
+                                 " empties in a row found nothing to remove, the last at " +
+                                 isoStamp(last) + " (" +
+                                 (cause == EmptyCause::Scheduled ? "scheduled" : "asked") + ")";
+    text += "; keep recent items: " + floorText(order.keepSeconds);
+    if (recent > 0) text += "; kept " + std::to_string(recent) + " too recent";
+    Block block(first);
+    block.line(text);
     return block.done();
 }
 

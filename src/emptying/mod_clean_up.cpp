@@ -45,17 +45,6 @@ std::vector<std::string> driveRoots(RecycleBinShell& shell) {
     return entries;
 }
 
-// Never raises: a journal that can't be kept must not stop an empty or change its outcome.
-std::string writeJournal(Journal& journal, const LocalDateTime& began, EmptyCause cause,
-                         const EmptyOrder& order, const EmptyReport& report,
-                         const EmptyOutcome& outcome) {
-    try {
-        return journal.append(JournalEntry(began, cause, order, report, outcome));
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-}
-
 }  // namespace
 
 namespace detail {
@@ -128,9 +117,8 @@ void EmptyTrash(Form1& form, const bool& Silent) {
                                          report, failure);
     });
     // On record before any box waits, whatever the empty did, half-way included.
-    const std::string journalTrouble = writeJournal(
-        form.services().journal, began, Silent ? EmptyCause::Scheduled : EmptyCause::Asked, order,
-        report, {emptied, failure});
+    const std::string journalTrouble =
+        form.JournalEmpty(began, Silent, order, report, emptied, failure);
     if (!emptied) {
         if (trap.test(110, [&] { return !Silent; })) {
             trap.run(112, [&] { say("Error encountered while emptying files in Recycle Bin."); });
@@ -163,6 +151,31 @@ void Form1::TellScheduledEmpty(const std::string& failure) {
     if (cSysTray1.InTray() && services_.notificationArea.isAvailable()) {
         cSysTray1.ShowBalloon(text, kProductName, 0, false);
     }
+}
+
+// A journal that can't be kept must not stop an empty or change its outcome.
+std::string Form1::JournalEmpty(const LocalDateTime& began, bool Silent, const EmptyOrder& order,
+                                const EmptyReport& report, bool emptied,
+                                const std::string& failure) {
+    const EmptyCause cause = Silent ? EmptyCause::Scheduled : EmptyCause::Asked;
+    const EmptyOutcome outcome{emptied, failure};
+    std::string trouble;
+    try {
+        if (!FoundNothing(report, outcome)) {
+            journalNothingRun_ = 0;
+            return services_.journal.append(JournalEntry(began, cause, order, report, outcome));
+        }
+        if (journalNothingRun_++ == 0) journalNothingSince_ = began;
+        const std::string line = JournalNothingRun(journalNothingSince_, began, journalNothingRun_,
+                                                   cause, order, report);
+        trouble = journalNothingRun_ == 1 ? services_.journal.append(line)
+                                          : services_.journal.replaceLast(line);
+    } catch (const std::exception& e) {
+        trouble = e.what();
+    }
+    // What was not written starts a run of its own.
+    if (!trouble.empty()) journalNothingRun_ = 0;
+    return trouble;
 }
 
 void Form1::TellJournalTrouble(const std::string& trouble, bool Silent, bool emptied) {

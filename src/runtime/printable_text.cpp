@@ -1,5 +1,6 @@
 #include "runtime/printable_text.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace tw {
@@ -22,22 +23,46 @@ std::size_t utf8Length(std::string_view s) {
     return len;
 }
 
+char32_t codePoint(std::string_view s, std::size_t len) {
+    static constexpr unsigned char kLeadBits[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t c = static_cast<unsigned char>(s[0]) & kLeadBits[len];
+    for (std::size_t i = 1; i < len; ++i) c = (c << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
+    return c;
+}
+
+// Characters that a terminal or an editor would act on, or that reorder what is shown.
+bool misleads(char32_t c) {
+    return (c >= 0x80 && c <= 0x9F) || c == 0x2028 || c == 0x2029 || c == 0x200E || c == 0x200F ||
+           (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
 }  // namespace
 
 std::string printable(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
+    char escaped[12];
     for (std::size_t i = 0; i < bytes.size();) {
         const auto c = static_cast<unsigned char>(bytes[i]);
         if (c >= 0x80) {
-            if (std::size_t len = utf8Length(bytes.substr(i))) {
-                out.append(bytes.substr(i, len));
-                i += len;
+            const std::size_t len = utf8Length(bytes.substr(i));
+            if (len == 0) {
+                std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+                out += escaped;
+                ++i;
                 continue;
             }
+            const char32_t cp = codePoint(bytes.substr(i), len);
+            if (misleads(cp)) {
+                std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned>(cp));
+                out += escaped;
+            } else {
+                out.append(bytes.substr(i, len));
+            }
+            i += len;
+            continue;
         }
-        if (c < 0x20 || c == 0x7F || c >= 0x80 || c == '\\') {
-            char escaped[8];
+        if (c < 0x20 || c == 0x7F) {
             std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
             out += escaped;
         } else {
@@ -46,6 +71,17 @@ std::string printable(std::string_view bytes) {
         ++i;
     }
     return out;
+}
+
+std::string printableName(std::string_view bytes, std::size_t mostBytes) {
+    if (bytes.size() <= mostBytes) return printable(bytes);
+    std::size_t cut = mostBytes;
+    // Back to the start of a character, so the cut leaves no broken sequence to escape.
+    for (int back = 0;
+         back < 3 && cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80; ++back) {
+        --cut;
+    }
+    return printable(bytes.substr(0, cut)) + std::string(kCutMark);
 }
 
 }  // namespace tw

@@ -15,6 +15,10 @@ class MemoryJournal : public Journal {
         if (trouble.empty()) blocks.push_back(block);
         return trouble;
     }
+    std::string replaceLast(const std::string& block) override {
+        if (!blocks.empty() && trouble.empty()) blocks.pop_back();
+        return append(block);
+    }
     std::vector<std::string> blocks;
     std::string trouble;
     int appends = 0;

@@ -61,6 +61,8 @@ wine reg query "$arp" /v UninstallString 2>/dev/null | grep -qF 'C:\Program File
 
 # What a user's copy leaves behind: settings, and start-at-login values, one of them from the zip.
 wine reg add "$settings" /v StartStopState /d On /f >/dev/null
+journal=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')")/Quendra/Tidewell/journal.log
+mkdir -p "$(dirname "$journal")" && echo "2026-12-07T21:43:31 done" >"$journal"
 # The program quotes a path with spaces in it.
 wine reg add "HKLM\\$run" /v tidewell.exe /d '"C:\Program Files\Tidewell\tidewell.exe"' /f >/dev/null
 wine reg query "HKLM\\$run" /v tidewell.exe | grep -qF '"C:\Program' || fail "reg add lost the quotes"
@@ -89,5 +91,6 @@ reg_has "$arp" && fail "the installed-programs entry is still there"
 reg_has "HKLM\\$run" tidewell.exe && fail "the start-at-login value is still there"
 reg_has "HKCU\\$run" tidewell.exe || fail "another copy's start-at-login value was removed"
 reg_has "$settings" StartStopState || fail "the user's settings were removed"
+[ -s "$journal" ] || fail "the user's journal was removed unasked"
 reg_has 'HKLM\Software\Quendra' && fail "an empty HKLM\Software\Quendra key stayed behind"
 echo "PASS: Windows installer and zip, with $what"

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -13,6 +14,7 @@
 #include "fakes/fakes.h"
 #include "platform/linux/autostart_file.h"
 #include "platform/linux/locale_formats.h"
+#include "platform/trash_test_support.h"
 
 namespace tw::linux_platform {
 namespace {
@@ -201,19 +203,51 @@ TEST(AutostartFile, AStaleLongerTemporaryFileLeavesNothingInTheEntry) {
     EXPECT_NE(lstat((autostart.entryPath("tidewell") + ".tmp").c_str(), &st), 0);
 }
 
-TEST(AutostartFile, ALinkAtTheTemporaryNameIsNotWrittenThrough) {
-    TempDir home;
-    AutostartFile autostart(home.path + "/config");
-    std::string error;
-    ASSERT_TRUE(autostart.add("tidewell", "/usr/bin/tidewell", error)) << error;
-    const std::string victim = home.path + "/precious";
-    std::ofstream(victim) << "keep me";
-    ASSERT_EQ(symlink(victim.c_str(), (autostart.entryPath("tidewell") + ".tmp").c_str()), 0);
+// What another program put at the entry's name or its temporary name is not ours: nothing is
+// written through it or waits on it, and the entry is neither replaced nor removed.
+TEST(AutostartFile, WhatIsNotOursAtEitherNameIsLeftAlone) {
+    struct Case {
+        const char* what;
+        bool atEntry;
+        std::function<void(const std::string& at, const std::string& victim)> make;
+    };
+    const auto linkTo = [](const std::string& at, const std::string& victim) {
+        ASSERT_EQ(symlink(victim.c_str(), at.c_str()), 0);
+    };
+    const auto fifo = [](const std::string& at, const std::string&) {
+        ASSERT_EQ(mkfifo(at.c_str(), 0600), 0);
+    };
+    const std::vector<Case> cases{{"a link at the temporary name", false, linkTo},
+                                  {"a FIFO at the temporary name", false, fifo},
+                                  {"a link at the entry", true, linkTo},
+                                  {"a FIFO at the entry", true, fifo}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir home;
+        AutostartFile autostart(home.path + "/config");
+        std::string error;
+        ASSERT_TRUE(autostart.add("tidewell", "/usr/bin/tidewell", error)) << error;
+        const std::string victim = home.path + "/precious";
+        std::ofstream(victim) << "keep me";
+        const std::string at = autostart.entryPath("tidewell") + (c.atEntry ? "" : ".tmp");
+        std::filesystem::remove(at);
+        c.make(at, victim);
+        struct stat before {};
+        ASSERT_EQ(lstat(at.c_str(), &before), 0);
 
-    EXPECT_FALSE(autostart.add("tidewell", "/opt/tidewell", error));
-    EXPECT_NE(error.find(".tmp"), std::string::npos) << error;
-    EXPECT_EQ(slurp(victim), "keep me");
-    EXPECT_EQ(slurp(autostart.entryPath("tidewell")), AutostartEntry("/usr/bin/tidewell"));
+        EXPECT_EQ(test::runInChild([&] {
+                      alarm(20);
+                      std::string why;
+                      const bool added = autostart.add("tidewell", "/opt/tidewell", why);
+                      const bool removed = c.atEntry && autostart.remove("tidewell", why);
+                      return !added && !removed && why.find(at) != std::string::npos ? 0 : 1;
+                  }),
+                  0);
+        EXPECT_EQ(slurp(victim), "keep me");
+        struct stat after {};
+        ASSERT_EQ(lstat(at.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+    }
 }
 
 // Root ignores permission bits: permission checks run `check` in a child as user nobody and
@@ -256,6 +290,7 @@ TEST(AutostartFile, AnEntryThatCannotBeRemovedIsReportedAndStays) {
     TempDir home;
     const std::string folder = lockedFolder(home);
     std::ofstream(folder + "/tidewell.desktop") << AutostartEntry("/usr/bin/tidewell");
+    ASSERT_EQ(chown((folder + "/tidewell.desktop").c_str(), 65534, 65534), 0);
     EXPECT_EQ(asOrdinaryUser([&] {
                   AutostartFile autostart(home.path + "/config");
                   std::string error;

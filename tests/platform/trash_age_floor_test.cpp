@@ -175,11 +175,9 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
 
     EXPECT_TRUE(e.ok);
     EXPECT_EQ(e.log.count(), 0u);  // kept as asked: nothing to complain about
-    std::uint64_t bytes = 0;
     for (const std::string name : {"exactly", "compact", "undated-old", "old-folder"}) {
         EXPECT_FALSE(test::exists(e.trash + "/files/" + name)) << name;
         EXPECT_FALSE(test::exists(e.trash + "/info/" + name + ".trashinfo")) << name;
-        if (name != "old-folder") bytes += ("content of " + name).size();
     }
     EXPECT_TRUE(std::filesystem::is_empty(e.trash + "/expunged"));
     for (const std::string name :
@@ -191,24 +189,21 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
 
     const EmptyPlace& place = e.place;
     EXPECT_EQ(place.place, e.trash);
-    EXPECT_EQ(place.error, "");
+    EXPECT_TRUE(place.errors.empty());
     EXPECT_EQ(place.removed, 4u);
-    EXPECT_EQ(place.bytesFreed, bytes);
     EXPECT_EQ(place.foldersUncounted, 1u) << "a folder's contents are not in the bytes";
-    const std::array<std::uint64_t, kKeptReasons> kept{5, 0, 0, 0};
+    std::array<std::uint64_t, kKeptReasons> kept{};
+    kept[std::size_t(KeptReason::TooRecent)] = 4;
+    kept[std::size_t(KeptReason::DatedInFuture)] = 1;
     EXPECT_EQ(place.kept, kept);
-    std::set<std::string> removed, keptPaths;
+    std::set<std::string> removed;
     for (const EmptyItem& item : place.removedItems) removed.insert(item.originalPath);
-    for (const EmptyItem& item : place.keptItems) {
-        keptPaths.insert(item.originalPath);
-        EXPECT_EQ(item.reason, KeptReason::TooRecent) << item.originalPath;
-    }
     EXPECT_EQ(removed, (std::set<std::string>{dir_ / "rel dir/exactly", "/home/user/compact",
                                               "/home/user/undated-old", "/home/user/old-folder"}));
-    EXPECT_EQ(keptPaths,
-              (std::set<std::string>{"/home/user/a-second-short", "/home/user/future",
-                                     "/home/user/undated-new", "/home/user/dated-old-written-now",
-                                     e.trash + "/files/no-record"}));
+    // Too recent: counted, not named again at every empty.
+    ASSERT_EQ(place.keptItems.size(), 1u);
+    EXPECT_EQ(place.keptItems[0].originalPath, "/home/user/future");
+    EXPECT_EQ(place.keptItems[0].reason, KeptReason::DatedInFuture);
 }
 
 // exFAT keeps no change time: what reads as one is when the contents were last written, so an
@@ -260,8 +255,9 @@ TEST_F(AgeFloor, ATrashWhoseRecordsCantBeReadIsLeftWhole) {
     EXPECT_TRUE(test::exists(trash + "/files/file"));
     EXPECT_TRUE(test::exists(trash + "/files/folder/inner"));
     EXPECT_EQ(place.removed, 0u);
-    EXPECT_EQ(place.kept[static_cast<std::size_t>(KeptReason::NotRemoved)], 2u);
-    EXPECT_NE(place.error.find("info/"), std::string::npos) << place.error;
+    EXPECT_EQ(place.kept[static_cast<std::size_t>(KeptReason::AgeUnknown)], 2u);
+    ASSERT_FALSE(place.errors.empty());
+    EXPECT_NE(place.errors[0].find("info/"), std::string::npos) << place.errors[0];
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The order and scope of emptying one trash directory.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -41,6 +42,43 @@ TEST_F(TrashEmpty, RemovesItemsOrphansLeftoversAndTheSizeCacheButKeepsTheLayout)
     EXPECT_FALSE(test::exists(trash_ + "/info/gone.trashinfo"));
     EXPECT_TRUE(test::exists(trash_ + "/info/being-written.tmp"));
     EXPECT_FALSE(test::exists(trash_ + "/directorysizes"));
+}
+
+// The journal says what the file system got back and what is left: a sparse file frees its
+// blocks, not its size; a file with another name frees nothing; a folder of which part could
+// not go says how much went and how much stayed.
+TEST_F(TrashEmpty, WhatIsFreedAndWhatIsLeftAreTold) {
+    std::uint64_t blocks = 0;
+    const auto allocated = [](const std::string& path) {
+        struct stat st {};
+        EXPECT_EQ(stat(path.c_str(), &st), 0);
+        return static_cast<std::uint64_t>(st.st_blocks) * 512;
+    };
+    test::trashItem(trash_, "plain");
+    test::writeFile(trash_ + "/files/plain", std::string(10000, 'p'));
+    blocks += allocated(trash_ + "/files/plain");
+    test::trashItem(trash_, "sparse");
+    std::filesystem::resize_file(trash_ + "/files/sparse", 1 << 30);
+    blocks += allocated(trash_ + "/files/sparse");
+    test::trashItem(trash_, "linked");
+    test::writeFile(trash_ + "/files/linked", std::string(1 << 20, 'l'));
+    ASSERT_EQ(link((trash_ + "/files/linked").c_str(), (dir_ / "still-here").c_str()), 0);
+    test::trashItem(trash_, "photos", true);  // holds one file
+    for (const char* name : {"a", "b"}) test::writeFile(trash_ + "/files/photos/" + name);
+    test::makeDirs(trash_ + "/files/photos/mounted/x");
+
+    EmptyOptions options;
+    options.fencedMountPoints = {trash_ + "/files/photos/mounted"};
+    EmptyPlace place;
+    EXPECT_FALSE(test::emptyTrashAt(trash_, nullptr, options, &place));
+    EXPECT_EQ(place.removed, 3u);
+    EXPECT_EQ(place.bytesFreed, blocks);
+    EXPECT_LT(place.bytesFreed, 1u << 20);
+    ASSERT_EQ(place.keptItems.size(), 1u);
+    EXPECT_EQ(place.keptItems[0].reason, KeptReason::PartlyRemoved);
+    EXPECT_EQ(place.keptItems[0].entriesRemoved, 3u);
+    EXPECT_EQ(place.keptItems[0].entriesLeft, 1u);
+    EXPECT_TRUE(test::exists(trash_ + "/files/photos/mounted/x"));
 }
 
 TEST_F(TrashEmpty, ATrashWithoutItsDirectoriesIsAlreadyEmpty) {

@@ -192,11 +192,6 @@ TEST_F(TrashRemoval, NamesAreBytes) {
 }
 
 TEST_F(TrashRemoval, LoggedNamesCannotForgeLines) {
-    EXPECT_EQ(printable("a\nb\xff"
-                        "caf\xc3\xa9\\\x7f"),
-              "a\\x0Ab\\xFFcaf\xc3\xa9\\x5C\\x7F");
-    EXPECT_EQ(printable("\xed\xa0\x80"), "\\xED\\xA0\\x80");  // a UTF-16 surrogate
-    EXPECT_EQ(printable("\xc3"), "\\xC3");                    // cut short
     RemoveLog log;
     log.failure("/t/evil\nname", EACCES);
     ASSERT_EQ(log.lines().size(), 1u);
@@ -282,10 +277,20 @@ TEST_F(TrashRemovalAsUser, WhatCannotGoIsReportedAndKeptTrackOfAndTheRestStillGo
     std::string logged;
     int status = test::runAs(test::kNobody, test::kNobody, [&] {
         RemoveLog log;
-        const bool ok = test::emptyTrashAt(trash_, &log);
+        EmptyPlace place;
+        const bool ok = test::emptyTrashAt(trash_, &log, {}, &place);
         std::string lines;
         for (const std::string& line : log.lines()) lines += line + "\n";
         int result = ok ? 1 : 0;
+        // The journal has every failure, and what went of the folder half removed.
+        if (place.errors != log.failureLines() || place.errors.size() < 3) result |= 16;
+        for (const EmptyItem& item : place.keptItems) {
+            if (item.originalPath.ends_with("/half") &&
+                (item.reason != KeptReason::PartlyRemoved || item.entriesRemoved != 1 ||
+                 item.entriesLeft != 2)) {
+                result |= 32;
+            }
+        }
         if (lines.find("'" + trash_ + "/files/stuck': Permission denied") == std::string::npos) {
             result |= 2;
         }

@@ -307,7 +307,7 @@ TEST_F(RecycleBinShellTest, ALockedTrashOfTheUsersOwnIsOpenedUpAndOneOfSomeoneEl
         if (s.queryRecycleBin(usb_, q) != kShellFail || q.itemsLow < 1) result |= 8;
         EmptyReport report;
         if (s.emptyRecycleBin(0, usb_.c_str(), 7, {}, report) != kShellFail ||
-            report.places.size() != 1 || report.places[0].error.empty()) {
+            report.places.size() != 1 || report.places[0].errors.empty()) {
             result |= 16;
         }
         if (errors_.find(".Trash-4242/files': Permission denied") == std::string::npos) {

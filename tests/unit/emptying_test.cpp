@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "emptying/mod_clean_up.h"
@@ -239,6 +240,34 @@ TEST_F(EmptyTrashTest, EveryEmptyIsJournalledEvenOneThatStoppedHalfWay) {
     EXPECT_NE(halfWay.find("/home/ann/gone.txt"), std::string::npos) << "what went before";
     EXPECT_NE(halfWay.find("the disk went away"), std::string::npos) << "why it stopped";
     EXPECT_NE(h.journal.blocks[1].find("asked"), std::string::npos);
+}
+
+// With a short interval an empty runs every second: those that find nothing to remove share
+// one line, which tells how many and the last; an empty that removes something ends the run.
+TEST_F(EmptyTrashTest, EmptiesInARowThatFindNothingShareOneLine) {
+    h.shell.drives = {{"/", DriveType::Fixed, 0}};
+    const bool scheduled = true;
+    const auto emptyAt = [&](int second) {
+        h.clock.set(2026, 12, 7, 22, 0, second);
+        modCleanUp::EmptyTrash(*form, scheduled);
+    };
+    for (int second : {1, 2, 3}) emptyAt(second);
+    ASSERT_EQ(h.journal.blocks.size(), 1u);
+    EXPECT_EQ(std::count(h.journal.blocks[0].begin(), h.journal.blocks[0].end(), '\n'), 2);
+    EXPECT_TRUE(h.journal.blocks[0].starts_with("2026-12-07T22:00:01 3 ")) << h.journal.blocks[0];
+    EXPECT_NE(h.journal.blocks[0].find("2026-12-07T22:00:03"), std::string::npos);
+
+    EmptyPlace home;
+    home.place = "/home/ann/.local/share/Trash";
+    home.removed = 1;
+    h.shell.reportToGive.places = {home};
+    h.shell.drives[0].items = 1;
+    emptyAt(4);
+    h.shell.reportToGive.places.clear();
+    emptyAt(5);
+    ASSERT_EQ(h.journal.blocks.size(), 3u);
+    EXPECT_NE(h.journal.blocks[1].find("removed 1"), std::string::npos);
+    EXPECT_TRUE(h.journal.blocks[2].starts_with("2026-12-07T22:00:05 scheduled"));
 }
 
 // A journal that can't be written must neither stop an empty nor change its outcome. The user

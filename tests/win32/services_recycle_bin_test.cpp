@@ -202,6 +202,15 @@ class SyntheticBin {
 
 constexpr std::int64_t kThirtyDays = 30 * 86400;
 
+std::uint64_t allocatedSize(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    FILE_STANDARD_INFO info{};
+    GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info);
+    CloseHandle(file);
+    return static_cast<std::uint64_t>(info.AllocationSize.QuadPart);
+}
+
 TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
     Win32WindowTable windows;
     Win32RecycleBinShell shell(windows);
@@ -222,8 +231,16 @@ TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
                L"C:\\Users\\me\\late.txt");
     bin.payloadFile(L"LATE.txt");
 
+    // A file frees what it takes on disk, and nothing while it has another name.
+    const std::uint64_t allocated = allocatedSize(bin.path(L"$ROLD1.txt"));
+    bin.record(L"OLD5.txt", 2, SyntheticBin::secondsBefore(kThirtyDays + 120), L"C:\\old5", 7);
+    bin.payloadFile(L"OLD5.txt");
+    const std::wstring otherName = L"C:\\tidewell-other-name.txt";
+    ASSERT_TRUE(CreateHardLinkW(otherName.c_str(), bin.path(L"$ROLD5.txt").c_str(), nullptr));
+
     EmptyReport report;
     EXPECT_EQ(shell.emptyRecycleBin(1, "C:\\", 7, {kThirtyDays}, report), kShellOk);
+    DeleteFileW(otherName.c_str());
     EXPECT_FALSE(bin.has(L"$IOLD1.txt") || bin.has(L"$ROLD1.txt"));
     EXPECT_FALSE(bin.has(L"$IOLD2") || bin.has(L"$ROLD2"));
     EXPECT_TRUE(bin.has(L"$INEW1.txt") && bin.has(L"$RNEW1.txt"));
@@ -231,14 +248,15 @@ TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
     ASSERT_EQ(report.places.size(), 1u);
     const EmptyPlace& c = report.places[0];
     EXPECT_EQ(c.place, "C:\\");
-    EXPECT_EQ(c.removed, 2u);
-    EXPECT_EQ(c.bytesFreed, 14u);
+    EXPECT_EQ(c.removed, 3u);
+    EXPECT_EQ(c.bytesFreed, allocated + 9) << "the file's allocation and the folder's record";
     EXPECT_EQ(c.kept[std::size_t(KeptReason::TooRecent)], 1u);
-    EXPECT_EQ(c.kept[std::size_t(KeptReason::ArrivedDuringEmpty)], 1u);
-    ASSERT_EQ(c.removedItems.size(), 2u);
-    EXPECT_EQ(c.removedItems[0].originalPath.substr(0, 15), "C:\\Users\\me\\old");
-    EXPECT_EQ(c.removedItems[1].originalPath.substr(0, 15), "C:\\Users\\me\\old");
-    EXPECT_TRUE(c.error.empty()) << c.error;
+    EXPECT_EQ(c.kept[std::size_t(KeptReason::DatedInFuture)], 1u);
+    // Too recent: counted, not named again at every empty.
+    ASSERT_EQ(c.keptItems.size(), 1u);
+    EXPECT_EQ(c.keptItems[0].originalPath, "C:\\Users\\me\\late.txt");
+    ASSERT_EQ(c.removedItems.size(), 3u);
+    EXPECT_TRUE(c.errors.empty());
 
     // A record whose date can't be read keeps its item, and an old folder that can't be removed
     // completely stays listed and restorable; the empty says it is not done, and an old item
@@ -260,8 +278,9 @@ TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
     EXPECT_FALSE(bin.has(L"$ROLD3.txt"));
     ASSERT_EQ(second.places.size(), 1u);
     EXPECT_EQ(second.places[0].removed, 1u);
-    EXPECT_EQ(second.places[0].kept[std::size_t(KeptReason::NotRemoved)], 2u);
-    EXPECT_FALSE(second.places[0].error.empty());
+    EXPECT_EQ(second.places[0].kept[std::size_t(KeptReason::NotRemoved)], 1u);
+    EXPECT_EQ(second.places[0].kept[std::size_t(KeptReason::RecordDamaged)], 1u);
+    EXPECT_EQ(second.places[0].errors.size(), 2u) << "the folder's and the record's, both";
 }
 
 TEST(Win32RecycleBinAgeFloor, ABinWhoseAgesCantBeReadIsLeftWhole) {
@@ -282,8 +301,8 @@ TEST(Win32RecycleBinAgeFloor, ABinWhoseAgesCantBeReadIsLeftWhole) {
     ASSERT_FALSE(report.places.empty());
     EXPECT_EQ(report.places[0].place, "C:\\");
     EXPECT_EQ(report.places[0].removed, 0u);
-    EXPECT_EQ(report.places[0].kept[std::size_t(KeptReason::NotRemoved)], 1u);
-    EXPECT_FALSE(report.places[0].error.empty());
+    EXPECT_EQ(report.places[0].kept[std::size_t(KeptReason::AgeUnknown)], 1u);
+    EXPECT_FALSE(report.places[0].errors.empty());
     SHEmptyRecycleBinA(nullptr, nullptr, 7);
 }
 

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/linux/own_file.h"
+
 namespace tw::linux_platform {
 
 namespace {
@@ -146,6 +148,18 @@ std::string AutostartFile::entryPath(const std::string& name) const {
     return folder_ + "/" + name + ".desktop";
 }
 
+namespace {
+
+// An entry at `path` that is not ours (a link, a FIFO, another user's file) is left alone:
+// why, or nothing when the path is free or holds a file of ours.
+std::string notOursAt(const std::string& path) {
+    OwnFileOpen there = openOwnFile(path, O_RDONLY, 0);
+    if (there.status != OwnFileOpening::Status::NotOurs) return {};
+    return path + " " + there.why + ", not Tidewell's entry: it was left alone";
+}
+
+}  // namespace
+
 bool AutostartFile::add(const std::string& name, const std::string& executablePath,
                         std::string& error) {
     if (!makeFolders(folder_)) {
@@ -155,14 +169,18 @@ bool AutostartFile::add(const std::string& name, const std::string& executablePa
     // Written beside the entry and renamed over it, so a crash never leaves half an entry.
     const std::string path = entryPath(name);
     const std::string temp = path + ".tmp";
-    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0) {
-        error = temp + ": " + std::strerror(errno);
+    if (error = notOursAt(path); !error.empty()) return false;
+    OwnFileOpen opened = openOwnFile(temp, O_WRONLY | O_CREAT, 0644);
+    if (opened.status != OwnFileOpening::Status::Opened) {
+        error = temp + ": " + opened.why;
+        if (opened.status == OwnFileOpening::Status::NotOurs) error += ", left alone";
         return false;
     }
-    const bool written = writeAll(fd, AutostartEntry(executablePath)) && fsync(fd) == 0;
+    const int fd = opened.fd.get();
+    const bool written =
+        ftruncate(fd, 0) == 0 && writeAll(fd, AutostartEntry(executablePath)) && fsync(fd) == 0;
     const int writeErrno = errno;
-    close(fd);
+    opened.fd.reset();
     if (!written || rename(temp.c_str(), path.c_str()) != 0) {
         error = path + ": " + std::strerror(written ? errno : writeErrno);
         unlink(temp.c_str());
@@ -173,6 +191,7 @@ bool AutostartFile::add(const std::string& name, const std::string& executablePa
 
 bool AutostartFile::remove(const std::string& name, std::string& error) {
     const std::string path = entryPath(name);
+    if (error = notOursAt(path); !error.empty()) return false;
     if (unlink(path.c_str()) != 0 && errno != ENOENT) {
         error = path + ": " + std::strerror(errno);
         return false;
@@ -181,18 +200,16 @@ bool AutostartFile::remove(const std::string& name, std::string& error) {
 }
 
 std::optional<std::string> AutostartFile::registeredProgram(const std::string& name) {
-    struct stat st {};
-    if (lstat(entryPath(name).c_str(), &st) != 0) return std::nullopt;
-    // Not blocking on whatever lies there: an entry is a small regular file.
-    const int fd = open(entryPath(name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::string();
+    // Not blocking on whatever lies there: an entry is a small regular file of ours.
+    OwnFileOpen opened = openOwnFile(entryPath(name), O_RDONLY, 0);
+    if (opened.status == OwnFileOpening::Status::Missing) return std::nullopt;
+    if (opened.status != OwnFileOpening::Status::Opened) return std::string();
     std::string text;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMostEntryBytes) {
-        text.resize(static_cast<std::size_t>(st.st_size));
-        const ssize_t n = read(fd, text.data(), text.size());
+    if (opened.st.st_size <= kMostEntryBytes) {
+        text.resize(static_cast<std::size_t>(opened.st.st_size));
+        const ssize_t n = read(opened.fd.get(), text.data(), text.size());
         text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
     }
-    close(fd);
     return EntryProgram(text);
 }
 

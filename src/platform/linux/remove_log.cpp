@@ -7,6 +7,7 @@ namespace tw::linux_platform {
 void RemoveLog::failure(std::string_view path, int error) {
     std::string line = "cannot remove '";
     line.append(printable(path)).append("': ").append(std::system_category().message(error));
+    if (++failures_ <= kMaxLines) failureLines_.push_back(line);
     add(std::move(line));
 }
 

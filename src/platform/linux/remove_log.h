@@ -25,11 +25,17 @@ class RemoveLog {
     std::size_t count() const { return count_; }
     // The first kMaxLines problems, one line each.
     const std::vector<std::string>& lines() const { return lines_; }
+    // Of those, the failures (not the notes of what was left alone on purpose), and how many
+    // failures there were in all.
+    const std::vector<std::string>& failureLines() const { return failureLines_; }
+    std::size_t failures() const { return failures_; }
 
   private:
     void add(std::string line);
     std::size_t count_ = 0;
     std::vector<std::string> lines_;
+    std::size_t failures_ = 0;
+    std::vector<std::string> failureLines_;
 };
 
 using tw::printable;

@@ -7,28 +7,26 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/linux/own_file.h"
+
 namespace tw::linux_platform {
 
 SettingsFileLook LookAtSettingsFile(const std::string& path, off_t mostBytes) {
     using Kind = SettingsFileLook::Kind;
+    using Status = OwnFileOpening::Status;
     SettingsFileLook look;
-    struct stat st {};
-    if (lstat(path.c_str(), &st) != 0) return look;  // nothing there, or nothing we may see
-    // A link that leads nowhere is written through, creating its target; one that loops is
-    // no file.
-    if (S_ISLNK(st.st_mode) && stat(path.c_str(), &st) != 0) {
-        look.kind = errno == ENOENT ? Kind::Missing : Kind::NotAFile;
+    const OwnFileOpen opened = openOwnFile(path, O_RDONLY, 0);
+    // A file we may not read is read as nothing by the library, and every save fails and is told.
+    if (opened.status == Status::Missing || opened.status == Status::Failed) return look;
+    if (opened.status == Status::NotOurs) {
+        look.kind = opened.folder ? Kind::Folder : Kind::NotAFile;
+        look.why = opened.why;
         return look;
     }
+    const struct stat& st = opened.st;
     look.stamp = {st.st_dev, st.st_ino, st.st_size,
                   st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec};
-    if (S_ISDIR(st.st_mode)) {
-        look.kind = Kind::Folder;
-    } else if (!S_ISREG(st.st_mode)) {
-        look.kind = Kind::NotAFile;
-    } else {
-        look.kind = st.st_size > mostBytes ? Kind::TooLarge : Kind::Regular;
-    }
+    look.kind = st.st_size > mostBytes ? Kind::TooLarge : Kind::Regular;
     return look;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
 // The settings file is read by a library that opens whatever lies at its path and reads it
-// whole: a FIFO there would hang the start, a huge file would take minutes and memory, and a
-// file that is not ours would be rewritten in our format. So the path is looked at first,
-// without opening anything, and what must not be read is set aside.
+// whole: a FIFO there would hang the start, a huge file would take minutes and memory, a link
+// would have its target rewritten, and a file that is not ours would be rewritten in our
+// format. So the path is looked at first, the one way every file Tidewell writes is
+// (own_file.h), and what must not be read is set aside.
 
 #include <sys/types.h>
 
@@ -11,11 +12,12 @@
 
 namespace tw::linux_platform {
 
-// What lies at the path, after a symbolic link (a dotfile manager's link to a real file is
-// the file). `stamp` tells a regular file apart from what it was when last looked at.
+// What lies at the path; a symbolic link is not followed. `stamp` tells a regular file apart
+// from what it was when last looked at.
 struct SettingsFileLook {
     enum class Kind { Missing, Folder, Regular, TooLarge, NotAFile };
     Kind kind = Kind::Missing;
+    std::string why;  // NotAFile: what it is instead
     struct Stamp {
         dev_t dev = 0;
         ino_t ino = 0;

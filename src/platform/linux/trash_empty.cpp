@@ -63,7 +63,7 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
     s.topDirectory_ = trashTopDirectory(s.path_);
     s.scope_ = scopeOf(trashFd);
     if (!s.scope_) {
-        s.error_ = std::strerror(errno);
+        s.errors_.push_back(std::strerror(errno));
         log.failure(s.path_, errno);
         s.complete_ = false;
         return s;
@@ -99,7 +99,7 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
 bool TrashSnapshot::openPart(const char* name, RemoveLog& log, Part& part) {
     part.path = path_ + "/" + name;
     const auto fail = [&](const std::string& why) {
-        if (error_.empty()) error_ = std::string(name) + "/: " + why;
+        errors_.push_back(std::string(name) + "/: " + why);
         return false;
     };
     OpenedDirectory dir = openDirectoryForRemoval(trashFd_, name, *scope_);
@@ -185,9 +185,12 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
                               : "kept for the next empty: changed since this one began");
         return Outcome::Kept;
     }
-    // What is freed of a folder is not counted: it would take a look at every file in it.
+    // What is freed of a folder is not counted: it would take a look at every file in it. A
+    // file frees its allocated blocks (a sparse file less than its size) only as its last name.
     look.folder = seen && S_ISDIR(st.st_mode);
-    if (seen && !look.folder) look.size = static_cast<std::uint64_t>(st.st_size);
+    if (seen && !look.folder && st.st_nlink == 1) {
+        look.size = static_cast<std::uint64_t>(st.st_blocks) * 512;
+    }
     if (keepSeconds <= 0) return Outcome::Removed;
 
     std::int64_t deleted;
@@ -197,10 +200,12 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
         deleted = nanoseconds(st.st_ctim);
     } else {
         log.note(files_.path + "/" + item.name, "kept: when it was deleted can't be told");
+        look.reason = KeptReason::AgeUnknown;
         return Outcome::Failed;
     }
     if (start_.deletedAtLeast(deleted, keepSeconds)) return Outcome::Removed;
-    look.reason = KeptReason::TooRecent;
+    look.reason =
+        start_.deletedAtLeast(deleted, 0) ? KeptReason::TooRecent : KeptReason::DatedInFuture;
     return Outcome::Kept;
 }
 
@@ -245,30 +250,40 @@ void TrashSnapshot::report(const DirEntry& item, std::size_t record, Outcome out
         named = &place.removedItems;
         left = &names.removed;
     } else if (outcome == Outcome::Kept || outcome == Outcome::Failed) {
-        entry.reason = outcome == Outcome::Failed ? KeptReason::NotRemoved : look.reason;
+        // A failure is one to remove unless the check could not tell the item's age.
+        entry.reason = outcome == Outcome::Failed && look.reason != KeptReason::AgeUnknown &&
+                               look.reason != KeptReason::PartlyRemoved
+                           ? KeptReason::NotRemoved
+                           : look.reason;
         ++place.kept[static_cast<std::size_t>(entry.reason)];
-        named = &place.keptItems;
-        left = &names.kept;
+        if (namedWhenKept(entry.reason)) {
+            named = &place.keptItems;
+            left = &names.kept;
+        }
     }
     if (!named || *left == 0) return;
     --*left;
+    std::string shown;
     if (record != TrashItems::npos && reader_.read(info_.fd.get(), info_.entries.at(record).name)) {
         const std::string_view path = reader_.value("Path");
-        if (!path.empty()) entry.originalPath = originalPath(path, topDirectory_);
+        if (!path.empty()) shown = originalPath(path, topDirectory_);
     }
-    if (entry.originalPath.empty()) entry.originalPath = files_.path + "/" + item.name;
-    named->push_back(std::move(entry));
+    if (shown.empty()) shown = files_.path + "/" + item.name;
+    place.name(*named, shown, entry.reason);
+    named->back().entriesRemoved = look.tally.removed;
+    named->back().entriesLeft = look.tally.left;
 }
 
 bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlace& place,
                           NamesLeft& names) {
     place.place = path_;
-    place.error = error_;
+    for (const std::string& error : errors_) place.addError(error);
     if (!scope_) return false;
+    const std::size_t failedBefore = log.failures(), toldBefore = log.failureLines().size();
     if (options.keepSeconds > 0 && !infoUsable_) {
         // No item's age can be told: none goes, nor anything else of this trash.
-        place.kept[static_cast<std::size_t>(KeptReason::NotRemoved)] += files_.entries.count();
-        place.error += "; nothing removed: the deletion dates can't be read";
+        place.kept[static_cast<std::size_t>(KeptReason::AgeUnknown)] += files_.entries.count();
+        place.addError("nothing removed: the deletion dates can't be read");
         return false;
     }
     scope_->fencedMountPoints = options.fencedMountPoints;
@@ -314,6 +329,10 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
         log.failure(path_ + "/" + kTrashDirectorySizes, errno);
         complete_ = false;
     }
+    // Every failure of this trash goes into the journal too, not only the first.
+    const auto& lines = log.failureLines();
+    for (std::size_t i = toldBefore; i < lines.size(); ++i) place.addError(lines[i]);
+    place.errorsUntold += (log.failures() - failedBefore) - (lines.size() - toldBefore);
     return complete_;
 }
 
@@ -332,14 +351,15 @@ TrashSnapshot::Outcome TrashSnapshot::removeItem(const DirEntry& item, std::size
             return Outcome::Failed;
         }
     }
-    const Outcome removed = removeFolder(item, remover, log, options);
+    const Outcome removed = removeFolder(item, remover, log, options, look);
     // It took the name of a restored folder while the empty ran.
     if (removed == Outcome::Kept) look.reason = KeptReason::ArrivedDuringEmpty;
     return removed;
 }
 
 TrashSnapshot::Outcome TrashSnapshot::removeFolder(const DirEntry& item, TreeRemover& remover,
-                                                   RemoveLog& log, const EmptyOptions& options) {
+                                                   RemoveLog& log, const EmptyOptions& options,
+                                                   Look& look) {
     const std::string shown = files_.path + "/" + item.name;
     for (const std::string& fenced : options.fencedMountPoints) {
         if (fenced == shown) {
@@ -382,6 +402,10 @@ TrashSnapshot::Outcome TrashSnapshot::removeFolder(const DirEntry& item, TreeRem
         // Shown under its name in files/, where it returns if it can't go completely.
         if (remover.remove(expunged_.fd.get(), taken.c_str(), DT_DIR, files_.path, item.view())) {
             return Outcome::Removed;
+        }
+        if (remover.tally().removed > 0) {
+            look.reason = KeptReason::PartlyRemoved;
+            look.tally = remover.tally();
         }
     }
     if (int back = renameNoReplace(expunged_.fd.get(), taken.c_str(), files_.fd.get(), item.name)) {

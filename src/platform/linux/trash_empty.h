@@ -85,8 +85,9 @@ class TrashSnapshot {
     // What the check learnt of an item.
     struct Look {
         KeptReason reason = KeptReason::NotRemoved;  // why it is kept, when it is
-        std::uint64_t size = 0;                      // a file's or link's; 0 for a folder
+        std::uint64_t size = 0;  // a file's or link's blocks, when its last name; 0 for a folder
         bool folder = false;
+        TreeRemover::Tally tally;  // of a folder partly removed
     };
     // The DeletionDate of the record at `at` in info_, read before any removal; kNoDate when
     // it could not be read or told.
@@ -113,7 +114,7 @@ class TrashSnapshot {
     void report(const DirEntry& item, std::size_t record, Outcome outcome, const Look& look,
                 EmptyPlace& place, NamesLeft& names);
     Outcome removeFolder(const DirEntry& item, TreeRemover& remover, RemoveLog& log,
-                         const EmptyOptions& options);
+                         const EmptyOptions& options, Look& look);
     bool openExpunged(const std::string& folder, RemoveLog& log);
     bool removeRecordIfOrphan(const char* record, RemoveLog& log);
 
@@ -122,11 +123,11 @@ class TrashSnapshot {
     std::string path_;
     std::optional<RemoveScope> scope_;
     bool complete_ = true;
-    bool filesUsable_ = false;     // listed, or missing (then nothing is in it)
-    bool infoUsable_ = false;      // the same for info/
-    std::string error_;            // why a part of the trash could not be listed
-    std::string topDirectory_;     // what relative Path values start from
-    bool changeTimesTell_ = true;  // whether an item's change time tells when it was moved in
+    bool filesUsable_ = false;         // listed, or missing (then nothing is in it)
+    bool infoUsable_ = false;          // the same for info/
+    std::vector<std::string> errors_;  // why parts of the trash could not be listed
+    std::string topDirectory_;         // what relative Path values start from
+    bool changeTimesTell_ = true;      // whether an item's change time tells when it was moved in
     TrashInfoReader reader_;
     std::vector<RecordDate> dates_;  // with a floor; ascending `at`
     bool expungedUnusable_ = false;

@@ -104,6 +104,7 @@ bool TreeRemover::remove(int parentFd, const char* name, unsigned char type,
     parentPath_ = parentPath;
     shownRoot_ = shownName.empty() ? std::string_view(name) : shownName;
     frames_.clear();
+    tally_ = {};
     if (type != DT_DIR) {
         if (::unlinkat(parentFd, name, 0) == 0 || errno == ENOENT) return true;
         if (errno != EISDIR) {
@@ -284,6 +285,7 @@ void TreeRemover::leaveMoved(std::size_t moved) {
         rootMoved_ = true;
     } else {
         frames_.back().failed = true;
+        ++tally_.left;
     }
 }
 
@@ -301,14 +303,22 @@ bool TreeRemover::removeDirectory(int rootParentFd, const char* rootName) {
             if (!inPlaceForNextRemoval()) continue;
             const int dirFd = frames_.back().fd.get();
             if (entry.type != DT_DIR) {
-                if (::unlinkat(dirFd, entry.name, 0) == 0 || errno == ENOENT) continue;
+                if (::unlinkat(dirFd, entry.name, 0) == 0) {
+                    ++tally_.removed;
+                    continue;
+                }
+                if (errno == ENOENT) continue;
                 if (errno != EISDIR) {
                     log_.failure(pathOf(entry.name), errno);
                     frames_.back().failed = true;
+                    ++tally_.left;
                     continue;
                 }
             }
-            if (descend(dirFd, entry.name) == Step::Failed) frames_.back().failed = true;
+            if (descend(dirFd, entry.name) == Step::Failed) {
+                frames_.back().failed = true;
+                ++tally_.left;
+            }
             continue;
         }
 
@@ -340,7 +350,10 @@ bool TreeRemover::removeDirectory(int rootParentFd, const char* rootName) {
                 rootRemoved = false;
             } else {
                 frames_.back().failed = true;
+                ++tally_.left;
             }
+        } else if (!frames_.empty()) {
+            ++tally_.removed;
         }
     }
     return rootRemoved && !rootMoved_;

@@ -78,6 +78,15 @@ class TreeRemover {
     bool remove(int parentFd, const char* name, unsigned char type, std::string_view parentPath,
                 std::string_view shownName = {});
 
+    // What the last remove() took out of a folder it could not remove whole: the entries below
+    // it that went, and those that stayed as far as the walk saw them (a folder moved away or
+    // one that could not be listed counts as one).
+    struct Tally {
+        std::uint64_t removed = 0;
+        std::uint64_t left = 0;
+    };
+    const Tally& tally() const { return tally_; }
+
   private:
     struct Frame {
         UniqueFd fd;  // closed while the frame is far from the top of a deep walk
@@ -109,6 +118,7 @@ class TreeRemover {
     std::string_view parentPath_;
     std::string_view shownRoot_;
     std::vector<Frame> frames_;
+    Tally tally_;
 };
 
 }  // namespace tw::linux_platform

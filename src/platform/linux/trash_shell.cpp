@@ -140,7 +140,7 @@ std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* roo
                 complete = false;
                 EmptyPlace& place = report.places.emplace_back();
                 place.place = trash.path;
-                place.error = std::strerror(trash.error);
+                place.addError(std::strerror(trash.error));
             } else if (seen.insert({trash.dev, trash.ino}).second) {
                 trashes.push_back(std::move(trash));
             }

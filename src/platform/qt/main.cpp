@@ -11,6 +11,7 @@
 #include "platform/linux/autostart_file.h"
 #include "platform/linux/journal_location.h"
 #include "platform/linux/locale_formats.h"
+#include "platform/linux/own_file.h"
 #include "platform/linux/program_files.h"
 #include "platform/linux/system_clock.h"
 #include "platform/linux/trash_shell.h"
@@ -85,7 +86,8 @@ int main(int argc, char** argv) {
     qt_platform::QtInstanceLock instance;
     qt_platform::QtSkinEngine skin;
     qt_platform::QtCursorLoader cursors;
-    JournalFile journal(linux_platform::JournalLocation());
+    linux_platform::LinuxOwnFiles ownFiles;
+    JournalFile journal(linux_platform::JournalLocation(), ownFiles);
 
     Form1 form(Services{clock, pump, messageBox, settings, locale, recycleBin, notificationArea,
                         windowHook, startAtLogin, files, instance, skin, cursors, lifetime,

@@ -72,7 +72,7 @@ bool QtSettingsStore::vet(const QString& file, const QString& group) {
             why = "is larger than any settings file of Tidewell";
             break;
         case Kind::NotAFile:
-            why = "is not a regular file";
+            why = look.why;
             break;
         case Kind::Regular:
             if (vetted_ == look.stamp) return true;

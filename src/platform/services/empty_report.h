@@ -1,11 +1,14 @@
 #pragma once
 
 // What an empty of the bins is asked to keep, and what it did: the journal is written from it.
+// Everything here is bounded, whatever the bins hold: a report names a fixed number of items,
+// each name cut to a fixed length, and keeps a fixed number of errors per place.
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tw {
@@ -16,32 +19,68 @@ struct EmptyOrder {
     std::int64_t keepSeconds = 0;
 };
 
-// Why an item stayed in a bin.
+// Why an item stayed in a bin. Each says only what is true of the item.
 enum class KeptReason : std::size_t {
     TooRecent,           // deleted within the age floor
+    AgeUnknown,          // its deletion date can't be read and nothing else tells its age
+    DatedInFuture,       // its deletion date lies after the empty began (a clock set back)
+    RecordDamaged,       // its deletion record can't be read as one
     ArrivedDuringEmpty,  // trashed (or trashed again) after the empty began
     Changed,             // changed since the empty began
+    PartlyRemoved,       // a folder of which only some entries could be removed
     NotRemoved,          // could not be removed
 };
-inline constexpr std::size_t kKeptReasons = 4;
+inline constexpr std::size_t kKeptReasons = 8;
+
+// Items kept for being recent are counted, never named: with a floor the same ones would be
+// named again at every empty, and push the empties before out of the journal.
+constexpr bool namedWhenKept(KeptReason reason) {
+    return reason != KeptReason::TooRecent;
+}
 
 struct EmptyItem {
     std::string originalPath;  // where it was deleted from; its name in the bin when unknown
     KeptReason reason = KeptReason::NotRemoved;  // for kept items only
+    // PartlyRemoved: what went of the folder and, as far as could be told, what is left.
+    std::uint64_t entriesRemoved = 0;
+    std::uint64_t entriesLeft = 0;
 };
 
 // One trash directory (Linux) or one drive's bin (Windows).
 struct EmptyPlace {
+    // A name is kept to this many bytes (a record may hold a path of any length); the journal
+    // shows that it was cut.
+    static constexpr std::size_t kMaxNameBytes = 1024;
+    static constexpr std::size_t kMaxErrors = 100;
+
     std::string place;
     std::uint64_t removed = 0;
-    std::uint64_t bytesFreed = 0;        // the removed items' sizes, as far as they could be read
+    // What the file systems got back: the allocated blocks of each removed file that was its
+    // last link, as far as they could be read.
+    std::uint64_t bytesFreed = 0;
     std::uint64_t foldersUncounted = 0;  // removed folders whose contents bytesFreed leaves out
     std::array<std::uint64_t, kKeptReasons> kept{};  // counts by KeptReason
     // Named items; the whole report names at most EmptyReport::kMaxNamed of each kind, the
     // counts above hold the rest.
     std::vector<EmptyItem> removedItems;
     std::vector<EmptyItem> keptItems;
-    std::string error;  // why this place could not be emptied (or not be read), if it could not
+    // Why this place, or part of it, could not be emptied or read: every one, up to kMaxErrors,
+    // and how many more there were.
+    std::vector<std::string> errors;
+    std::uint64_t errorsUntold = 0;
+
+    void addError(std::string error) {
+        if (errors.size() < kMaxErrors) {
+            if (error.size() > kMaxNameBytes) error.resize(kMaxNameBytes + 1);
+            errors.push_back(std::move(error));
+        } else {
+            ++errorsUntold;
+        }
+    }
+    // Names an item, its name cut to kMaxNameBytes.
+    void name(std::vector<EmptyItem>& items, std::string_view path, KeptReason reason) {
+        items.push_back({std::string(path.substr(0, kMaxNameBytes + 1)), reason});
+    }
 };
 
 struct EmptyReport {

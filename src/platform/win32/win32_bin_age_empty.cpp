@@ -21,13 +21,26 @@ bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void noteError(EmptyPlace& place, const std::string& error) {
-    if (place.error.empty()) place.error = error;
+// What removing the file at `path` gives back to the disk: its allocated size (a sparse or
+// compressed file takes less than its length) when it is the file's last name, else nothing;
+// 0 when that can't be read.
+std::uint64_t allocatedOfLastName(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    FILE_STANDARD_INFO info{};
+    const bool read = GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info);
+    CloseHandle(file);
+    if (!read || info.NumberOfLinks != 1) return 0;
+    return static_cast<std::uint64_t>(info.AllocationSize.QuadPart);
 }
 
 // Removes one old item: its payload first, its record last, so that an item that can't be
-// removed completely stays listed in the bin and can still be restored.
-Outcome removeItem(const BinEntry& entry, const std::wstring& folder, bool& payloadFound,
+// removed completely stays listed in the bin and can still be restored. `freed` gets what the
+// disk got back: a file's allocation (see allocatedOfLastName), a folder's size as recorded
+// when it was deleted.
+Outcome removeItem(const BinEntry& entry, const std::wstring& folder, std::uint64_t& freed,
                    std::string& error) {
     // The record as it is now: a restore or a new deletion since the listing changes it.
     const std::optional<BinRecord> now = readBinRecord(entry.recordPath);
@@ -38,11 +51,12 @@ Outcome removeItem(const BinEntry& entry, const std::wstring& folder, bool& payl
     }
 
     const DWORD attributes = GetFileAttributesW(entry.payloadPath.c_str());
-    payloadFound = attributes != INVALID_FILE_ATTRIBUTES;
-    if (payloadFound) {
+    freed = 0;
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
         std::wstring target = entry.payloadPath;
         const bool folderPayload =
             (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        freed = folderPayload ? entry.record->size : allocatedOfLastName(entry.payloadPath);
         if (folderPayload) {
             // Taken aside in one rename: a restore racing the removal finds the whole folder
             // or nothing, never a half-emptied one.
@@ -58,6 +72,7 @@ Outcome removeItem(const BinEntry& entry, const std::wstring& folder, bool& payl
         if (!removePayload(target, error)) {
             // What is left goes back in its place, restorable as far as it still is.
             if (folderPayload) MoveFileW(target.c_str(), entry.payloadPath.c_str());
+            freed = 0;
             return Outcome::NotRemoved;
         }
     }
@@ -99,16 +114,22 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
     const auto listed = static_cast<std::int64_t>(bin.entries.size());
     if (!bin.error.empty()) {
         // Without the whole list nothing is removed: what could not be listed may be younger.
-        place.error = bin.error + "; nothing was removed from this drive's bin";
-        place.kept[std::size_t(KeptReason::NotRemoved)] += std::max(shellCount, listed);
+        place.addError(bin.error + "; nothing was removed from this drive's bin");
+        place.kept[std::size_t(KeptReason::AgeUnknown)] += std::max(shellCount, listed);
         return false;
     }
 
+    // A date later than the moment the bin was listed was set by a clock that is wrong now or
+    // was then: no item can have been deleted after it was listed.
+    FILETIME listedAt{};
+    GetSystemTimeAsFileTime(&listedAt);
+    const std::uint64_t listed100ns =
+        (std::uint64_t{listedAt.dwHighDateTime} << 32) | listedAt.dwLowDateTime;
     auto keep = [&](const BinEntry& entry, KeptReason reason) {
         ++place.kept[std::size_t(reason)];
-        if (named.kept > 0) {
+        if (namedWhenKept(reason) && named.kept > 0) {
             --named.kept;
-            place.keptItems.push_back({nameOf(entry), reason});
+            place.name(place.keptItems, nameOf(entry), reason);
         }
     };
     bool complete = true;
@@ -120,21 +141,23 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
     for (const BinEntry& entry : bin.entries) {
         if (!entry.record) {
             ++unreadable;
-            keep(entry, KeptReason::NotRemoved);
+            keep(entry, KeptReason::RecordDamaged);
+        } else if (entry.record->deletedAt > listed100ns) {
+            keep(entry, KeptReason::DatedInFuture);
         } else if (entry.record->deletedAt >= floor.began) {
             keep(entry, KeptReason::ArrivedDuringEmpty);
         } else if (entry.record->deletedAt > floor.cutoff) {
             keep(entry, KeptReason::TooRecent);
         } else {
-            bool payloadFound = false;
+            std::uint64_t freed = 0;
             std::string error;
-            switch (removeItem(entry, bin.folder, payloadFound, error)) {
+            switch (removeItem(entry, bin.folder, freed, error)) {
                 case Outcome::Removed:
                     ++place.removed;
-                    if (payloadFound) place.bytesFreed += entry.record->size;
+                    place.bytesFreed += freed;
                     if (named.removed > 0) {
                         --named.removed;
-                        place.removedItems.push_back({nameOf(entry), KeptReason::NotRemoved});
+                        place.name(place.removedItems, nameOf(entry), KeptReason::NotRemoved);
                     }
                     break;
                 case Outcome::Gone:  // restored (or removed) meanwhile: no longer in the bin
@@ -144,7 +167,7 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
                     break;
                 case Outcome::NotRemoved:
                     keep(entry, KeptReason::NotRemoved);
-                    noteError(place, error);
+                    place.addError(error);
                     complete = false;
                     break;
             }
@@ -152,10 +175,10 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
     }
     // Items the shell counts but no record of ours tells the age of stay where they are.
     const std::int64_t unseen = std::max<std::int64_t>(shellCount - listed, 0);
-    place.kept[std::size_t(KeptReason::NotRemoved)] += static_cast<std::uint64_t>(unseen);
+    place.kept[std::size_t(KeptReason::AgeUnknown)] += static_cast<std::uint64_t>(unseen);
     if (unreadable + unseen > 0) {
-        noteError(place, "the deletion date of " + std::to_string(unreadable + unseen) +
-                             " item(s) can't be read; they were left in the bin");
+        place.addError("the deletion date of " + std::to_string(unreadable + unseen) +
+                       " item(s) can't be read; they were left in the bin");
         complete = false;
     }
     return complete;

@@ -21,6 +21,7 @@
 #include "platform/win32/win32_locale.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_notification_area.h"
+#include "platform/win32/win32_own_file.h"
 #include "platform/win32/win32_recycle_bin.h"
 #include "platform/win32/win32_resources.h"
 #include "platform/win32/win32_settings_store.h"
@@ -85,7 +86,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         });
     };
     Win32SettingsStore settings(report);
-    JournalFile journal(JournalLocation());
+    Win32OwnFiles ownFiles;
+    JournalFile journal(JournalLocation(), ownFiles);
 
     Form1 form(Services{clock, pump, messageBox, settings, locale, recycleBin, notificationArea,
                         windowHook, startAtLogin, files, instance, skin, cursors, lifetime,

@@ -139,12 +139,13 @@ std::int32_t Win32RecycleBinShell::emptyWhole(WindowHandle owner, const char* sh
             if (!entry.record || named.removed == 0) continue;
             if (GetFileAttributesW(entry.recordPath.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
             --named.removed;
-            place.removedItems.push_back({fromWide(entry.record->originalPath)});
+            place.name(place.removedItems, fromWide(entry.record->originalPath),
+                       KeptReason::NotRemoved);
         }
         if (FAILED(result)) {
-            place.error = "the shell could not empty the bin: " + describeError(result);
+            place.addError("the shell could not empty the bin: " + describeError(result));
         } else if (after.items < 0) {
-            place.error = "the bin can't be counted after the empty";
+            place.addError("the bin can't be counted after the empty");
         }
         report.places.push_back(std::move(place));
     }
@@ -165,7 +166,7 @@ std::int32_t Win32RecycleBinShell::emptyOlderThan(const char* shellRoot, std::in
         complete &=
             emptyDriveOlderThan(fromAnsi(drive), countIn(drive.c_str()).items, floor, named, place);
         if (place.removed > 0) emptied.push_back(binFolderOf(fromAnsi(drive)));
-        const bool anything = place.removed > 0 || !place.error.empty() ||
+        const bool anything = place.removed > 0 || !place.errors.empty() ||
                               std::any_of(place.kept.begin(), place.kept.end(),
                                           [](std::uint64_t n) { return n > 0; });
         if (anything) report.places.push_back(std::move(place));
