@@ -97,8 +97,7 @@ TEST_F(SettingsOnDisk, WhatIsNotOurSettingsFileIsSetAsideWholeAndToldOnce) {
         // Written through, a link would have its target rewritten wherever it lies.
         {"a link to a settings file elsewhere", [&] { QFile::link(dotfile, file); }},
         {"random bytes", [&] { writeAll(file, random); }},
-        {"another program's settings",
-         [&] { writeAll(file, "[core]\neditor=vi\n[Tidewell]\nText11=5\n"); }},
+        {"another program's settings", [&] { writeAll(file, "[core]\neditor=vi\n"); }},
         {"ours with a line that can't be read",
          [&] { writeAll(file, "[Tidewell]\nText11=5\nText2 is seven\n"); }},
         {"ours with a header cut short", [&] { writeAll(file, "[Tidewell\nText11=5\n"); }},
@@ -130,6 +129,24 @@ TEST_F(SettingsOnDisk, WhatIsNotOurSettingsFileIsSetAsideWholeAndToldOnce) {
         EXPECT_EQ(readAll(dotfile), "[Tidewell]\nText11=5\n");
         QFile::remove(file + ".damaged");
         QFile::remove(file);
+    }
+    // Ours, with what else the user or another tool put there, which stays.
+    for (const char* text : {"# written by hand\n[Tidewell]\nText11=5\n",
+                             "stray=1\n[core]\neditor=vi\n\n[Tidewell]\nText11=5\n"}) {
+        SCOPED_TRACE(text);
+        writeAll(file, text);
+        told.clear();
+        QtSettingsStore fresh([&](const std::string& m) { told.push_back(m); }, config.path());
+        EXPECT_EQ(fresh.read("Quendra", "Tidewell", "Text11"), "5");
+        fresh.write("Quendra", "Tidewell", "Text11", "6");
+        EXPECT_TRUE(told.empty());
+        EXPECT_FALSE(QFileInfo::exists(file + ".damaged"));
+        QSettings kept(file, QSettings::IniFormat);
+        EXPECT_EQ(kept.value("Tidewell/Text11").toString(), "6");
+        if (QByteArray(text).contains("core")) {
+            EXPECT_EQ(kept.value("core/editor").toString(), "vi");
+            EXPECT_EQ(kept.value("stray").toString(), "1");
+        }
     }
 }
 

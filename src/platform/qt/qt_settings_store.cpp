@@ -14,29 +14,24 @@ namespace {
 
 enum class Reading { Ours, NotOurs, Unreadable };
 
-// Ours: every line is one that QSettings reads (it passes over the others, and drops them at
-// the next save), it reads them without a fault, and every key lies in our group (a file of
-// ours with keys we do not know is still ours); or it holds nothing at all. Anything else would
-// be rewritten in our format at the next save.
+// Ours: every line is one that QSettings reads (blank, a comment, a group, a key with its
+// value), and it holds our group, or nothing but comments. Other groups, and keys outside any
+// group, are another tool's or the user's: QSettings writes them back as it read them.
 Reading readsAsOurs(const QString& file, const QString& group) {
     QFile text(file);
     if (!text.open(QIODevice::ReadOnly)) return Reading::Unreadable;
     const QByteArray bytes = text.readAll();
+    const QByteArray ourHeader = '[' + group.toUtf8() + ']';
+    bool ourGroup = false, anything = false;
     for (const QByteArray& line : bytes.split('\n')) {
         const QByteArray t = line.trimmed();
-        if (t.isEmpty() || t.startsWith(';') || t.startsWith('[') || t.contains('=')) continue;
+        if (t.isEmpty() || t.startsWith(';') || t.startsWith('#')) continue;
+        anything = true;
+        ourGroup |= t == ourHeader;
+        if ((t.startsWith('[') && t.endsWith(']')) || t.contains('=')) continue;
         return Reading::NotOurs;
     }
-    QSettings probe(file, QSettings::IniFormat);
-    if (probe.status() == QSettings::AccessError) return Reading::Unreadable;
-    if (probe.status() != QSettings::NoError) return Reading::NotOurs;
-    const QStringList keys = probe.allKeys();
-    if (keys.isEmpty()) return bytes.trimmed().isEmpty() ? Reading::Ours : Reading::NotOurs;
-    const QString prefix = group + QLatin1Char('/');
-    for (const QString& key : keys) {
-        if (!key.startsWith(prefix)) return Reading::NotOurs;
-    }
-    return Reading::Ours;
+    return ourGroup || !anything ? Reading::Ours : Reading::NotOurs;
 }
 
 }  // namespace
@@ -135,7 +130,8 @@ void QtSettingsStore::write(const std::string& application, const std::string& s
     // QSettings writes a temporary file and renames it over the old one (over a link's
     // target, for a link), so a failed save leaves the previous file whole.
     settings.sync();
-    if (settings.status() != QSettings::NoError) {
+    // A format fault is a line it passed over, such as a comment starting with '#'.
+    if (settings.status() == QSettings::AccessError) {
         tell(toldUnsaved_, unsaved +
                                "the file or its folder can't be written. The change holds "
                                "until the program ends.");
