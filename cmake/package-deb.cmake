@@ -53,7 +53,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tidewell empties the Trash automatically on a schedule you pick: weekly on
 a weekday, daily at a time, or every so many days, hours and minutes. One
 window with a live countdown, an icon in the notification area, a button
-that empties the Trash at once and an option to start at login.
+that empties the Trash at once and an option to start at login. Scheduled
+empties can keep what was deleted in the last so many days, and a journal,
+one click from the window, tells what each empty removed and kept, and why.
 
 It empties the Trash of local drives only, following the freedesktop.org
 Trash standard, and never follows a symbolic link out of the Trash.")

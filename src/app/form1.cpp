@@ -59,6 +59,7 @@ Form1::Form1(Services services)
       Label6("Label6", &Frame5, {240, 345, 4335, 255}, 21),
       Text4("Text4", &Frame5, {4680, 300, 500, 345}, 22),
       Label7("Label7", &Frame5, {5280, 345, 540, 255}, 23),
+      PushButton5("PushButton5", &Frame5, {5940, 255, 1605, 405}, 24),
       Timer1("Timer1"),
       cSysTray1({services.notificationArea, services.windowHook, services.pump, services.clock},
                 kTrayWindowHandle, kTrayPicture),
@@ -100,11 +101,12 @@ void Form1::setCaptions() {
     Frame5.setCaption("Keep Recent Items");
     Label6.setCaption("Scheduled empties keep items deleted in the last");
     Label7.setCaption("day/s");
+    PushButton5.setCaption("Show Journal");
 }
 
 void Form1::setFontsAndAlignment() {
     for (controls::TextBox* box : {&Text11, &Text2, &Text3, &Text4}) box->setCentred(true);
-    for (controls::PushButton* button : {&PushButton1, &PushButton4, &PushButton2}) {
+    for (controls::PushButton* button : {&PushButton1, &PushButton4, &PushButton2, &PushButton5}) {
         button->setFont(kButtonFont);
     }
 }
@@ -134,7 +136,7 @@ void Form1::addControls() {
              &Frame4, &Option1,   &cboWeekly, &Option2,      &Option3,     &Text11,      &Text2,
              &Text3,  &dtpWeekly, &Label5,    &Label4,       &Label3,      &PushButton1, &Frame3,
              &Check4, &Check8,    &Frame2,    &ProgressBar1, &PushButton4, &PushButton2, &Frame5,
-             &Label6, &Text4,     &Label7,    &Timer1}) {
+             &Label6, &Text4,     &Label7,    &PushButton5,  &Timer1}) {
         Form.add(*c);
     }
 }
@@ -164,7 +166,8 @@ void Form1::connectHandlers() {
     PushButton4.onClick = [this] { PushButton4_Click(); };
     PushButton2.onClick = [this] { PushButton2_Click(); };
     PushButton1.onClick = [this] { PushButton1_Click(); };
-    for (controls::PushButton* button : {&PushButton1, &PushButton2, &PushButton4}) {
+    PushButton5.onClick = [this] { PushButton5_Click(); };
+    for (controls::PushButton* button : {&PushButton1, &PushButton2, &PushButton4, &PushButton5}) {
         button->onMouseMove = [this] { PushButton_MouseMove(); };
     }
     for (controls::Frame* frame : {&Frame2, &Frame3, &Frame4, &Frame5}) {

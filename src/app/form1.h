@@ -24,6 +24,7 @@
 #include "platform/services/settings_store.h"
 #include "platform/services/skin.h"
 #include "platform/services/start_at_login.h"
+#include "platform/services/text_viewer.h"
 #include "platform/services/window_hook.h"
 #include "tray/c_sys_tray.h"
 
@@ -46,6 +47,7 @@ struct Services {
     CursorLoader& cursors;
     Lifetime& lifetime;
     Journal& journal;
+    TextViewer& textViewer;
 };
 
 class Form1 {
@@ -82,6 +84,7 @@ class Form1 {
     controls::Label Label6;
     controls::TextBox Text4;
     controls::Label Label7;
+    controls::PushButton PushButton5;
     controls::Timer Timer1;
     cSysTray cSysTray1;
 
@@ -126,6 +129,8 @@ class Form1 {
 
     // --- Emptying (emptying/). ---
     void PushButton2_Click();
+    // "Show Journal": the journal of empties in the desktop's viewer, or where it will be.
+    void PushButton5_Click();
     // After a scheduled empty: a failure (empty for none) is told without a box, in the
     // status line's tooltip and, the first time of its kind, in a balloon at the tray icon.
     void TellScheduledEmpty(const std::string& failure);

@@ -145,5 +145,6 @@ click_at() {
 # Control centres in pixels (the window's layout in twips / 15).
 click_switch() { click_at 268 295; }
 click_empty_now() { click_at 268 329; }
+click_show_journal() { click_at 457 381; }
 
 screenshot() { import -window root "${1:-$E2E_TMP/shot.png}"; }

@@ -213,7 +213,7 @@ Harness::Harness() {
 Form1& Harness::make() {
     form = std::make_unique<Form1>(Services{clock, pump, boxes, settings, locale, shell, tray, hook,
                                             startAtLogin, files, instance, skin, cursors, lifetime,
-                                            journal});
+                                            journal, viewer});
     return *form;
 }
 

@@ -13,6 +13,7 @@
 #include "fakes/fake_locale.h"
 #include "fakes/fake_notification_area.h"
 #include "fakes/memory_journal.h"
+#include "fakes/recording_viewer.h"
 #include "platform/shared/window_table.h"
 
 namespace tw::test {
@@ -171,6 +172,7 @@ struct Harness {
     FakeCursors cursors;
     FakeLifetime lifetime;
     MemoryJournal journal;
+    RecordingViewer viewer;
     std::unique_ptr<Form1> form;
     Form1& make();  // builds the form (after the test arranged the fakes)
 };

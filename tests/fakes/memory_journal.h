@@ -19,7 +19,9 @@ class MemoryJournal : public Journal {
         if (!blocks.empty() && trouble.empty()) blocks.pop_back();
         return append(block);
     }
+    std::string location() const override { return where; }
     std::vector<std::string> blocks;
+    std::string where = "/home/ann/.local/state/tidewell/journal.log";
     std::string trouble;
     int appends = 0;
 };

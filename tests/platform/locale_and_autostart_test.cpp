@@ -123,7 +123,7 @@ TEST(LinuxLocale, ADailyScheduleStoredUnderEnglishStartsUnderGerman) {
     h.settings.put("Weekly Time", us->formatTime(kEvening));
     Form1 form(Services{h.clock, h.pump, h.boxes, h.settings, *german, h.shell, h.tray, h.hook,
                         h.startAtLogin, h.files, h.instance, h.skin, h.cursors, h.lifetime,
-                        h.journal});
+                        h.journal, h.viewer});
     form.Form_Load();
     EXPECT_TRUE(h.boxes.shown.empty()) << h.boxes.shown[0].text;
     EXPECT_EQ(form.PushButton4.caption(), "Turn Off");

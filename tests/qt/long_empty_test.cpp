@@ -76,7 +76,7 @@ TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn
     qt_platform::BackgroundEmptyShell shell(slow);
     Form1 form(Services{h.clock, h.pump, h.boxes, h.settings, h.locale, shell, h.tray, h.hook,
                         h.startAtLogin, h.files, h.instance, h.skin, h.cursors, h.lifetime,
-                        h.journal});
+                        h.journal, h.viewer});
     qt_platform::WindowRenderer renderer(form.Form,
                                          {[&] { form.Form_QueryUnload(); }, nullptr, nullptr, {}});
     form.Form_Load();

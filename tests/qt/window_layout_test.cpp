@@ -102,6 +102,7 @@ TEST(WindowLayout, ControlsSitInTheirContainersAtTwipsOverFifteen) {
              {&f.Label6, &f.Frame5, {16, 23, 289, 17}},
              {&f.Text4, &f.Frame5, {312, 20, 33, 23}},
              {&f.Label7, &f.Frame5, {352, 23, 36, 17}},
+             {&f.PushButton5, &f.Frame5, {396, 17, 107, 27}},
          }) {
         QWidget* w = r.widget(*p.control);
         ASSERT_NE(w, nullptr) << p.control->name();
@@ -125,9 +126,10 @@ TEST(WindowLayout, TabOrderFollowsTheTabIndicesAndTheFirstFocusIsTheStartUpBox) 
         if (names.count(w) && (w->focusPolicy() & Qt::TabFocus)) chain.push_back(names[w]);
         w = w->nextInFocusChain();
     } while (w && w != start);
-    const std::vector<std::string> expected{
-        "Check4", "Check8",  "PushButton4", "PushButton2", "PushButton1", "Text3",   "Text2",
-        "Text11", "Option3", "Option2",     "cboWeekly",   "dtpWeekly",   "Option1", "Text4"};
+    const std::vector<std::string> expected{"Check4",      "Check8",  "PushButton4", "PushButton2",
+                                            "PushButton1", "Text3",   "Text2",       "Text11",
+                                            "Option3",     "Option2", "cboWeekly",   "dtpWeekly",
+                                            "Option1",     "Text4",   "PushButton5"};
     EXPECT_EQ(chain, expected);
 
     r.loadAndShow();

@@ -310,5 +310,34 @@ TEST_F(EmptyTrashTest, AfterAScheduledEmptyAnUnwritableJournalIsToldAtTheTrayIco
     EXPECT_EQ(balloons, 1);
 }
 
+// "Show Journal" shows the journal where there is one, and otherwise says where it will be.
+TEST(ShowJournal, OpensTheJournalOrSaysWhereItIsKept) {
+    const struct {
+        const char* where;
+        bool exists, opens;
+        bool shown;         // handed to the viewer
+        const char* boxed;  // in the box, when one is shown
+    } cases[] = {
+        {"/j/journal.log", true, true, true, nullptr},
+        {"/j/journal.log", false, true, false, "/j/journal.log"},
+        {"/j/journal.log", true, false, true, "/j/journal.log"},
+        {"", false, true, false, "no folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.where) + (c.exists ? " exists" : " missing"));
+        test::Harness h;
+        h.journal.where = c.where;
+        if (c.exists) h.files.existing.push_back(c.where);
+        h.viewer.opens = c.opens;
+        h.make().PushButton5.click();
+        EXPECT_EQ(h.viewer.shown,
+                  c.shown ? std::vector<std::string>{c.where} : std::vector<std::string>{});
+        ASSERT_EQ(h.boxes.shown.size(), c.boxed ? 1u : 0u);
+        if (c.boxed) {
+            EXPECT_NE(h.boxes.shown[0].text.find(c.boxed), std::string::npos);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tw

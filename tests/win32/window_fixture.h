@@ -13,6 +13,7 @@
 
 #include "app/form1.h"
 #include "fakes/memory_journal.h"
+#include "fakes/recording_viewer.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_background_empty.h"
 #include "platform/win32/win32_clock.h"
@@ -104,9 +105,9 @@ struct RenderedForm {
     explicit RenderedForm(std::function<void()> taskbarCreated = {},
                           RecycleBinShell* shell = nullptr)
         : backgroundBin(shell ? *shell : recycleBin) {
-        form = std::make_unique<Form1>(Services{clock, pumpService, messageBox, settings, locale,
-                                                backgroundBin, tray, windowHook, startAtLogin,
-                                                files, instance, skin, cursors, lifetime, journal});
+        form = std::make_unique<Form1>(Services{
+            clock, pumpService, messageBox, settings, locale, backgroundBin, tray, windowHook,
+            startAtLogin, files, instance, skin, cursors, lifetime, journal, viewer});
         win32_platform::WindowRenderer::Options options;
         options.queryUnload = [this] { form->Form_QueryUnload(); };
         options.ended = [this] { return lifetime.ended(); };
@@ -156,6 +157,7 @@ struct RenderedForm {
     win32_platform::Win32NoSkin skin;
     win32_platform::Win32CursorLoader cursors;
     test::MemoryJournal journal;
+    test::RecordingViewer viewer;
     std::unique_ptr<Form1> form;
     std::unique_ptr<win32_platform::WindowRenderer> renderer;
 };

@@ -152,7 +152,7 @@ TEST(Win32WindowLayout, FontsAreArialNinePointBoldAndButtonsElevenAndAQuarter) {
         EXPECT_EQ(font.lfWeight, FW_BOLD) << c->name();
     }
     for (const controls::Control* c : std::initializer_list<const controls::Control*>{
-             &f.PushButton1, &f.PushButton2, &f.PushButton4}) {
+             &f.PushButton1, &f.PushButton2, &f.PushButton4, &f.PushButton5}) {
         const LOGFONTA font = fontOf(*c);
         EXPECT_STREQ(font.lfFaceName, "Arial") << c->name();
         EXPECT_EQ(font.lfHeight, -15) << c->name();
@@ -176,9 +176,10 @@ TEST(Win32WindowLayout, TabOrderFollowsTheTabIndicesAndTheFirstFocusIsTheStartUp
         chain.push_back(names[w]);
         w = GetNextDlgTabItem(r.hwnd(), w, FALSE);
     } while (w && w != start && chain.size() < 40);
-    const std::vector<std::string> expected{
-        "Check4", "Check8",  "PushButton4", "PushButton2", "PushButton1", "Text3",   "Text2",
-        "Text11", "Option3", "Option2",     "cboWeekly",   "dtpWeekly",   "Option1", "Text4"};
+    const std::vector<std::string> expected{"Check4",      "Check8",  "PushButton4", "PushButton2",
+                                            "PushButton1", "Text3",   "Text2",       "Text11",
+                                            "Option3",     "Option2", "cboWeekly",   "dtpWeekly",
+                                            "Option1",     "Text4",   "PushButton5"};
     EXPECT_EQ(chain, expected);
 }
 

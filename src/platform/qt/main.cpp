@@ -25,6 +25,7 @@
 #include "platform/qt/qt_notification_area.h"
 #include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_skin_engine.h"
+#include "platform/qt/qt_text_viewer.h"
 #include "platform/qt/qt_tray_watch.h"
 #include "platform/qt/qt_window_renderer.h"
 #include "platform/shared/error_reporter.h"
@@ -88,10 +89,11 @@ int main(int argc, char** argv) {
     qt_platform::QtCursorLoader cursors;
     linux_platform::LinuxOwnFiles ownFiles;
     JournalFile journal(linux_platform::JournalLocation(), ownFiles);
+    qt_platform::QtTextViewer textViewer;
 
     Form1 form(Services{clock, pump, messageBox, settings, locale, recycleBin, notificationArea,
-                        windowHook, startAtLogin, files, instance, skin, cursors, lifetime,
-                        journal});
+                        windowHook, startAtLogin, files, instance, skin, cursors, lifetime, journal,
+                        textViewer});
 
     // A handler without an error trap of its own failed: say so and carry on.
     const ErrorReporter report = [&](const std::string& description) {

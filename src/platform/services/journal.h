@@ -14,6 +14,8 @@ class Journal {
     // As append, but in place of the block the last append or replaceLast of this object
     // wrote, when that is still the end of the journal; otherwise appended.
     virtual std::string replaceLast(const std::string& block) = 0;
+    // Where the user finds it; empty when there is nowhere to keep it.
+    virtual std::string location() const = 0;
 };
 
 }  // namespace tw

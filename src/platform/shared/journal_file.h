@@ -27,6 +27,7 @@ class JournalFile : public Journal {
     // the next one starts on a line of its own.
     std::string append(const std::string& block) override;
     std::string replaceLast(const std::string& block) override;
+    std::string location() const override { return file_.string(); }
 
     const std::filesystem::path& file() const { return file_; }
     // Where the previous file goes: the file's name with ".1" added.

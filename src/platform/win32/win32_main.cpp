@@ -28,6 +28,7 @@
 #include "platform/win32/win32_skin.h"
 #include "platform/win32/win32_start_at_login.h"
 #include "platform/win32/win32_text.h"
+#include "platform/win32/win32_text_viewer.h"
 #include "platform/win32/win32_window_hook.h"
 #include "platform/win32/win32_window_renderer.h"
 #include "platform/win32/win32_window_table.h"
@@ -88,10 +89,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32SettingsStore settings(report);
     Win32OwnFiles ownFiles;
     JournalFile journal(JournalLocation(), ownFiles);
+    Win32TextViewer textViewer;
 
     Form1 form(Services{clock, pump, messageBox, settings, locale, recycleBin, notificationArea,
-                        windowHook, startAtLogin, files, instance, skin, cursors, lifetime,
-                        journal});
+                        windowHook, startAtLogin, files, instance, skin, cursors, lifetime, journal,
+                        textViewer});
 
     WindowRenderer renderer(
         form.Form,
