@@ -208,7 +208,7 @@ int Round::addObject(const std::string& name, const std::string& path, int kind)
         test::makeSymlink(targets[pick(0, 3)], path);
     } else if (kind == 3) {
         test::makeDirs(path);
-        o.depth = static_cast<int>(pick(300, 500));
+        o.depth = static_cast<int>(pick(200, 320));
         test::makeDeepTree(path, o.depth, "d", static_cast<int>(pick(2 * kBatch, 3 * kBatch)));
     } else {
         test::makeDirs(path);
@@ -261,7 +261,9 @@ int Round::writeRecord(const std::string& name, std::int64_t deleted, bool stamp
     test::writeFile(infoPath(name), r.text);
     if (const std::int64_t stamp = pick(0, 9); stampAsDated && stamp < 9) {
         // Mostly as dated; else copied back later, or stamped before its date.
-        const std::int64_t off = stamp < 6 ? 0 : stamp < 8 ? pick(0, 2 * kDay) : -pick(0, 2 * kDay);
+        const std::int64_t off = stamp < 5   ? 0
+                                 : stamp < 7 ? pick(0, 2 * kDay)
+                                             : -pick(0, 2 * std::max(floor_, kDay));
         const struct timespec times[2] = {{deleted + off, 0}, {deleted + off, 0}};
         ::utimensat(AT_FDCWD, infoPath(name).c_str(), times, 0);
     }
@@ -321,15 +323,16 @@ void Round::prepare() {
         objects_.push_back(std::move(o));
     }
     const std::int64_t start = now(), reach = std::max(floor_, 2 * kDay);
-    // Near the floor, where a zone's hours decide; or anywhere, the future too.
+    // Near the floor, where a zone's hours decide; in the future; or anywhere.
     const auto deletedAt = [&] {
-        return start -
-               (chance(0.6) ? floor_ + pick(-36 * kHour, 36 * kHour) : pick(-kDay, 3 * reach));
+        return chance(0.6)   ? start - floor_ - pick(-36 * kHour, 36 * kHour)
+               : chance(0.3) ? start + pick(0, 2 * kDay)
+                             : start - pick(-kDay, 3 * reach);
     };
     for (std::int64_t i = pick(3, 12); i > 0; --i) {
         const std::int64_t roll = pick(0, 99);
         const std::string name = fresh("item");
-        addObject(name, filesPath(name), roll < 40 ? 0 : roll < 56 ? 1 : roll < 94 ? 2 : 3);
+        addObject(name, filesPath(name), roll < 40 ? 0 : roll < 56 ? 1 : roll < 97 ? 2 : 3);
         writeRecord(name, deletedAt(), true);
     }
     for (std::int64_t i = pick(0, 2); i > 0; --i) {  // items without records
@@ -729,7 +732,7 @@ TEST(TrashEmptyRandom, RemovesOnlyWhatWasThereUnchangedAndOldEnoughAndNothingOut
     const char* plansText = std::getenv("TIDEWELL_FUZZ_PLANS");
     const std::uint64_t first =
         seedText ? std::strtoull(seedText, nullptr, 10) : std::random_device{}();
-    const int plans = plansText ? std::atoi(plansText) : 300;
+    const int plans = plansText ? std::atoi(plansText) : 150;
     // Each trash is made one plan ahead, so that by its empty what it holds can't pass for what
     // came during it (that only lets more items be checked as bound to go).
     auto next = std::make_unique<Round>(first);
