@@ -2,8 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -324,15 +322,10 @@ TEST_F(TrashRemoval, AMountPointInsideTheTrashIsLeftAloneAndReported) {
     test::makeDirs(trash_ + "/files/item/mnt");
     test::makeDirs(trash_ + "/files/item/sub/bound");
     test::writeFile(trash_ + "/files/item/other");
-    // 0: behaved; 77: this machine allows no private mount namespace.
-    int status = test::runInChild([&] {
-        if (::unshare(CLONE_NEWNS) != 0 ||
-            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            ::mount("tw-test", (trash_ + "/files/item/mnt").c_str(), "tmpfs", 0, "size=1m") != 0 ||
-            ::mount(outside_.c_str(), (trash_ + "/files/item/sub/bound").c_str(), nullptr, MS_BIND,
-                    nullptr) != 0) {
-            return 77;
-        }
+    const std::string mounts = "mount -t tmpfs -o size=1m tw-test " + trash_ + "/files/item/mnt" +
+                               " && mount --bind " + outside_ + " " + trash_ +
+                               "/files/item/sub/bound";
+    const int status = test::runOnMount(mounts, "", [&] {
         test::writeFile(trash_ + "/files/item/mnt/on-the-mount");
         RemoveLog log;
         bool ok = test::emptyTrashAt(trash_, &log);
@@ -348,7 +341,7 @@ TEST_F(TrashRemoval, AMountPointInsideTheTrashIsLeftAloneAndReported) {
         if (!test::exists(outside_ + "/precious")) result |= 32;
         return result;
     });
-    if (status == 77) GTEST_SKIP() << "no private mount namespace here";
+    if (status == test::kNoMount) GTEST_SKIP() << "no private mount namespace here";
     EXPECT_EQ(status, 0);
 }
 
