@@ -125,6 +125,7 @@ TEST_F(AgeFloor, DeletionDatesInEveryFormAreReadAsTheMomentsTheyName) {
         {"2004-08-31T23:02:08+02:30", summer, 0},
         {"2004-08-31T18:32:08-0200", summer, 0},
         {"2024-01-15T12:00:00", 1705316400, 0},  // winter time, UTC+1
+        {"2024-02-29T12:00:00", 1709204400, 0},
         // Clocks went forward at 02:00, so 02:30 never was: the later reading, 01:30 UTC.
         {"2024-03-31T02:30:00", 1711848600, 0},
         // Clocks went back at 03:00, so 02:30 was twice: the later, 01:30 UTC.
@@ -136,7 +137,8 @@ TEST_F(AgeFloor, DeletionDatesInEveryFormAreReadAsTheMomentsTheyName) {
     for (const char* text :
          {"", "yesterday", "2024-02-30T12:00:00", "2024-01-15T24:00:00", "2024-01-15T12:00",
           "2024-01-15 12:00:00", "2024-01-15T12:00:00 and more", "2024-01-15T12:00:00+",
-          "2024-01-15T12:00:00."}) {
+          "2024-01-15T12:00:00.", "2023-02-29T12:00:00", "2100-02-29T12:00:00",
+          "2024-01-15T12:00:00+24:00", "2024-01-15T12:00:00+01:60"}) {
         EXPECT_EQ(parseDeletionDate(text), std::nullopt) << text;
     }
 }
@@ -171,6 +173,13 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
                         edge - kDay, true);
         test::writeFile(trash + "/files/old-folder/written-later");
         test::writeFile(trash + "/files/no-record");  // moved in just now
+        // Only the record's own group dates it, and a long record is read to its end.
+        trashWithRecord(trash, "other-group",
+                        "/home/user/other-group\n[Other Group]\nDeletionDate=" +
+                            localDate(edge - kDay) + "\n[Trash Info]",
+                        localDate(edge + 60), edge - kDay);
+        trashWithRecord(trash, "long-record", "/home/user/long-record\n#" + std::string(5000, 'x'),
+                        localDate(edge + 60), edge - kDay);
     });
 
     EXPECT_TRUE(e.ok);
@@ -180,8 +189,8 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
         EXPECT_FALSE(test::exists(e.trash + "/info/" + name + ".trashinfo")) << name;
     }
     EXPECT_TRUE(std::filesystem::is_empty(e.trash + "/expunged"));
-    for (const std::string name :
-         {"a-second-short", "future", "undated-new", "dated-old-written-now"}) {
+    for (const std::string name : {"a-second-short", "future", "undated-new",
+                                   "dated-old-written-now", "other-group", "long-record"}) {
         EXPECT_TRUE(test::exists(e.trash + "/files/" + name)) << name;
         EXPECT_TRUE(test::exists(e.trash + "/info/" + name + ".trashinfo")) << name;
     }
@@ -193,7 +202,7 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
     EXPECT_EQ(place.removed, 4u);
     EXPECT_EQ(place.foldersUncounted, 1u) << "a folder's contents are not in the bytes";
     std::array<std::uint64_t, kKeptReasons> kept{};
-    kept[std::size_t(KeptReason::TooRecent)] = 4;
+    kept[std::size_t(KeptReason::TooRecent)] = 6;
     kept[std::size_t(KeptReason::DatedInFuture)] = 1;
     EXPECT_EQ(place.kept, kept);
     std::set<std::string> removed;

@@ -8,9 +8,11 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "emptying/mod_clean_up.h"
 #include "fakes/empty_keeping_nothing.h"
+#include "platform/win32/win32_bin_age_empty.h"
 #include "platform/win32/win32_bin_records.h"
 #include "platform/win32/win32_recycle_bin.h"
 #include "services_test_window.h"
@@ -153,9 +155,9 @@ class SyntheticBin {
     }
 
     // A record of either layout: version 1 holds the path in 260 characters, version 2 after
-    // its character count.
+    // its character count. `cut` bytes are left off its end.
     void record(const std::wstring& id, int version, std::uint64_t deletedAt,
-                const std::wstring& originalPath, std::uint64_t size = 5) {
+                const std::wstring& originalPath, std::uint64_t size = 5, std::size_t cut = 0) {
         std::string bytes(24, '\0');
         auto put = [&](std::size_t at, std::uint64_t value, int width) {
             for (int i = 0; i < width; ++i) bytes[at + i] = char((value >> (8 * i)) & 0xff);
@@ -171,6 +173,7 @@ class SyntheticBin {
         const std::size_t at = bytes.size();
         bytes.resize(at + 2 * chars, '\0');
         for (std::size_t i = 0; i < originalPath.size(); ++i) put(at + 2 * i, originalPath[i], 2);
+        bytes.resize(bytes.size() - cut);
         raw(L"$I" + id, bytes);
     }
     void raw(const std::wstring& name, const std::string& bytes) {
@@ -195,6 +198,7 @@ class SyntheticBin {
         return GetFileAttributesW(path(name).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
     std::wstring path(const std::wstring& name) const { return folder_ + L"\\" + name; }
+    const std::wstring& folder() const { return folder_; }
 
   private:
     std::wstring folder_;
@@ -237,6 +241,10 @@ TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
     bin.payloadFile(L"OLD5.txt");
     const std::wstring otherName = L"C:\\tidewell-other-name.txt";
     ASSERT_TRUE(CreateHardLinkW(otherName.c_str(), bin.path(L"$ROLD5.txt").c_str(), nullptr));
+    // A folder an interrupted empty had taken aside goes, and counts as nothing.
+    const std::wstring leftover = std::wstring(kSetAsidePrefix) + L"OLD9";
+    CreateDirectoryW(bin.path(leftover).c_str(), nullptr);
+    bin.raw(leftover + L"\\part.txt", "part");
 
     EmptyReport report;
     EXPECT_EQ(shell.emptyRecycleBin(1, "C:\\", 7, {kThirtyDays}, report), kShellOk);
@@ -245,6 +253,7 @@ TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
     EXPECT_FALSE(bin.has(L"$IOLD2") || bin.has(L"$ROLD2"));
     EXPECT_TRUE(bin.has(L"$INEW1.txt") && bin.has(L"$RNEW1.txt"));
     EXPECT_TRUE(bin.has(L"$ILATE.txt") && bin.has(L"$RLATE.txt"));
+    EXPECT_FALSE(bin.has(leftover));
     ASSERT_EQ(report.places.size(), 1u);
     const EmptyPlace& c = report.places[0];
     EXPECT_EQ(c.place, "C:\\");
@@ -263,6 +272,12 @@ TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
     // beside them still goes.
     bin.raw(L"$IBAD.txt", std::string(30, 'x'));
     bin.payloadFile(L"BAD.txt");
+    // Old as they look, a record dated zero and one cut short tell no age either.
+    bin.record(L"ZERO.txt", 2, 0, L"C:\\zero");
+    bin.payloadFile(L"ZERO.txt");
+    bin.record(L"CUT.txt", 2, SyntheticBin::secondsBefore(kThirtyDays + 60), L"C:\\cut short", 5,
+               8);
+    bin.payloadFile(L"CUT.txt");
     bin.record(L"OLD3.txt", 2, SyntheticBin::secondsBefore(kThirtyDays + 60), L"C:\\old3");
     bin.payloadFile(L"OLD3.txt");
     bin.record(L"OLD4", 2, SyntheticBin::secondsBefore(kThirtyDays + 60), L"C:\\old4");
@@ -274,13 +289,85 @@ TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
     EXPECT_EQ(shell.emptyRecycleBin(1, "C:\\", 7, {kThirtyDays}, second), kShellFail);
     CloseHandle(busy);
     EXPECT_TRUE(bin.has(L"$IBAD.txt") && bin.has(L"$RBAD.txt"));
+    EXPECT_TRUE(bin.has(L"$RZERO.txt") && bin.has(L"$RCUT.txt"));
     EXPECT_TRUE(bin.has(L"$IOLD4") && bin.has(L"$ROLD4\\inner\\notes.txt"));
     EXPECT_FALSE(bin.has(L"$ROLD3.txt"));
     ASSERT_EQ(second.places.size(), 1u);
     EXPECT_EQ(second.places[0].removed, 1u);
     EXPECT_EQ(second.places[0].kept[std::size_t(KeptReason::NotRemoved)], 1u);
-    EXPECT_EQ(second.places[0].kept[std::size_t(KeptReason::RecordDamaged)], 1u);
-    EXPECT_EQ(second.places[0].errors.size(), 2u) << "the folder's and the record's, both";
+    EXPECT_EQ(second.places[0].kept[std::size_t(KeptReason::RecordDamaged)], 3u);
+    EXPECT_EQ(second.places[0].errors.size(), 2u) << "the folder's and the records', both";
+
+    // Restored, and something else deleted under the same name, between the listing and the
+    // removal: the item is no longer the one the listing found old.
+    bin.record(L"RACE.txt", 2, SyntheticBin::secondsBefore(kThirtyDays + 60), L"C:\\restored");
+    bin.payloadFile(L"RACE.txt");
+    NamedRoom named;
+    EmptyPlace third;
+    emptyDriveOlderThan("C:\\", -1, ageFloor(SyntheticBin::now(), kThirtyDays), named, third,
+                        [&](const BinEntry& entry) {
+                            if (entry.recordPath != bin.path(L"$IRACE.txt")) return;
+                            bin.record(L"RACE.txt", 2, SyntheticBin::now(), L"C:\\new.txt");
+                        });
+    EXPECT_TRUE(bin.has(L"$RRACE.txt"));
+    EXPECT_EQ(third.kept[std::size_t(KeptReason::Changed)], 1u);
+}
+
+// Runs a Unix program beside Wine and waits for it: Wine reports a Unix symbolic link in its
+// drives as a reparse point, as Windows does a junction, but makes none itself.
+void runUnix(std::vector<std::string> args) {
+    using Spawn = LONG(WINAPI*)(char* const*, int);
+    const auto spawn = reinterpret_cast<Spawn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll"), "__wine_unix_spawnvp")));
+    ASSERT_NE(spawn, nullptr) << "runs under Wine only";
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    EXPECT_EQ(spawn(argv.data(), TRUE), 0);
+}
+std::string unixPath(const std::wstring& path) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* name = toUnix ? toUnix(path.c_str()) : nullptr;
+    const std::string text = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return text;
+}
+
+TEST(Win32RecycleBinAgeFloor, NothingOutsideTheBinGoesThroughALink) {
+    Win32WindowTable windows;
+    Win32RecycleBinShell shell(windows);
+    const std::wstring outside = L"C:\\tidewell-outside";
+    CreateDirectoryW(outside.c_str(), nullptr);
+    ASSERT_TRUE(writeFile("C:\\tidewell-outside\\precious.txt", "keep"));
+    const std::uint64_t old = SyntheticBin::secondsBefore(kThirtyDays + 60);
+    SyntheticBin bin;
+
+    // A link inside an old folder goes itself; what it leads to stays.
+    bin.record(L"LINKS", 2, old, L"C:\\links");
+    bin.payloadFolder(L"LINKS");
+    const std::wstring link = bin.path(L"$RLINKS\\inner\\outside");
+    runUnix({"/bin/ln", "-s", unixPath(outside), unixPath(link)});
+    ASSERT_NE(GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    EmptyReport report;
+    shell.emptyRecycleBin(1, "C:\\", 7, {kThirtyDays}, report);
+    runUnix({"/bin/rm", "-f", unixPath(link)});
+    EXPECT_TRUE(exists("C:\\tidewell-outside\\precious.txt"));
+
+    // The bin folder a link itself: what it leads to is no bin, and nothing there goes.
+    const std::wstring elsewhere = L"C:\\tidewell-elsewhere";
+    bin.record(L"AWAY.txt", 2, old, L"C:\\away.txt");
+    bin.payloadFile(L"AWAY.txt");
+    ASSERT_TRUE(MoveFileW(bin.folder().c_str(), elsewhere.c_str()));
+    runUnix({"/bin/ln", "-s", unixPath(elsewhere), unixPath(bin.folder())});
+    EmptyReport linked;
+    EXPECT_EQ(shell.emptyRecycleBin(1, "C:\\", 7, {kThirtyDays}, linked), kShellFail);
+    runUnix({"/bin/rm", "-f", unixPath(bin.folder())});
+    MoveFileW(elsewhere.c_str(), bin.folder().c_str());
+    EXPECT_TRUE(bin.has(L"$IAWAY.txt") && bin.has(L"$RAWAY.txt"));
+    ASSERT_EQ(linked.places.size(), 1u);
+    EXPECT_EQ(linked.places[0].removed, 0u);
 }
 
 TEST(Win32RecycleBinAgeFloor, ABinWhoseAgesCantBeReadIsLeftWhole) {

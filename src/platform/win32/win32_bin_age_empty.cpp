@@ -108,7 +108,8 @@ NamedRoom NamedRoom::leftIn(const EmptyReport& report) {
 }
 
 bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
-                         const AgeFloor& floor, NamedRoom& named, EmptyPlace& place) {
+                         const AgeFloor& floor, NamedRoom& named, EmptyPlace& place,
+                         const std::function<void(const BinEntry&)>& beforeRemoval) {
     place.place = rootPath;
     const BinListing bin = listBin(rootPath);
     const auto listed = static_cast<std::int64_t>(bin.entries.size());
@@ -149,6 +150,7 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
         } else if (entry.record->deletedAt > floor.cutoff) {
             keep(entry, KeptReason::TooRecent);
         } else {
+            if (beforeRemoval) beforeRemoval(entry);
             std::uint64_t freed = 0;
             std::string error;
             switch (removeItem(entry, bin.folder, freed, error)) {

@@ -4,9 +4,11 @@
 // empty began goes, the rest stays, and the drive's place in the report tells which and why.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/services/empty_report.h"
+#include "platform/win32/win32_bin_records.h"
 
 namespace tw::win32_platform {
 
@@ -29,8 +31,10 @@ struct NamedRoom {
 // Empties the bin of the drive `rootPath` down to `floor`. `shellCount` is the number of items
 // the shell counts in that bin (negative: unknown); what it counts beyond the records we can
 // read is kept and reported. Fills `place` and returns true when everything that was in the bin
-// went or was kept on purpose.
+// went or was kept on purpose. `beforeRemoval` (tests) runs between the listing and the removal
+// of each old item: the moment a restore or a new deletion can race the empty.
 bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
-                         const AgeFloor& floor, NamedRoom& named, EmptyPlace& place);
+                         const AgeFloor& floor, NamedRoom& named, EmptyPlace& place,
+                         const std::function<void(const BinEntry&)>& beforeRemoval = {});
 
 }  // namespace tw::win32_platform
