@@ -172,7 +172,10 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
         trashWithRecord(trash, "old-folder", "/home/user/old-folder", localDate(edge - kDay),
                         edge - kDay, true);
         test::writeFile(trash + "/files/old-folder/written-later");
-        test::writeFile(trash + "/files/no-record");  // moved in just now
+        // Moved in just now, its contents written long ago.
+        test::writeFile(trash + "/files/no-record");
+        const struct timespec written[2] = {{edge - kDay, 0}, {edge - kDay, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (trash + "/files/no-record").c_str(), written, 0), 0);
         // Only the record's own group dates it, and a long record is read to its end.
         trashWithRecord(trash, "other-group",
                         "/home/user/other-group\n[Other Group]\nDeletionDate=" +

@@ -1,6 +1,7 @@
 // The order and scope of emptying one trash directory.
 
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -125,6 +126,29 @@ TEST_F(TrashEmpty, AChangeStampedAfterThePresentIsAClockStepNotALateArrival) {
         EXPECT_EQ(test::exists(trash + "/files/old"), !c.oldGoes) << c.what;
         EXPECT_EQ(test::exists(trash + "/files/back"), cameBack) << c.what;
         EXPECT_EQ(test::exists(trash + "/info/back.trashinfo"), cameBack) << c.what;
+    }
+}
+
+// A stamp may have been cut to the coarsest step it is a multiple of (FAT's two seconds, whole
+// seconds): a change stamped up to one such step before the start may have come after it.
+TEST(EmptyStartStamps, AStampMayLieAStepBeforeTheChangeItStandsFor) {
+    constexpr std::int64_t kSecond = 1000000000;
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t even = (now.tv_sec | 1) + 1;  // an even second to come
+    // The empty begins half-way through the odd second after it, as its clock reads.
+    const std::int64_t start = even * kSecond + 3 * kSecond / 2;
+    const EmptyStart began = EmptyStart::now([&] {
+        struct timespec t;
+        ::clock_gettime(CLOCK_REALTIME, &t);
+        return start - nanoseconds(t);
+    });
+    const struct {
+        std::int64_t stamp;  // seconds after `even`
+        bool late;
+    } cases[] = {{0, true}, {1, true}, {-1, false}, {-2, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(began.changedSince({static_cast<time_t>(even + c.stamp), 0}), c.late) << c.stamp;
     }
 }
 

@@ -1,6 +1,8 @@
 // The shell end to end over fake mounts: a fake mountinfo and sysfs that point at temporary
 // directories, so the real machine's trash is never looked at.
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <ctime>
@@ -164,13 +166,15 @@ TEST_F(RecycleBinShellTest, QueryCountsEveryTrashOfTheUserOnThatDriveOnly) {
 TEST_F(RecycleBinShellTest, EmptyingAllBinsEmptiesEveryLocalTrashAndNeverARemoteOne) {
     userTrash(fixed_, 3);
     test::trashItem(fixed_ + "/xdg/Trash", "home-item", true);
-    // Deleted just now: the floor of a day keeps it.
+    // Deleted an hour ago: the floor of a day, handed to each trash, keeps it.
     test::trashItem(fixed_ + "/xdg/Trash", "recent");
-    const std::time_t now = std::time(nullptr);
+    const std::time_t hourAgo = std::time(nullptr) - 3600;
     char date[32];
-    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", std::localtime(&now));
-    test::writeFile(fixed_ + "/xdg/Trash/info/recent.trashinfo",
-                    "[Trash Info]\nPath=/home/user/recent\nDeletionDate="s + date + "\n");
+    std::strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", std::localtime(&hourAgo));
+    const std::string record = fixed_ + "/xdg/Trash/info/recent.trashinfo";
+    test::writeFile(record, "[Trash Info]\nPath=/home/user/recent\nDeletionDate="s + date + "\n");
+    const struct timespec written[2] = {{hourAgo, 0}, {hourAgo, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, record.c_str(), written, 0), 0);
     userTrash(usb_, 2);
     userTrash(ram_, 2);
     std::string remote = userTrash(net_, 2);
