@@ -19,9 +19,9 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <random>
 #include <set>
 #include <sstream>
@@ -56,6 +56,12 @@ void loadZone(const std::string& zone) {
     ::tzset();
 }
 
+struct stat statOf(const std::string& path) {
+    struct stat st {};
+    ::lstat(path.c_str(), &st);
+    return st;
+}
+
 // What a path holds, entry by entry: its path below it -> "f:" content, "l:" target or "d".
 using Tree = std::map<std::string, std::string>;
 
@@ -86,46 +92,39 @@ bool within(const Tree& part, const Tree& whole) {
 }
 
 enum class Form { Local, Utc, Unreadable };
-struct Record {
-    std::string name, text, date, path;  // info/<name>.trashinfo, its DeletionDate and Path
-    Form form = Form::Local;
-    struct stat st {};  // as it was before the empty, or when written during it
-    int item = -1;      // the object at files/<name> when the empty began
-    bool atStart = false, replaced = false;      // replaced: removed, renamed or rewritten
-    bool arrived = false, arrivedEarly = false;  // an orphan whose item came (before removals)
-};
 
-// A thing the test made: an item of files/, a leftover in expunged/, or something outside.
-struct Object {
-    std::string name, path;  // path: where the test last put it
-    Tree tree, held;         // as made; what it held when moved out of expunged/
-    struct stat st {};
-    int record = -1, depth = 0;  // its record at start; a chain's depth
-    bool folder = false, inTrash = true, atStart = false, leftover = false, movedOut = false;
+// What the test made: an item of files/, a leftover in expunged/, something outside, or a record
+// of info/ (its DeletionDate in a form, its Path the origin).
+struct Thing {
+    std::string name{}, path{}, date{}, origin{};  // path: where the test last put it
+    Tree tree{}, held{};  // as made; what it held when moved out of expunged/
+    struct stat st {};    // as it was before the empty, or when made during it
+    Form form = Form::Local;
+    int mate = -1, depth = 0;  // an item's record or a record's item at start; a chain's depth
+    bool isRecord = false, folder = false, atStart = false, leftover = false, movedOut = false;
+    bool inTrash = true;           // a record: not removed, renamed or rewritten by the test
     bool listed = false;           // at its name in files/ when the empty had listed it
     bool touched = false;          // moved or its record written since the empty began
     bool replacedAtCheck = false;  // trashed anew once the empty had checked it
+    bool arrived = false, arrivedEarly = false;  // an orphan record's item came (before removals)
 };
 
-enum class Hook { BeforeListing, AfterSnapshot, ItemChecked, FolderTaken, RemovalBatch, Clock };
+enum Hook { kBeforeListing, kAfterSnapshot, kItemChecked, kFolderTaken, kRemovalBatch, kClock };
 const char* const kHookNames[] = {"beforeListing", "afterSnapshot", "itemChecked",
                                   "folderTaken",   "removalBatch",  "clockStep"};
-constexpr unsigned bit(Hook hook) {
-    return 1u << static_cast<int>(hook);
-}
-constexpr unsigned kAnyHook = 0x3f, kNotClock = kAnyHook & ~bit(Hook::Clock);
+constexpr unsigned kAnyHook = 0x3f, kNotClock = kAnyHook & ~(1u << kClock);
 
 struct Round {
-    explicit Round(std::uint64_t seed) : seed_(seed), rng_(seed) {}
-    void prepare();
-    void run();
-    std::string judge();  // empty when the empty behaved
+    explicit Round(std::uint64_t seed) : seed_(seed), rng_(seed) { prepare(); }
 
     std::int64_t pick(std::int64_t low, std::int64_t high) {
         return std::uniform_int_distribution<std::int64_t>(low, high)(rng_);
     }
     bool chance(double p) { return std::bernoulli_distribution(p)(rng_); }
-    std::string anyZone() { return kZones[pick(0, std::size(kZones) - 1)]; }
+    template <class List>
+    auto any(const List& list) {
+        return list[pick(0, static_cast<std::int64_t>(std::size(list)) - 1)];
+    }
     std::string fresh(const std::string& what) { return what + "-" + std::to_string(++made_); }
     std::string filesPath(const std::string& name) const { return trash_ + "/files/" + name; }
     std::string infoPath(const std::string& name) const {
@@ -135,31 +134,264 @@ struct Round {
     static std::int64_t now() { return clockNow(CLOCK_REALTIME) / kSecond; }
     std::int64_t recently() { return chance(0.5) ? now() : now() - pick(0, 90 * kDay); }
 
-    int addObject(const std::string& name, const std::string& path, int kind);
-    int writeRecord(const std::string& name, std::int64_t deleted, bool stampAsDated);
-    int occupant(const std::string& name) const;
-    int currentRecord(const std::string& name) const;
-    std::int64_t latest(const Record& r) const;
-    bool takeOut(const std::string& name);
-    Object* inFlightObject(const std::string& inFlight) {
-        for (Object& o : objects_) {
-            if (o.inTrash && !o.movedOut && o.path == trash_ + inFlight) return &o;
+    int add(Thing t) {
+        t.tree = scan(t.path);
+        t.st = statOf(t.path);
+        t.atStart = !began_ && t.inTrash;
+        t.touched = began_;
+        things_.push_back(std::move(t));
+        return static_cast<int>(things_.size()) - 1;
+    }
+
+    // 0 file, 1 link, 2 folder, 3 a chain far deeper than a batch with more than one at its bottom.
+    int addObject(const std::string& name, const std::string& path, std::int64_t kind) {
+        const std::string tag = "#" + std::to_string(++made_);
+        Thing o{.name = name, .path = path};
+        o.folder = kind >= 2;
+        if (kind == 0) {
+            test::writeFile(path, "content " + tag);
+        } else if (kind == 1) {
+            const std::string targets[] = {outside_ + "/precious", outside_ + "/dir",
+                                           "../../outside/precious", "/nonexistent/" + tag};
+            test::makeSymlink(any(targets), path);
+        } else if (kind == 3) {
+            test::makeDirs(path);
+            o.depth = static_cast<int>(pick(200, 320));
+            test::makeDeepTree(path, o.depth, "d", static_cast<int>(pick(2 * kBatch, 3 * kBatch)));
+        } else {
+            test::makeDirs(path);
+            test::writeFile(path + "/marker", tag);
+            std::string sub = path;
+            for (std::int64_t depth = pick(0, 3); depth > 0; --depth) {
+                test::makeDirs(sub += "/sub");
+                for (std::int64_t i = pick(0, 3); i > 0; --i) {
+                    test::writeFile(sub + "/f" + std::to_string(i), tag + std::to_string(i));
+                }
+            }
+            if (chance(0.3)) test::makeSymlink(outside_ + "/dir", path + "/to-outside");
+        }
+        return add(std::move(o));
+    }
+
+    // A record dated `deleted` (s) in a zone, in UTC, or unreadably; its file stamped with that
+    // moment as a trashing program leaves it, or off it either way, or left as written.
+    int writeRecord(const std::string& name, std::int64_t deleted, bool stampAsDated) {
+        const std::int64_t form = pick(0, 9);
+        const time_t t = deleted;
+        struct tm tm;
+        char text[64] = "";
+        if (form < 8) {
+            loadZone(chance(0.6) ? emptyZone_ : any(kZones));
+            ::localtime_r(&t, &tm);
+            ::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &tm);
+            loadZone(zone_);
+        } else if (form == 8) {
+            ::gmtime_r(&t, &tm);
+            ::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
+        }
+        Thing r{.name = name, .path = infoPath(name), .origin = "/home/user/" + fresh(name)};
+        r.date = form < 9 ? text : chance(0.5) ? "last spring" : "";
+        r.form = form < 8 ? Form::Local : form == 8 ? Form::Utc : Form::Unreadable;
+        r.isRecord = true;
+        test::writeFile(r.path,
+                        "[Trash Info]\nPath=" + r.origin + "\nDeletionDate=" + r.date + "\n");
+        if (const std::int64_t stamp = pick(0, 9); stampAsDated && stamp < 9) {
+            // Mostly as dated; else copied back later, or stamped before its date.
+            const time_t at = deleted + (stamp < 5   ? 0
+                                         : stamp < 7 ? pick(0, 2 * kDay)
+                                                     : -pick(0, 2 * std::max(floor_, kDay)));
+            const struct timespec times[2] = {{at, 0}, {at, 0}};
+            ::utimensat(AT_FDCWD, r.path.c_str(), times, 0);
+        }
+        return add(std::move(r));
+    }
+
+    bool inFiles(const Thing& t) const {
+        return t.path == filesPath(t.name) && test::exists(t.path);
+    }
+    // The item at files/<name> (the last put there), or the record at info/ the test left there.
+    int occupant(const std::string& name) const {
+        for (std::size_t i = things_.size(); i-- > 0;) {
+            if (things_[i].name == name && !things_[i].isRecord && inFiles(things_[i])) return i;
+        }
+        return -1;
+    }
+    int currentRecord(const std::string& name) const {
+        for (std::size_t i = things_.size(); i-- > 0;) {
+            if (things_[i].path == infoPath(name) && things_[i].inTrash) return i;
+        }
+        return -1;
+    }
+    template <class Test>
+    int anyWhere(Test test) {
+        std::vector<int> found;
+        for (std::size_t i = 0; i < things_.size(); ++i) {
+            if (test(things_[i])) found.push_back(static_cast<int>(i));
+        }
+        return found.empty() ? -1 : any(found);
+    }
+    Thing* inFlightThing(const std::string& inFlight) {
+        for (Thing& t : things_) {
+            if (t.inTrash && !t.movedOut && t.path == trash_ + inFlight) return &t;
         }
         return nullptr;
     }
+
+    // The latest moment (ns) a record's date may name in the zone loaded: where the clocks
+    // change, a local time may name two moments, or none.
+    static std::int64_t latest(const Thing& r) {
+        struct tm tm {};
+        if (std::sscanf(r.date.c_str(), "%d-%d-%dT%d:%d:%d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
+                        &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 6) {
+            return 0;
+        }
+        tm.tm_year -= 1900;
+        tm.tm_mon -= 1;
+        const std::int64_t wall = ::timegm(&tm);
+        if (r.form == Form::Utc) return wall * kSecond;
+        std::int64_t last = wall - 14 * kHour;
+        for (const time_t probe : {wall - 15 * kHour, wall, wall + 15 * kHour}) {
+            struct tm local;
+            ::localtime_r(&probe, &local);
+            last = std::max<std::int64_t>(last, wall - local.tm_gmtoff);
+        }
+        return last * kSecond;
+    }
+
+    void prepare() {
+        floor_ = chance(0.25) ? 0 : pick(10 * kMinute, 60 * kDay);
+        emptyZone_ = zone_ = any(kZones);
+        for (const char* part : {"/files", "/info", "/expunged"}) test::makeDirs(trash_ + part);
+        test::makeDirs(outside_ + "/dir");
+        test::writeFile(outside_ + "/precious", "keep me");
+        test::writeFile(outside_ + "/dir/inside", "keep me too");
+        for (const std::string& target : {outside_ + "/precious", outside_ + "/dir"}) {
+            add({.name = target, .path = target, .inTrash = false});
+        }
+        const std::int64_t start = now(), reach = std::max(floor_, 2 * kDay);
+        // Near the floor, where a zone's hours decide; in the future; or anywhere.
+        const auto deletedAt = [&] {
+            return chance(0.6)   ? start - floor_ - pick(-36 * kHour, 36 * kHour)
+                   : chance(0.3) ? start + pick(0, 2 * kDay)
+                                 : start - pick(-kDay, 3 * reach);
+        };
+        for (std::int64_t i = pick(3, 12); i > 0; --i) {
+            const std::int64_t roll = pick(0, 99);
+            const std::string name = fresh("item");
+            addObject(name, filesPath(name), roll < 40 ? 0 : roll < 56 ? 1 : roll < 97 ? 2 : 3);
+            writeRecord(name, deletedAt(), true);
+        }
+        for (std::int64_t i = pick(0, 2); i > 0; --i) {  // items without records
+            const std::string name = fresh("orphan");
+            addObject(name, filesPath(name), pick(0, 2));
+        }
+        for (std::int64_t i = pick(0, 3); i > 0; --i)
+            writeRecord(fresh("ghost"), deletedAt(), true);
+        for (std::int64_t i = pick(0, 2); i > 0; --i) {  // left by an empty that was cut short
+            const std::string name = fresh("left");
+            things_[addObject(name, trash_ + "/expunged/" + name, pick(0, 3))].leftover = true;
+        }
+        plan_ << "floor " << floor_ << " s, emptied in " << emptyZone_ << "; start:\n";
+        for (const Thing& t : things_) {
+            plan_ << "  " << shown(t.path);
+            if (t.isRecord) plan_ << ": " << t.date << ", mtime " << t.st.st_mtim.tv_sec;
+            plan_ << "\n";
+        }
+    }
+
+    void run() {
+        // The stamps the empty will compare, as they are before it begins.
+        for (std::size_t i = 0; i < things_.size(); ++i) {
+            Thing& t = things_[i];
+            t.st = statOf(t.path);
+            if (t.isRecord || !t.inTrash || t.leftover) continue;
+            t.mate = currentRecord(t.name);
+            if (t.mate >= 0) things_[t.mate].mate = static_cast<int>(i);
+        }
+        loadZone(zone_ = emptyZone_);
+        zones_ = {emptyZone_};
+        EmptyOptions options;
+        options.keepSeconds = floor_;
+        options.clockStep = [&] {
+            if (began_ && chance(0.01)) act(kClock, "", 1);
+            return step_;
+        };
+        options.beforeListing = [&] {
+            beganBy_ = clockNow(CLOCK_REALTIME);
+            began_ = true;
+            act(kBeforeListing, "", pick(0, 2));
+        };
+        options.afterSnapshot = [&] {
+            for (const auto& e : std::filesystem::directory_iterator(trash_ + "/files")) {
+                if (const int o = occupant(e.path().filename()); o >= 0) things_[o].listed = true;
+            }
+            act(kAfterSnapshot, "", pick(0, 3));
+        };
+        options.itemChecked = [&](std::string_view item) {
+            const std::string name(item);
+            // A change it had to see (judged once the dates can be read in every zone).
+            const int o = occupant(name), r = currentRecord(name);
+            if ((o >= 0 && things_[o].touched) || (r >= 0 && !things_[r].atStart)) {
+                mustSee_[name] = things_.size();
+            }
+            act(kItemChecked, "/files/" + name, chance(0.3));
+        };
+        options.folderTaken = [&](std::string_view item) {
+            act(kFolderTaken, "/files/" + std::string(item), chance(0.3));
+        };
+        // The name in files/ (or expunged/) of what a batch works on; deep in a chain, its bottom.
+        options.removalBatch = [&](std::string_view directory) {
+            for (const std::string part : {"/files/", "/expunged/"}) {
+                if (!directory.starts_with(trash_ + part)) continue;
+                const std::string_view rest = directory.substr(trash_.size() + part.size());
+                const std::string inFlight = part + std::string(rest.substr(0, rest.find('/')));
+                const auto depth = std::count(rest.begin(), rest.end(), '/');
+                const Thing* o = inFlightThing(inFlight);
+                const bool out = o && depth > kBatch && o->depth == depth && chance(0.7);
+                act(kRemovalBatch, inFlight, out ? 1 : chance(0.2), out);
+            }
+        };
+        before_ = clockNow(CLOCK_REALTIME);
+        coarseBefore_ = clockNow(CLOCK_REALTIME_COARSE);
+        const int fd = ::open(trash_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ok_ = emptyTrashDirectory(fd, trash_, log_, options, &place_);
+        ::close(fd);
+    }
+
     void act(Hook hook, const std::string& inFlight, std::int64_t times, bool moveOutNow = false);
 
-    // The plan's actions (kActions): what each did, empty when it found nothing to act on.
-    std::string restore();
-    std::string again();
-    std::string rename();
-    std::string rewrite();
-    std::string rewriteOrphan();
-    std::string stepClock();
-    std::string changeZone();
-    std::string newItem();
-    std::string arrive();
-    std::string moveOut();
+    // The user restores an item: it leaves files/, then its record goes.
+    bool takeOut(const std::string& name) {
+        const int o = occupant(name);
+        const std::string to = outside_ + "/" + fresh("restored");
+        if (o < 0 || std::rename(filesPath(name).c_str(), to.c_str()) != 0) return false;
+        things_[o].path = to;
+        things_[o].inTrash = false;
+        if (const int r = currentRecord(name); r >= 0) {
+            std::filesystem::remove(infoPath(name));
+            things_[r].inTrash = false;
+        }
+        return true;
+    }
+
+    // Someone takes the folder being removed out of expunged/.
+    std::string moveOut() {
+        Thing* o = inFlightThing(inFlight_);
+        std::error_code error;
+        for (const auto& e : std::filesystem::directory_iterator(trash_ + "/expunged", error)) {
+            if (!o || statOf(e.path()).st_ino != o->st.st_ino) continue;
+            const std::string to = outside_ + "/" + fresh("moved-out");
+            if (std::rename(e.path().c_str(), to.c_str()) != 0) return {};
+            o->path = to;
+            o->inTrash = false;
+            o->movedOut = true;
+            o->held = scan(to);
+            return "moved out of expunged/ with " + std::to_string(o->held.size()) + " entries";
+        }
+        return {};
+    }
+
+    std::string judge();  // empty when the empty behaved
 
     std::uint64_t seed_;
     std::mt19937_64 rng_;
@@ -169,250 +401,16 @@ struct Round {
     std::int64_t floor_ = 0, step_ = 0;
     std::string emptyZone_, zone_;
     std::set<std::string> zones_;  // in force during the empty
-    std::vector<Object> objects_;
-    std::vector<Record> records_;
+    std::vector<Thing> things_;    // never held by reference across an add
     bool began_ = false, stepped_ = false, ok_ = false;
     std::int64_t before_ = 0, coarseBefore_ = 0, beganBy_ = 0;
-    std::map<std::string, std::size_t> mustSee_;  // changed before its check -> records by then
-    Hook hook_ = Hook::BeforeListing;
+    std::map<std::string, std::size_t> mustSee_;  // changed before its check -> things by then
+    Hook hook_ = kBeforeListing;
     std::string inFlight_, own_, target_;  // what the empty is at; files/<own>; one picked
     RemoveLog log_;
     EmptyPlace place_;
     std::ostringstream plan_;
 };
-
-struct Action {
-    int weight;
-    unsigned hooks;
-    std::string (Round::*run)();
-};
-// At the clock's readings the empty may be in the middle of a check: only what makes an item gone
-// or adds one under a new name happens then.
-const Action kActions[] = {
-    {1, kAnyHook, &Round::restore},        {2, kNotClock, &Round::again},
-    {1, kAnyHook, &Round::rename},         {2, kNotClock, &Round::rewrite},
-    {2, kNotClock, &Round::rewriteOrphan}, {1, kAnyHook, &Round::stepClock},
-    {1, kAnyHook, &Round::changeZone},     {1, kAnyHook, &Round::newItem},
-    {1, kAnyHook, &Round::arrive},         {4, bit(Hook::RemovalBatch), &Round::moveOut},
-};
-
-// 0 file, 1 link, 2 folder, 3 a chain far deeper than a batch with more than one at its bottom.
-int Round::addObject(const std::string& name, const std::string& path, int kind) {
-    Object o;
-    const std::string tag = "#" + std::to_string(++made_);
-    if (kind == 0) {
-        test::writeFile(path, "content " + tag);
-    } else if (kind == 1) {
-        const std::string targets[] = {outside_ + "/precious", outside_ + "/dir",
-                                       "../../outside/precious", "/nonexistent/" + tag};
-        test::makeSymlink(targets[pick(0, 3)], path);
-    } else if (kind == 3) {
-        test::makeDirs(path);
-        o.depth = static_cast<int>(pick(200, 320));
-        test::makeDeepTree(path, o.depth, "d", static_cast<int>(pick(2 * kBatch, 3 * kBatch)));
-    } else {
-        test::makeDirs(path);
-        test::writeFile(path + "/marker", tag);
-        std::string sub = path;
-        for (std::int64_t depth = pick(0, 3); depth > 0; --depth) {
-            test::makeDirs(sub += "/sub");
-            for (std::int64_t i = pick(0, 3); i > 0; --i) {
-                test::writeFile(sub + "/f" + std::to_string(i), tag + std::to_string(i));
-            }
-        }
-        if (chance(0.3)) test::makeSymlink(outside_ + "/dir", path + "/to-outside");
-    }
-    o.name = name;
-    o.path = path;
-    o.tree = scan(path);
-    o.folder = kind >= 2;
-    o.atStart = !began_;
-    o.touched = began_;
-    ::lstat(path.c_str(), &o.st);
-    objects_.push_back(std::move(o));
-    return static_cast<int>(objects_.size()) - 1;
-}
-
-// A record dated `deleted` (s) in a zone, in UTC, or unreadably; its file stamped with that
-// moment as a trashing program leaves it, or off it either way, or left as written.
-int Round::writeRecord(const std::string& name, std::int64_t deleted, bool stampAsDated) {
-    Record r;
-    const std::int64_t form = pick(0, 9);
-    const time_t t = deleted;
-    struct tm tm;
-    char text[64];
-    if (form < 8) {
-        loadZone(chance(0.6) ? emptyZone_ : anyZone());
-        ::localtime_r(&t, &tm);
-        ::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &tm);
-        loadZone(zone_);
-    } else if (form == 8) {
-        ::gmtime_r(&t, &tm);
-        ::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
-    } else {
-        std::snprintf(text, sizeof text, "%s", chance(0.5) ? "last spring" : "");
-    }
-    r.form = form < 8 ? Form::Local : form == 8 ? Form::Utc : Form::Unreadable;
-    r.name = name;
-    r.path = "/home/user/" + fresh(name);
-    r.date = text;
-    r.atStart = !began_;
-    r.text = "[Trash Info]\nPath=" + r.path + "\nDeletionDate=" + r.date + "\n";
-    test::writeFile(infoPath(name), r.text);
-    if (const std::int64_t stamp = pick(0, 9); stampAsDated && stamp < 9) {
-        // Mostly as dated; else copied back later, or stamped before its date.
-        const std::int64_t off = stamp < 5   ? 0
-                                 : stamp < 7 ? pick(0, 2 * kDay)
-                                             : -pick(0, 2 * std::max(floor_, kDay));
-        const struct timespec times[2] = {{deleted + off, 0}, {deleted + off, 0}};
-        ::utimensat(AT_FDCWD, infoPath(name).c_str(), times, 0);
-    }
-    ::lstat(infoPath(name).c_str(), &r.st);
-    records_.push_back(std::move(r));
-    return static_cast<int>(records_.size()) - 1;
-}
-
-int Round::occupant(const std::string& name) const {
-    for (std::size_t i = 0; i < objects_.size(); ++i) {
-        // Unless the empty has removed it.
-        if (objects_[i].path == filesPath(name) && test::exists(objects_[i].path)) return i;
-    }
-    return -1;
-}
-
-int Round::currentRecord(const std::string& name) const {
-    for (std::size_t i = records_.size(); i-- > 0;) {
-        if (records_[i].name == name && !records_[i].replaced) return static_cast<int>(i);
-    }
-    return -1;
-}
-
-// The latest moment (ns) a record's date may name in the zone loaded: where the clocks change, a
-// local time may name two moments, or none.
-std::int64_t Round::latest(const Record& r) const {
-    struct tm tm {};
-    if (std::sscanf(r.date.c_str(), "%d-%d-%dT%d:%d:%d", &tm.tm_year, &tm.tm_mon, &tm.tm_mday,
-                    &tm.tm_hour, &tm.tm_min, &tm.tm_sec) != 6) {
-        return 0;
-    }
-    tm.tm_year -= 1900;
-    tm.tm_mon -= 1;
-    const std::int64_t wall = ::timegm(&tm);
-    if (r.form == Form::Utc) return wall * kSecond;
-    std::int64_t last = wall - 14 * kHour;
-    for (const time_t probe : {wall - 15 * kHour, wall, wall + 15 * kHour}) {
-        struct tm local;
-        ::localtime_r(&probe, &local);
-        last = std::max<std::int64_t>(last, wall - local.tm_gmtoff);
-    }
-    return last * kSecond;
-}
-
-void Round::prepare() {
-    floor_ = chance(0.25) ? 0 : pick(10 * kMinute, 60 * kDay);
-    emptyZone_ = zone_ = anyZone();
-    for (const char* part : {"/files", "/info", "/expunged"}) test::makeDirs(trash_ + part);
-    test::makeDirs(outside_ + "/dir");
-    test::writeFile(outside_ + "/precious", "keep me");
-    test::writeFile(outside_ + "/dir/inside", "keep me too");
-    for (const std::string& target : {outside_ + "/precious", outside_ + "/dir"}) {
-        Object o;
-        o.name = o.path = target;
-        o.tree = scan(target);
-        o.inTrash = false;
-        objects_.push_back(std::move(o));
-    }
-    const std::int64_t start = now(), reach = std::max(floor_, 2 * kDay);
-    // Near the floor, where a zone's hours decide; in the future; or anywhere.
-    const auto deletedAt = [&] {
-        return chance(0.6)   ? start - floor_ - pick(-36 * kHour, 36 * kHour)
-               : chance(0.3) ? start + pick(0, 2 * kDay)
-                             : start - pick(-kDay, 3 * reach);
-    };
-    for (std::int64_t i = pick(3, 12); i > 0; --i) {
-        const std::int64_t roll = pick(0, 99);
-        const std::string name = fresh("item");
-        addObject(name, filesPath(name), roll < 40 ? 0 : roll < 56 ? 1 : roll < 97 ? 2 : 3);
-        writeRecord(name, deletedAt(), true);
-    }
-    for (std::int64_t i = pick(0, 2); i > 0; --i) {  // items without records
-        const std::string name = fresh("orphan");
-        addObject(name, filesPath(name), static_cast<int>(pick(0, 2)));
-    }
-    for (std::int64_t i = pick(0, 3); i > 0; --i) writeRecord(fresh("ghost"), deletedAt(), true);
-    for (std::int64_t i = pick(0, 2); i > 0; --i) {  // left by an empty that was cut short
-        const std::string name = fresh("left");
-        addObject(name, trash_ + "/expunged/" + name, static_cast<int>(pick(0, 3)));
-        objects_.back().leftover = true;
-    }
-    plan_ << "floor " << floor_ << " s, emptied in " << emptyZone_ << "; start:\n";
-    for (const Object& o : objects_) {
-        plan_ << "  " << shown(o.path) << " (" << o.tree.size() << " entries)\n";
-    }
-    for (const Record& r : records_) {
-        plan_ << "  info/" << r.name << ": " << r.date << ", mtime " << r.st.st_mtim.tv_sec << "\n";
-    }
-}
-
-void Round::run() {
-    // The stamps the empty will compare, as they are before it begins.
-    for (Object& o : objects_) ::lstat(o.path.c_str(), &o.st);
-    for (Record& r : records_) ::lstat(infoPath(r.name).c_str(), &r.st);
-    for (std::size_t i = 0; i < objects_.size(); ++i) {
-        Object& o = objects_[i];
-        o.atStart = o.inTrash;
-        o.record = o.inTrash && !o.leftover ? currentRecord(o.name) : -1;
-        if (o.record >= 0) records_[o.record].item = static_cast<int>(i);
-    }
-    loadZone(zone_ = emptyZone_);
-    zones_ = {emptyZone_};
-    EmptyOptions options;
-    options.keepSeconds = floor_;
-    options.clockStep = [&] {
-        if (began_ && chance(0.01)) act(Hook::Clock, "", 1);
-        return step_;
-    };
-    options.beforeListing = [&] {
-        beganBy_ = clockNow(CLOCK_REALTIME);
-        began_ = true;
-        act(Hook::BeforeListing, "", pick(0, 2));
-    };
-    options.afterSnapshot = [&] {
-        for (const auto& e : std::filesystem::directory_iterator(trash_ + "/files")) {
-            if (const int o = occupant(e.path().filename()); o >= 0) objects_[o].listed = true;
-        }
-        act(Hook::AfterSnapshot, "", pick(0, 3));
-    };
-    options.itemChecked = [&](std::string_view item) {
-        const std::string name(item);
-        // A change it had to see (judged once the dates can be read in every zone).
-        const int o = occupant(name), r = currentRecord(name);
-        if ((o >= 0 && objects_[o].touched) || (r >= 0 && !records_[r].atStart)) {
-            mustSee_[name] = records_.size();
-        }
-        act(Hook::ItemChecked, "/files/" + name, chance(0.3));
-    };
-    options.folderTaken = [&](std::string_view item) {
-        act(Hook::FolderTaken, "/files/" + std::string(item), chance(0.3));
-    };
-    // The name in files/ (or expunged/) of what a batch works on; deep in a chain, at its bottom.
-    options.removalBatch = [&](std::string_view directory) {
-        for (const std::string part : {"/files/", "/expunged/"}) {
-            if (!directory.starts_with(trash_ + part)) continue;
-            const std::string_view rest = directory.substr(trash_.size() + part.size());
-            const std::string inFlight = part + std::string(rest.substr(0, rest.find('/')));
-            const auto depth = std::count(rest.begin(), rest.end(), '/');
-            const Object* o = inFlightObject(inFlight);
-            const bool out = o && depth > kBatch && o->depth == depth && chance(0.7);
-            act(Hook::RemovalBatch, inFlight, out ? 1 : chance(0.2), out);
-        }
-    };
-    before_ = clockNow(CLOCK_REALTIME);
-    coarseBefore_ = clockNow(CLOCK_REALTIME_COARSE);
-    const int fd = ::open(trash_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    ok_ = emptyTrashDirectory(fd, trash_, log_, options, &place_);
-    ::close(fd);
-}
 
 // `times` actions at `hook` while the empty works on `inFlight` ("/files/<name>" or
 // "/expunged/<name>"), or a deep chain's bottom moved out. What the empty has checked and is
@@ -422,209 +420,178 @@ void Round::act(Hook hook, const std::string& inFlight, std::int64_t times, bool
     hook_ = hook;
     inFlight_ = inFlight;
     own_ = inFlight.starts_with("/files/") ? inFlight.substr(7) : "";
+    struct Action {
+        int weight;
+        unsigned hooks;
+        std::function<std::string()> run;  // what it did; empty when it found nothing to act on
+    };
+    // At the clock's readings the empty may be in the middle of a check: only what makes an
+    // item gone or adds one under a new name happens then.
+    const Action actions[] = {
+        {4, 1u << kRemovalBatch, [&] { return moveOut(); }},
+        {1, kAnyHook, [&] { return takeOut(target_) ? "restored files/" + target_ : ""; }},
+        // Restored and trashed again under its name with a new record: the same item, or
+        // another. Where the empty has checked the item (its own), another, and a folder
+        // unless a folder was there.
+        {2, kNotClock,
+         [&]() -> std::string {
+             const std::string name = !own_.empty() && chance(0.4) ? own_ : target_;
+             const bool own = name == own_;
+             const int o = occupant(name);
+             if (o < 0 || (own && hook_ != kItemChecked)) return {};
+             const bool same = !own && chance(0.5);
+             const std::int64_t kind = own && !things_[o].folder ? 2 : pick(0, 2);
+             if (!takeOut(name)) return {};
+             things_[o].replacedAtCheck = own;
+             writeRecord(name, recently(), chance(0.5));
+             if (!same) return addObject(name, filesPath(name), kind), "trashed anew " + name;
+             std::rename(things_[o].path.c_str(), filesPath(name).c_str());
+             things_[o].path = filesPath(name);
+             things_[o].inTrash = things_[o].touched = true;
+             return "trashed again " + name;
+         }},
+        {1, kAnyHook,
+         [&]() -> std::string {  // renamed in the trash, record and all
+             const int o = occupant(target_), r = currentRecord(target_);
+             const std::string to = fresh("renamed");
+             if (o < 0 || std::rename(filesPath(target_).c_str(), filesPath(to).c_str()) != 0) {
+                 return {};
+             }
+             things_[o].name = to;
+             things_[o].path = filesPath(to);
+             things_[o].touched = true;
+             if (r >= 0) {
+                 std::rename(infoPath(target_).c_str(), infoPath(to).c_str());
+                 Thing moved = things_[r];
+                 things_[r].inTrash = false;
+                 moved.name = to;
+                 moved.path = infoPath(to);
+                 moved.atStart = false;
+                 things_.push_back(std::move(moved));
+             }
+             return "renamed files/" + target_ + " to " + to;
+         }},
+        {2, kNotClock,
+         [&]() -> std::string {  // its record written anew with another date
+             const int o = occupant(target_), r = currentRecord(target_);
+             if (o < 0 || r < 0 || target_ == own_) return {};
+             things_[r].inTrash = false;
+             things_[o].touched = true;
+             const int w = writeRecord(target_, now() - pick(-kDay, 90 * kDay), chance(0.7));
+             return "rewrote info/" + target_ + ": " + things_[w].date;
+         }},
+        {2, kNotClock,
+         [&]() -> std::string {  // a record with no item written anew; its item may then come
+             const int r = anyWhere([&](const Thing& t) {
+                 return t.isRecord && t.inTrash && t.mate < 0 && occupant(t.name) < 0;
+             });
+             if (r < 0) return {};
+             things_[r].inTrash = false;
+             const std::string name = things_[r].name;
+             const int w = writeRecord(name, recently(), chance(0.5));
+             std::string did = "rewrote orphan info/" + name + ": " + things_[w].date;
+             if (chance(0.5)) addObject(name, filesPath(name), pick(0, 2)), did += ", item came";
+             return did;
+         }},
+        {1, kAnyHook,
+         [&] {
+             const std::int64_t steps[] = {-40 * kDay, -kDay, -kHour, -kMinute, 0,
+                                           kMinute,    kHour, kDay,   40 * kDay};
+             step_ = any(steps) * kSecond;
+             stepped_ = true;
+             return "clock stepped by " + std::to_string(step_ / kSecond) + " s";
+         }},
+        {1, kAnyHook,
+         [&] {
+             loadZone(zone_ = any(kZones));
+             zones_.insert(zone_);
+             return "zone " + zone_;
+         }},
+        // A new item trashed, or another empty's leftover put into expunged/ (not before it is
+        // listed: what is in it is being removed by whoever put it there).
+        {1, kAnyHook,
+         [&] {
+             const std::string name = fresh("new");
+             const std::int64_t kind = pick(0, 2);
+             if (hook_ != kBeforeListing && chance(0.1)) {
+                 things_[addObject(name, trash_ + "/expunged/" + name, kind)].leftover = true;
+             } else {
+                 writeRecord(name, recently(), chance(0.5));
+                 addObject(name, filesPath(name), kind);
+             }
+             return "new " + name;
+         }},
+        {1, kAnyHook,
+         [&]() -> std::string {  // the item of a record written before the empty began arrives
+             const int r = anyWhere([](const Thing& t) {
+                 return t.isRecord && t.atStart && t.mate < 0 && !t.arrived && t.inTrash;
+             });
+             if (r < 0 || occupant(things_[r].name) >= 0) return {};
+             const std::string name = things_[r].name;
+             things_[r].arrived = true;
+             things_[r].arrivedEarly = hook_ == kBeforeListing || hook_ == kAfterSnapshot;
+             addObject(name, filesPath(name), pick(0, 2));
+             return "arrived files/" + name;
+         }},
+    };
     while (times-- > 0) {
-        std::vector<std::string> inFiles;
-        for (const Object& o : objects_) {
-            if (o.path == filesPath(o.name) && test::exists(o.path)) inFiles.push_back(o.name);
+        std::vector<std::string> names;
+        for (const Thing& t : things_) {
+            if (inFiles(t)) names.push_back(t.name);
         }
-        target_ = inFiles.empty() ? own_ : inFiles[pick(0, inFiles.size() - 1)];
-        std::int64_t total = 0;
-        for (const Action& a : kActions) total += a.hooks & bit(hook) ? a.weight : 0;
-        std::int64_t roll = pick(0, total - 1);
-        const auto chosen = std::find_if(std::begin(kActions), std::end(kActions), [&](auto& a) {
-            return (a.hooks & bit(hook)) && (roll -= a.weight) < 0;
+        target_ = names.empty() ? own_ : any(names);
+        std::int64_t roll = 0;
+        for (const Action& a : actions) roll += a.hooks & (1u << hook) ? a.weight : 0;
+        roll = pick(0, roll - 1);
+        const auto chosen = std::find_if(std::begin(actions), std::end(actions), [&](auto& a) {
+            return (a.hooks & (1u << hook)) && (roll -= a.weight) < 0;
         });
-        const std::string did = moveOutNow ? moveOut() : (this->*chosen->run)();
-        if (!did.empty())
-            plan_ << kHookNames[static_cast<int>(hook)] << inFlight << ": " << did << "\n";
+        const std::string did = (moveOutNow ? actions[0] : *chosen).run();
+        if (!did.empty()) plan_ << kHookNames[hook] << inFlight << ": " << did << "\n";
     }
-}
-
-// The user restores an item: it leaves files/, then its record goes.
-bool Round::takeOut(const std::string& name) {
-    const int o = occupant(name);
-    const std::string to = outside_ + "/" + fresh("restored");
-    if (o < 0 || std::rename(filesPath(name).c_str(), to.c_str()) != 0) return false;
-    objects_[o].path = to;
-    objects_[o].inTrash = false;
-    if (const int r = currentRecord(name); r >= 0) {
-        std::filesystem::remove(infoPath(name));
-        records_[r].replaced = true;
-    }
-    return true;
-}
-
-std::string Round::restore() {
-    return takeOut(target_) ? "restored files/" + target_ : "";
-}
-
-// Restored and trashed again under its name with a new record: the same item, or another. Where
-// the empty has checked the item (its own), another, and a folder unless a folder was there.
-std::string Round::again() {
-    const std::string name = !own_.empty() && chance(0.4) ? own_ : target_;
-    const bool own = name == own_;
-    const int o = occupant(name);
-    if (o < 0 || (own && hook_ != Hook::ItemChecked)) return {};
-    const bool same = !own && chance(0.5);
-    const int kind = own && !objects_[o].folder ? 2 : static_cast<int>(pick(0, 2));
-    if (!takeOut(name)) return {};
-    objects_[o].replacedAtCheck = own;
-    writeRecord(name, recently(), chance(0.5));
-    if (same) {
-        std::rename(objects_[o].path.c_str(), filesPath(name).c_str());
-        objects_[o].path = filesPath(name);
-        objects_[o].inTrash = objects_[o].touched = true;
-    } else {
-        addObject(name, filesPath(name), kind);
-    }
-    return "trashed files/" + name + (same ? " again" : " anew");
-}
-
-// Renamed in the trash, record and all.
-std::string Round::rename() {
-    const int o = occupant(target_), r = currentRecord(target_);
-    const std::string to = fresh("renamed");
-    if (o < 0 || std::rename(filesPath(target_).c_str(), filesPath(to).c_str()) != 0) return {};
-    objects_[o].name = to;
-    objects_[o].path = filesPath(to);
-    objects_[o].touched = true;
-    if (r >= 0) {
-        std::rename(infoPath(target_).c_str(), infoPath(to).c_str());
-        records_[r].replaced = true;
-        records_.push_back(records_[r]);
-        records_.back().name = to;
-        records_.back().replaced = records_.back().atStart = false;
-    }
-    return "renamed files/" + target_ + " to " + to;
-}
-
-// Its record written anew with another date.
-std::string Round::rewrite() {
-    const int o = occupant(target_), r = currentRecord(target_);
-    if (o < 0 || r < 0 || target_ == own_) return {};
-    records_[r].replaced = objects_[o].touched = true;
-    const int written = writeRecord(target_, now() - pick(-kDay, 90 * kDay), chance(0.7));
-    return "rewrote info/" + target_ + ": " + records_[written].date;
-}
-
-// A record with no item: a trashing program writes it anew, and may then move its item in.
-std::string Round::rewriteOrphan() {
-    std::vector<int> orphans;
-    for (std::size_t i = 0; i < records_.size(); ++i) {
-        const Record& r = records_[i];
-        if (!r.replaced && r.item < 0 && occupant(r.name) < 0) orphans.push_back(i);
-    }
-    if (orphans.empty()) return {};
-    const int r = orphans[pick(0, orphans.size() - 1)];
-    records_[r].replaced = true;
-    const std::string name = records_[r].name;
-    std::string did = "rewrote orphan info/" + name + ": " +
-                      records_[writeRecord(name, recently(), chance(0.5))].date;
-    if (!chance(0.5)) return did;
-    addObject(name, filesPath(name), static_cast<int>(pick(0, 2)));
-    return did + ", then its item came";
-}
-
-std::string Round::stepClock() {
-    const std::int64_t steps[] = {-40 * kDay, -kDay, -kHour, -kMinute, 0,
-                                  kMinute,    kHour, kDay,   40 * kDay};
-    step_ = steps[pick(0, std::size(steps) - 1)] * kSecond;
-    stepped_ = true;
-    return "clock stepped by " + std::to_string(step_ / kSecond) + " s";
-}
-
-std::string Round::changeZone() {
-    loadZone(zone_ = anyZone());
-    zones_.insert(zone_);
-    return "zone " + zone_;
-}
-
-// A new item trashed, or another empty's leftover put into expunged/ (not before it is listed:
-// what is in it is being removed by whoever put it there).
-std::string Round::newItem() {
-    const std::string name = fresh("new");
-    const int kind = static_cast<int>(pick(0, 2));
-    if (hook_ != Hook::BeforeListing && chance(0.1)) {
-        objects_[addObject(name, trash_ + "/expunged/" + name, kind)].leftover = true;
-    } else {
-        writeRecord(name, recently(), chance(0.5));
-        addObject(name, filesPath(name), kind);
-    }
-    return "new " + name;
-}
-
-// The item of a record written before the empty began arrives.
-std::string Round::arrive() {
-    std::vector<int> waiting;
-    for (std::size_t i = 0; i < records_.size(); ++i) {
-        const Record& r = records_[i];
-        if (r.atStart && r.item < 0 && !r.arrived && !r.replaced) waiting.push_back(i);
-    }
-    if (waiting.empty()) return {};
-    Record& r = records_[waiting[pick(0, waiting.size() - 1)]];
-    if (occupant(r.name) >= 0) return {};
-    r.arrived = true;
-    r.arrivedEarly = hook_ == Hook::BeforeListing || hook_ == Hook::AfterSnapshot;
-    const std::string name = r.name;
-    addObject(name, filesPath(name), static_cast<int>(pick(0, 2)));
-    return "arrived files/" + name;
-}
-
-// Someone takes the folder being removed out of expunged/.
-std::string Round::moveOut() {
-    Object* o = inFlightObject(inFlight_);
-    std::error_code error;
-    for (const auto& e : std::filesystem::directory_iterator(trash_ + "/expunged", error)) {
-        struct stat st;
-        if (!o || ::lstat(e.path().c_str(), &st) != 0 || st.st_ino != o->st.st_ino) continue;
-        const std::string to = outside_ + "/" + fresh("moved-out");
-        if (std::rename(e.path().c_str(), to.c_str()) != 0) return {};
-        o->path = to;
-        o->inTrash = false;
-        o->movedOut = true;
-        o->held = scan(to);
-        return "moved out of expunged/ with " + std::to_string(o->held.size()) + " entries";
-    }
-    return {};
 }
 
 std::string Round::judge() {
     std::ostringstream bad;
-    std::vector<std::map<std::string, std::int64_t>> readings(records_.size());
+    std::vector<std::map<std::string, std::int64_t>> readings(things_.size());
     for (const char* zone : kZones) {
         loadZone(zone);
-        for (std::size_t i = 0; i < records_.size(); ++i) readings[i][zone] = latest(records_[i]);
+        for (std::size_t i = 0; i < things_.size(); ++i) readings[i][zone] = latest(things_[i]);
     }
     const std::int64_t floor = floor_ * kSecond;
     // An item's age by what the test wrote: the later of its date, read in a zone in force
     // during the empty, and its record's time; without a record, when it was moved in.
-    const auto oldEnough = [&](const Object& o) {
+    const auto oldEnough = [&](const Thing& o) {
         if (floor_ == 0) return true;
-        if (o.record < 0) return beganBy_ - ns(o.st.st_ctim) >= floor;
-        const Record& r = records_[o.record];
+        if (o.mate < 0) return beganBy_ - ns(o.st.st_ctim) >= floor;
+        const Thing& r = things_[o.mate];
         if (beganBy_ - ns(r.st.st_mtim) < floor) return false;
         return r.form == Form::Unreadable ||
                std::any_of(zones_.begin(), zones_.end(), [&](const std::string& zone) {
-                   return beganBy_ - readings[o.record][zone] >= floor;
+                   return beganBy_ - readings[o.mate][zone] >= floor;
                });
     };
     // Stamps made a moment before the empty may pass for ones made during it, and one round to
     // the microsecond for one cut from a coarser clock (FAT's two seconds at most).
-    const auto settled = [&](const struct timespec& t) {
-        const std::int64_t stamp = ns(t);
+    const auto settledAt = [&](std::int64_t stamp) {
         return stamp + (stamp % 1000 == 0 ? 2 * kSecond : 0) + 2000000 <= coarseBefore_;
     };
+    const auto settled = [&](const struct stat& st) {
+        return settledAt(ns(st.st_ctim)) && settledAt(ns(st.st_mtim));
+    };
     const bool quiet = !stepped_ && zones_.size() == 1;
-    const auto mustGo = [&](const Object& o) {
-        if (!o.inTrash || !o.atStart || o.touched) return false;
-        if (o.leftover) return true;
-        if (!quiet || !settled(o.st.st_ctim)) return false;
-        if (o.record < 0) return floor_ == 0;
-        const Record& r = records_[o.record];
-        if (!settled(r.st.st_ctim) || !settled(r.st.st_mtim)) return false;
+    // Bound to go: a record without an item, or an item there at the start, untouched since.
+    const auto mustGo = [&](const Thing& t, bool inTrash) {
+        if (!inTrash || !t.atStart || t.touched) return false;
+        if (t.isRecord) return t.mate < 0 && !t.arrived && quiet && settled(t.st);
+        if (t.leftover) return true;
+        if (!quiet || !settled(t.st)) return false;
+        if (t.mate < 0) return floor_ == 0;
+        const Thing& r = things_[t.mate];
+        if (!settled(r.st)) return false;
         if (floor_ == 0) return true;
         if (r.form == Form::Unreadable) return false;
-        const std::int64_t deleted = std::max(readings[o.record][emptyZone_], ns(r.st.st_mtim));
+        const std::int64_t deleted = std::max(readings[t.mate][emptyZone_], ns(r.st.st_mtim));
         return before_ - deleted >= floor + kMinute * kSecond;
     };
     // Named as kept in the log and the report, by the Path of a record of its name or where it is.
@@ -637,80 +604,62 @@ std::string Round::judge() {
                    return (i.reason == KeptReason::ArrivedDuringEmpty ||
                            (changed && i.reason == KeptReason::Changed)) &&
                           (i.originalPath == filesPath(name) ||
-                           std::any_of(records_.begin(), records_.end(), [&](const Record& r) {
-                               return r.name == name && r.path == i.originalPath;
+                           std::any_of(things_.begin(), things_.end(), [&](const Thing& r) {
+                               return r.isRecord && r.name == name && r.origin == i.originalPath;
                            }));
                });
     };
 
     std::size_t removed = 0, movedOut = 0;
-    for (const Object& o : objects_) {
-        const Tree now = scan(o.path);
-        if (o.movedOut) {
+    for (const Thing& t : things_) {
+        if (t.isRecord && !t.inTrash) continue;  // the test took it away
+        const Tree now = scan(t.path);
+        const std::string where = shown(t.path) + ": ";
+        if (t.movedOut) {
             movedOut += 1;
-            if (!within(o.held, o.tree) || !within(now, o.held) ||
-                o.held.size() - now.size() > kBatch) {
-                bad << shown(o.path) << ": held " << o.held.size() << " entries when moved out of "
-                    << "expunged/, " << now.size() << " now\n";
+            if (!within(t.held, t.tree) || !within(now, t.held) ||
+                t.held.size() - now.size() > kBatch) {
+                bad << where << t.held.size() << " entries when moved out of expunged/, "
+                    << now.size() << " now\n";
             }
-        } else if (now == o.tree) {
-            if (mustGo(o)) bad << shown(o.path) << ": untouched and old enough, yet kept\n";
-        } else if (!within(now, o.tree)) {
-            bad << shown(o.path) << ": changed, not only removed\n";
+        } else if (now == t.tree) {
+            if (mustGo(t, t.inTrash)) bad << where << "kept, though bound to go\n";
+        } else if (!within(now, t.tree)) {
+            bad << where << "changed, not only removed\n";
         } else {
-            const char* why = !o.inTrash     ? "outside the trash"
-                              : !o.atStart   ? "it came after the empty began"
-                              : o.touched    ? "it changed after the empty began"
-                              : o.leftover   ? nullptr
-                              : oldEnough(o) ? nullptr
+            const bool itemStays = t.mate >= 0 && things_[t.mate].path == filesPath(t.name) &&
+                                   test::exists(filesPath(t.name));
+            const char* why = !t.inTrash   ? "outside the trash"
+                              : !t.atStart ? "it came after the empty began"
+                              : t.touched  ? "it changed after the empty began"
+                              : t.isRecord
+                                  ? (t.arrivedEarly || itemStays ? "its item is there" : nullptr)
+                              : t.leftover   ? nullptr
+                              : oldEnough(t) ? nullptr
                                              : "deleted too recently";
             if (why)
-                bad << shown(o.path) << (now.empty() ? ": removed, " : ": partly removed, ") << why
-                    << "\n";
-            removed += now.empty() && o.listed && !o.leftover && o.path == filesPath(o.name);
+                bad << where << (now.empty() ? "removed, " : "partly removed, ") << why << "\n";
+            removed += now.empty() && t.listed && !t.leftover && t.path == filesPath(t.name);
         }
         // Taking a folder, it found another in its place: that stays and is named as kept.
-        if (!o.replacedAtCheck) continue;
-        Object checked = o;
-        checked.inTrash = true;
-        if (mustGo(checked) && !namedKept(o.name, false)) {
-            bad << "/Trash/files/" << o.name
-                << ": trashed anew as it was taken, not named as kept\n";
-        }
-    }
-    for (const Record& r : records_) {
-        const std::string where = "/Trash/info/" + r.name + ".trashinfo";
-        if (r.replaced) continue;
-        if (test::exists(infoPath(r.name))) {
-            if (test::readFile(infoPath(r.name)) != r.text) bad << where << ": changed\n";
-            // A record written a moment before may be one whose item is on its way in.
-            if (r.atStart && r.item < 0 && !r.arrived && quiet && settled(r.st.st_ctim) &&
-                settled(r.st.st_mtim)) {
-                bad << where << ": an orphan, kept\n";
-            }
-        } else if (!r.atStart || r.arrivedEarly ||
-                   (r.item >= 0 && objects_[r.item].path == filesPath(r.name) &&
-                    test::exists(filesPath(r.name)))) {
-            bad << where << ": removed, though "
-                << (r.atStart ? "its item stays" : "written during the empty") << "\n";
-        }
+        if (t.replacedAtCheck && mustGo(t, true) && !namedKept(t.name, false))
+            bad << "/Trash/files/" << t.name << ": trashed anew as it was taken, not named kept\n";
     }
     // What it was bound to see changed is named as kept, unless a date it read said too recent.
     for (const auto& [name, written] : mustSee_) {
         bool datesOld = true;
         for (std::size_t i = 0; i < written; ++i) {
-            if (records_[i].name != name || records_[i].form == Form::Unreadable) continue;
+            const Thing& r = things_[i];
+            if (!r.isRecord || r.name != name || r.form == Form::Unreadable) continue;
             for (const auto& [zone, moment] : readings[i]) datesOld &= before_ - moment >= floor;
         }
-        if ((floor_ == 0 || datesOld) && !namedKept(name, true)) {
-            bad << "/Trash/files/" << name
-                << ": changed before it was checked, not named as kept\n";
-        }
+        if ((floor_ == 0 || datesOld) && !namedKept(name, true))
+            bad << "/Trash/files/" << name << ": changed before it was checked, not named kept\n";
     }
     // Nothing is left in expunged/ but what came after it was listed.
     for (const auto& e : std::filesystem::directory_iterator(trash_ + "/expunged")) {
-        if (std::none_of(objects_.begin(), objects_.end(), [&](const Object& o) {
-                return o.path == e.path().string() && !o.atStart;
+        if (std::none_of(things_.begin(), things_.end(), [&](const Thing& t) {
+                return t.path == e.path().string() && !t.atStart;
             })) {
             bad << shown(e.path()) << ": left behind\n";
         }
@@ -727,7 +676,7 @@ std::string Round::judge() {
 
 TEST(TrashEmptyRandom, RemovesOnlyWhatWasThereUnchangedAndOldEnoughAndNothingOutside) {
     const char* tz = std::getenv("TZ");
-    const std::optional<std::string> savedZone = tz ? std::optional<std::string>(tz) : std::nullopt;
+    const std::string savedZone = tz ? tz : "";
     const char* seedText = std::getenv("TIDEWELL_FUZZ_SEED");
     const char* plansText = std::getenv("TIDEWELL_FUZZ_PLANS");
     const std::uint64_t first =
@@ -736,24 +685,17 @@ TEST(TrashEmptyRandom, RemovesOnlyWhatWasThereUnchangedAndOldEnoughAndNothingOut
     // Each trash is made one plan ahead, so that by its empty what it holds can't pass for what
     // came during it (that only lets more items be checked as bound to go).
     auto next = std::make_unique<Round>(first);
-    next->prepare();
     for (int i = 0; i < plans; ++i) {
         const std::unique_ptr<Round> round = std::move(next);
-        if (i + 1 < plans) {
+        if (i + 1 < plans)
             next = std::make_unique<Round>(first + static_cast<std::uint64_t>(i) + 1);
-            next->prepare();
-        }
         round->run();
         if (const std::string wrong = round->judge(); !wrong.empty()) {
             ADD_FAILURE() << "after " << i + 1 << " plans, " << wrong;
             break;
         }
     }
-    if (savedZone) {
-        ::setenv("TZ", savedZone->c_str(), 1);
-    } else {
-        ::unsetenv("TZ");
-    }
+    tz ? ::setenv("TZ", savedZone.c_str(), 1) : ::unsetenv("TZ");
     ::tzset();
 }
 
