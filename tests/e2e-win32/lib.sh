@@ -111,6 +111,16 @@ recycle_new_file() {
     wine "$RECYCLE_TOOL" put "C:\\$name" || fail "the shell did not take $name into the Recycle Bin"
 }
 
+# Whether the control at client point ($1, $2) of the main window holds the keyboard focus, as
+# the program's own thread sees it (the X focus is on the main window whichever control has it).
+focus_at() {
+    local out class left top right bottom
+    out=$(wine "$RECYCLE_TOOL" focus 2>/dev/null) || return 1
+    read -r class left top right bottom <<<"${out//$'\r'/}"
+    echo "$class $left $top $right $bottom"
+    [ "$1" -ge "$left" ] && [ "$1" -lt "$right" ] && [ "$2" -ge "$top" ] && [ "$2" -lt "$bottom" ]
+}
+
 # A value of the program's settings in the registry (empty when missing).
 setting() {
     local out
@@ -136,3 +146,9 @@ close_main_window() {
 main_has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$MAIN" ]; }
 
 setting_is() { [ "$(setting "$1")" = "$2" ]; }
+
+# Waits for setting $1 to become $2; fails with $3 and the value seen.
+wait_for_setting() {
+    wait_until "$WAIT_SECONDS" setting_is "$1" "$2" ||
+        fail "$3: expected $1 = '$2' in the registry within $WAIT_SECONDS s, saw '$(setting "$1")'"
+}
