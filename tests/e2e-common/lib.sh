@@ -136,36 +136,49 @@ wait_until() {
 
 # Whether our Xvfb is still running (a zombie counts as ended: nobody has waited for it yet).
 XVFB_PID=""
+ICEWM_PID=""
 xvfb_running() {
     local state
     state=$(awk '{print $3}' "/proc/$XVFB_PID/stat" 2>/dev/null) || return 1
     [ -n "$state" ] && [ "$state" != Z ]
 }
 
-# wait_until for the desktop's start: gives up at once, saying so, if the X server has gone.
+# wait_until for the desktop's start: gives up at once, saying so, if the X server or the window
+# manager has gone.
 wait_on_display() {
     local limit=$1
     shift
     local deadline=$((SECONDS + limit))
     until "$@" >/dev/null 2>&1; do
         xvfb_running || fail "Xvfb ended while the desktop was starting"
+        [ -z "$ICEWM_PID" ] || kill -0 "$ICEWM_PID" 2>/dev/null ||
+            fail "icewm ended while the desktop was starting; its log: $(tail -n 5 "$E2E_TMP/icewm.log")"
         [ $SECONDS -lt $deadline ] || return 1
         sleep "$POLL_SECONDS"
     done
 }
 
-# Xvfb (with the extra arguments in $XVFB_EXTRA) and icewm on it; sets DISPLAY.
+# Whether a window manager has announced itself on the root window (xprop prints "not found"
+# and succeeds when it has not).
+wm_announced() { [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id #"* ]]; }
+
+# Xvfb (with the extra arguments in $XVFB_EXTRA) and icewm on it; sets DISPLAY. -noreset: by
+# default the server resets when its last client leaves, and a client connecting meanwhile (the
+# window manager, just after the check for the display) is turned away.
 start_x_desktop() {
     exec 9>"$E2E_TMP/display"
     # shellcheck disable=SC2086
-    Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp ${XVFB_EXTRA:-} >"$E2E_TMP/xvfb.log" 2>&1 &
+    Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp -noreset ${XVFB_EXTRA:-} \
+        >"$E2E_TMP/xvfb.log" 2>&1 &
     XVFB_PID=$!
     PIDS+=("$XVFB_PID")
     wait_on_display 20 test -s "$E2E_TMP/display" || fail "Xvfb did not start"
     export DISPLAY=":$(head -n1 "$E2E_TMP/display")"
     icewm >"$E2E_TMP/icewm.log" 2>&1 &
-    PIDS+=($!)
-    wait_on_display 20 xprop -root _NET_SUPPORTING_WM_CHECK || fail "icewm did not start"
+    ICEWM_PID=$!
+    PIDS+=("$ICEWM_PID")
+    wait_on_display "$WAIT_SECONDS" wm_announced ||
+        fail "expected icewm to manage the display within $WAIT_SECONDS s; its log: $(tail -n 5 "$E2E_TMP/icewm.log")"
 }
 
 # wait_value LIMIT COMMAND...: waits up to LIMIT seconds for COMMAND to succeed, then prints
