@@ -28,7 +28,8 @@ cleanup_host() { wineserver -k 2>/dev/null; }
 start_desktop() {
     start_x_desktop
     # A fresh prefix; its first start takes a while.
-    wineboot -i >"$E2E_TMP/wineboot.log" 2>&1 || fail "wineboot failed"
+    wineboot -i >"$E2E_TMP/wineboot.log" 2>&1 ||
+        fail "wineboot failed; its log ends: $(tail -n 5 "$E2E_TMP/wineboot.log")"
     # Wine 8 hands icewm's focus offer (WM_TAKE_FOCUS) back too late for the X server, so no
     # Wine window gets the keyboard focus when it appears; without the offer icewm gives it.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1 ||

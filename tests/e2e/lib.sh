@@ -113,7 +113,9 @@ tray_icon() {
 
 # The balloon Qt draws itself on a tray without a notification service.
 balloon_shown() {
-    xwininfo -root -tree | grep -q "has been minimized\|QBalloonTip" && return 0
+    # The tree is read whole: grep -q stopping early would kill xwininfo with SIGPIPE, which
+    # pipefail reports as no balloon.
+    [[ $(xwininfo -root -tree 2>/dev/null) =~ "has been minimized"|QBalloonTip ]] && return 0
     local w
     for w in $(xdotool search --onlyvisible --pid "$TW_PID" 2>/dev/null); do
         [ "$w" = "${MAIN:-}" ] && continue
