@@ -105,6 +105,14 @@ describe_state() {
         echo "icon in the notification area: $(tray_icon 2>/dev/null || echo none)"
         import -window root "$E2E_TMP/failure.png" 2>/dev/null && echo "screenshot: $E2E_TMP/failure.png"
     fi
+    if [ -n "$ICEWM_PID" ]; then
+        if kill -0 "$ICEWM_PID" 2>/dev/null; then
+            echo "icewm: running (pid $ICEWM_PID)"
+        else
+            wait "$ICEWM_PID" 2>/dev/null
+            echo "icewm: ended with status $?; its log: $(tail -n 5 "$E2E_TMP/icewm.log")"
+        fi
+    fi
     if [ -n "${TW_PID:-}" ]; then
         if kill -0 "$TW_PID" 2>/dev/null; then
             echo "program: running (pid $TW_PID)"
@@ -162,6 +170,21 @@ wait_on_display() {
 # and succeeds when it has not).
 wm_announced() { [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id #"* ]]; }
 
+# Whether a notification area owns the system tray selection of screen 0, as Qt checks it.
+tray_manager_running() {
+    python3 - <<'PY'
+import ctypes, sys
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XGetSelectionOwner.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+x.XGetSelectionOwner.restype = ctypes.c_ulong
+d = x.XOpenDisplay(None)
+sys.exit(0 if d and x.XGetSelectionOwner(d, x.XInternAtom(d, b"_NET_SYSTEM_TRAY_S0", 0)) else 1)
+PY
+}
+
 # Xvfb (with the extra arguments in $XVFB_EXTRA) and icewm on it; sets DISPLAY. -noreset: by
 # default the server resets when its last client leaves, and a client connecting meanwhile (the
 # window manager, just after the check for the display) is turned away.
@@ -179,6 +202,9 @@ start_x_desktop() {
     PIDS+=("$ICEWM_PID")
     wait_on_display "$WAIT_SECONDS" wm_announced ||
         fail "expected icewm to manage the display within $WAIT_SECONDS s; its log: $(tail -n 5 "$E2E_TMP/icewm.log")"
+    # Its notification area comes a moment later; an icon added before it has nowhere to go.
+    wait_on_display "$WAIT_SECONDS" tray_manager_running ||
+        fail "expected icewm's notification area within $WAIT_SECONDS s; its log: $(tail -n 5 "$E2E_TMP/icewm.log")"
 }
 
 # wait_value LIMIT COMMAND...: waits up to LIMIT seconds for COMMAND to succeed, then prints
