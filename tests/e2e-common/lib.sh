@@ -37,7 +37,13 @@ cleanup() {
     fi
     # The host's own clean-up first (Wine's server), while its display is still there.
     if declare -F cleanup_host >/dev/null; then cleanup_host || true; fi
-    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    # Only a process still a child of this shell: the number of one that has ended may belong to
+    # another process by now (on a busy machine process numbers come round within minutes).
+    local pid
+    for pid in "${PIDS[@]}"; do
+        [ "$(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ')" = "$$" ] || continue
+        kill "$pid" 2>/dev/null || true
+    done
     wait 2>/dev/null || true
     if [ $status -ne 0 ]; then
         echo "--- kept $E2E_TMP for inspection ---" >&2
