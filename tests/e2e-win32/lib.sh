@@ -25,24 +25,11 @@ MAIN_WINDOW_SECONDS=60
 # Ends what runs in this test's prefix (wineserver is per prefix).
 cleanup_host() { wineserver -k 2>/dev/null; }
 
-# attempt_until N CHECK ACTION...: runs ACTION until the command line CHECK succeeds within
-# 5 seconds, at most N times.
-attempt_until() {
-    local times=$1 check=$2
-    shift 2
-    local i
-    for ((i = 0; i < times; i++)); do
-        "$@"
-        # shellcheck disable=SC2086  # CHECK is a command line
-        wait_until 5 $check && return 0
-    done
-    return 1
-}
-
 start_desktop() {
     start_x_desktop
     # A fresh prefix; its first start takes a while.
-    wineboot -i >"$E2E_TMP/wineboot.log" 2>&1 || fail "wineboot failed"
+    wineboot -i >"$E2E_TMP/wineboot.log" 2>&1 ||
+        fail "wineboot failed; its log ends: $(tail -n 5 "$E2E_TMP/wineboot.log")"
     # Wine 8 hands icewm's focus offer (WM_TAKE_FOCUS) back too late for the X server, so no
     # Wine window gets the keyboard focus when it appears; without the offer icewm gives it.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /d N /f >/dev/null 2>&1 ||
@@ -63,7 +50,7 @@ tidewell_running() { kill -0 "$TW_PID" 2>/dev/null; }
 tidewell_windows() {
     local w
     for w in $(xdotool search --onlyvisible --classname '^tidewell.exe$' 2>/dev/null); do
-        xdotool getwindowname "$w" 2>/dev/null | grep -qx Tidewell && echo "$w"
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Tidewell ] && echo "$w"
     done
     return 0
 }
@@ -79,33 +66,23 @@ dialog_window() {
     return 1
 }
 
-# Answers the open message box: yes, no or ok. The box takes the keyboard a moment after it
-# shows, and a key sent before that is lost; so the key is repeated, and when the box still
-# stays, its button is clicked (Wine centres the buttons in a row 21 pixels above the bottom
-# edge, 64 pixels apart).
-dialog_gone() { ! xwininfo -id "$DIALOG" 2>/dev/null | grep -q IsViewable; }
+# Answers the open message box ($DIALOG): yes, no or ok. The key is sent once the box holds the
+# keyboard focus (before that it would reach the main window), and only once: a second one could
+# answer the box that follows.
+dialog_gone() { ! viewable "$DIALOG"; }
+dialog_has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$DIALOG" ]; }
 answer_dialog() {
-    local key width height x attempt
+    local key
     case $1 in
         yes) key=y ;;
         no) key=n ;;
         *) key=Return ;;
     esac
-    for attempt in 1 2 3 4; do
-        sleep 1
-        xdotool key --clearmodifiers "$key"
-        wait_until 3 dialog_gone && return 0
-        read -r width height < <(xdotool getwindowgeometry "$DIALOG" |
-            sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\1 \2/p')
-        case $1 in
-            yes) x=$((width / 2 - 32)) ;;
-            no) x=$((width / 2 + 32)) ;;
-            *) x=$((width / 2)) ;;
-        esac
-        xdotool mousemove --window "$DIALOG" "$x" $((height - 21)) click 1
-        wait_until 3 dialog_gone && return 0
-    done
-    fail "the message box did not close"
+    wait_until "$WAIT_SECONDS" dialog_has_focus ||
+        fail "expected the message box $DIALOG to take the keyboard focus within $WAIT_SECONDS s"
+    xdotool key --clearmodifiers "$key"
+    wait_until "$WAIT_SECONDS" dialog_gone ||
+        fail "expected the message box $DIALOG to close on '$key' within $WAIT_SECONDS s"
 }
 
 # More control centres in pixels (the window's layout in twips / 15).
@@ -114,10 +91,16 @@ click_daily() { click_at 32 163; }
 click_days_box() { click_at 144 133; }
 
 # The program's icon in the notification area: Wine's shell embeds it in icewm's tray.
+# The tree is read whole first: an awk that stopped at the icon would leave xwininfo writing
+# into a closed pipe, and under pipefail the icon found would read as missing.
 tray_icon() {
-    xwininfo -root -tree | awk '/YXTrayEmbedder/ {found = 1; next} found && /explorer.exe/ {print $1; exit}' |
-        grep . || return 1
+    local tree
+    tree=$(xwininfo -root -tree 2>/dev/null) || return 1
+    awk '/YXTrayEmbedder/ {found = 1; next} found && /explorer.exe/ {print $1; exit}' <<<"$tree" |
+        grep .
 }
+
+icon_gone() { ! tray_icon >/dev/null; }
 
 # The number of items in the Recycle Bin, as the shell reports it.
 recycle_bin_count() { wine "$RECYCLE_TOOL" count | tr -d '\r'; }
@@ -129,26 +112,44 @@ recycle_new_file() {
     wine "$RECYCLE_TOOL" put "C:\\$name" || fail "the shell did not take $name into the Recycle Bin"
 }
 
-# A value of the program's settings in the registry (empty when missing).
-setting() {
-    wine reg query 'HKCU\Software\Quendra\Tidewell' /v "$1" 2>/dev/null | tr -d '\r' |
-        awk -v key="$1" '$1 == key {sub(/^[\t ]*[^\t ]+[\t ]+REG_SZ[\t ]*/, ""); print; exit}'
+# Whether the control at client point ($1, $2) of the main window holds the keyboard focus, as
+# the program's own thread sees it (the X focus is on the main window whichever control has it).
+focus_at() {
+    local out class left top right bottom
+    out=$(wine "$RECYCLE_TOOL" focus 2>/dev/null) || return 1
+    read -r class left top right bottom <<<"${out//$'\r'/}"
+    echo "$class $left $top $right $bottom"
+    [ "$1" -ge "$left" ] && [ "$1" -lt "$right" ] && [ "$2" -ge "$top" ] && [ "$2" -lt "$bottom" ]
 }
 
-# The window manager's close (Alt+F4): the program's close handler ends it. The key goes to
-# the active window, so the window is activated first, and the key sent again while the
-# program still runs.
+# A value of the program's settings in the registry (empty when missing).
+setting() {
+    local out
+    out=$(wine reg query 'HKCU\Software\Quendra\Tidewell' /v "$1" 2>/dev/null) || true
+    awk -v key="$1" '$1 == key && !done {sub(/^[\t ]*[^\t ]+[\t ]+REG_SZ[\t ]*/, ""); print; done = 1}' \
+        <<<"${out//$'\r'/}"
+}
+
+# The window manager's close (Alt+F4): the program's close handler ends it. The key goes to the
+# active window, so it is sent once the main window is active and holds the focus.
+main_is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$MAIN" ] && main_has_focus; }
+program_ended() { ! tidewell_running; }
 close_main_window() {
-    local attempt
-    for attempt in 1 2 3; do
-        xdotool windowactivate --sync "$MAIN" 2>/dev/null || true
-        xdotool key --clearmodifiers alt+F4
-        wait_until 5 sh -c "! kill -0 $TW_PID" && return 0
-    done
-    return 1
+    xdotool windowactivate "$MAIN" 2>/dev/null || true
+    wait_until "$WAIT_SECONDS" main_is_active ||
+        fail "expected the main window active with the focus before closing it"
+    xdotool key --clearmodifiers alt+F4
+    wait_until "$WAIT_SECONDS" program_ended ||
+        fail "expected the program to end within $WAIT_SECONDS s of Alt+F4 on its window"
 }
 
 # Whether the main window has the keyboard focus.
 main_has_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$MAIN" ]; }
 
 setting_is() { [ "$(setting "$1")" = "$2" ]; }
+
+# Waits for setting $1 to become $2; fails with $3 and the value seen.
+wait_for_setting() {
+    wait_until "$WAIT_SECONDS" setting_is "$1" "$2" ||
+        fail "$3: expected $1 = '$2' in the registry within $WAIT_SECONDS s, saw '$(setting "$1")'"
+}

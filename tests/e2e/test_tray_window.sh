@@ -22,5 +22,5 @@ wait_until 10 main_viewable || fail "a right click on the icon did not bring the
 
 close_main_window
 wait_until 15 sh -c "! kill -0 $TW_PID" || fail "closing did not end the program"
-xwininfo -root -tree | grep -q '"tidewell"' && fail "the icon stayed behind"
+[[ $(xwininfo -root -tree) == *'"tidewell"'* ]] && fail "the icon stayed behind"
 echo "PASS: tray and window"
