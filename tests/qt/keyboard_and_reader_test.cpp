@@ -28,7 +28,6 @@ TEST(ScreenReader, BoxesAreNamedByTheirLabelsAndTheStatusLineIsAStatusBar) {
     EXPECT_EQ(accessibleName(r.widget(f.Text11)), "hour/s");
     EXPECT_EQ(accessibleName(r.widget(f.Text2)), "minute/s");
     EXPECT_EQ(accessibleName(r.widget(f.dtpWeekly)), "Daily:");
-    EXPECT_EQ(accessibleName(r.widget(f.cboWeekly)), "Weekly:");
     EXPECT_NE(accessibleName(r.widget(f.ProgressBar1)), "Off.");
 
     QWidget* status = r.widget(f.Frame2);
