@@ -55,6 +55,10 @@ set(nsh ${CMAKE_CURRENT_LIST_DIR}/nsis/tidewell.nsh)
 # An upgrade replaces the file, so a running copy is closed first.
 set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "!include '${nsh}'
   !insertmacro TidewellEndRunningCopy install")
+# An upgrade starts again the copy it closed; the finish page offers to start Tidewell.
+set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "!insertmacro TidewellRestartClosedCopy")
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+set(CPACK_NSIS_MUI_FINISHPAGE_RUN tidewell.exe)
 # The user's settings (HKCU\Software\Quendra\Tidewell) and journal stay, for a later
 # reinstall, unless the user asks for them to go.
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "!include '${nsh}'

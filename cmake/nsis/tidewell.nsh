@@ -2,6 +2,9 @@
 !ifndef TIDEWELL_NSH
 !define TIDEWELL_NSH
 
+# 1 once TidewellEndRunningCopy has closed a running copy, which the install then starts again.
+Var /GLOBAL TidewellClosed
+
 # Ends the running copy of $INSTDIR\tidewell.exe, so that its file can be replaced or removed.
 # Windows keeps a running program's file from being opened for writing, so a failed open tells
 # that this copy runs. It is asked to close first, as a user would close it (taskkill without /F
@@ -16,6 +19,7 @@
     FileOpen $R0 "$INSTDIR\tidewell.exe" a
     IfErrors 0 tw_end_free_${ID}
     IntCmp $R1 0 0 tw_end_force_${ID} tw_end_force_${ID}
+      StrCpy $TidewellClosed 1
       DetailPrint "Closing Tidewell"
       nsExec::Exec '"$SYSDIR\taskkill.exe" /IM tidewell.exe'
       Pop $R2
@@ -32,6 +36,17 @@
   tw_end_free_${ID}:
     FileClose $R0
   tw_end_done_${ID}:
+!macroend
+
+# Starts the copy that TidewellEndRunningCopy closed, so that an upgrade does not stop the
+# scheduled empties until the next login. An install with pages leaves it to the finish page's
+# "Run Tidewell" (ticked), which the user may untick; a silent one starts it here.
+!macro TidewellRestartClosedCopy
+  IfSilent 0 tw_restart_done
+  StrCmp $TidewellClosed 1 0 tw_restart_done
+    DetailPrint "Starting Tidewell again"
+    Exec '"$INSTDIR\tidewell.exe"'
+  tw_restart_done:
 !macroend
 
 # Deletes the start-at-login value that this copy may have written under ROOT's Run key: the

@@ -1,5 +1,8 @@
 #include "app/form1.h"
 
+#include <algorithm>
+#include <string>
+
 #include "runtime/calendar.h"
 
 namespace tw {
@@ -118,6 +121,11 @@ void Form1::nameBoxesForAssistiveTechnology() {
     Text2.setAccessibleName(Label4.caption());
     Text4.setAccessibleName(Label6.caption() + " " + Label7.caption());
     dtpWeekly.setAccessibleName(Option2.caption());
+    // The weekday list is named by its option, not heard as its value; the caption's leading
+    // space is the designer's spacing, not part of the name.
+    const std::string weekly = Option1.caption();
+    cboWeekly.setAccessibleName(
+        weekly.substr(std::min(weekly.find_first_not_of(' '), weekly.size())));
     ProgressBar1.setAccessibleName("Countdown to the next empty");
     Frame2.setAnnouncesCaption(true);
 }

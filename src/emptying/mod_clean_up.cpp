@@ -113,8 +113,11 @@ void EmptyTrash(Form1& form, const bool& Silent) {
                 "nothing was deleted.";
             return;
         }
-        emptied = detail::EmptyDriveBins(form.services().recycleBin, form.Form.handle(), order,
-                                         report, failure);
+        // The whole walk away from the window's thread: a large bin is slow to query too.
+        const WindowHandle owner = form.Form.handle();
+        form.services().recycleBin.walkDrives([&](RecycleBinShell& shell) {
+            emptied = detail::EmptyDriveBins(shell, owner, order, report, failure);
+        });
     });
     // On record before any box waits, whatever the empty did, half-way included.
     const std::string journalTrouble =

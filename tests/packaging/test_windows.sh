@@ -4,7 +4,7 @@
 # installed-programs entry, start the program from its shortcut, uninstall silently and find the
 # program ended, its files, entries, start-at-login value and empty keys gone and the user's
 # settings kept.
-# Installing over a running copy closes it first.
+# Installing over a running copy closes it first and starts the new one.
 # Usage: test_windows.sh [build-dir]   (default build-win32-pkg, reused between runs)
 # Without the Windows host in the tree (src/platform/win32/CMakeLists.txt), a stand-in window
 # program is packaged instead of tidewell.exe, with the same packaging rules; the result says so.
@@ -74,12 +74,16 @@ start_from_menu() {
 }
 start_from_menu
 
-# Installing again over a running copy (an upgrade) closes it and replaces the file.
+# Installing again over a running copy (an upgrade) closes it, replaces the file and starts the
+# new copy, so the scheduled empties go on.
 touch -d '2000-01-01' "$dir/tidewell.exe"
+old_window=$(xdotool search --onlyvisible --name '^Tidewell$' | head -n1)
 wine "$setup" /S || fail "installing over a running copy failed"
 [ "$(stat -c %Y "$dir/tidewell.exe")" -gt 946684800 ] || fail "installing again did not replace tidewell.exe"
-wait_until 20 sh -c "! xdotool search --name '^Tidewell\$'" || fail "installing again left the old copy running"
-start_from_menu
+wait_until 20 sh -c "! xdotool search --name '^Tidewell\$' | grep -qx '$old_window'" ||
+    fail "installing again left the old copy running"
+wait_until 60 xdotool search --onlyvisible --name '^Tidewell$' ||
+    fail "installing over a running copy left Tidewell closed"
 
 # The uninstaller copies itself away and returns at once; wait for the copy to finish.
 wine "$dir/Uninstall.exe" /S

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <private/qguiapplication_p.h>
 #include <qpa/qwindowsysteminterface.h>
 #include <QApplication>
 #include <QGroupBox>
@@ -16,16 +17,27 @@
 #include "fakes/fakes.h"
 #include "platform/qt/qt_background_empty.h"
 #include "platform/qt/qt_handler_gate.h"
+#include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_window_renderer.h"
 
 namespace tw {
 namespace {
 
 // A shell whose empty lasts until the test lets it end; it tells the user-interface thread
-// when it has begun.
+// when it has begun. Its query of a bin lasts until the window has answered a call.
 struct SlowShell : test::FakeRecycleBinShell {
     std::function<void()> onStart;
     std::promise<void> release;
+    bool answeredDuringTheQuery = true;
+    std::int32_t queryRecycleBin(const std::string& rootPath, RecycleBinQuery& query) override {
+        std::promise<void> answered;
+        QMetaObject::invokeMethod(
+            qApp, [&] { answered.set_value(); }, Qt::QueuedConnection);
+        answeredDuringTheQuery =
+            answeredDuringTheQuery &&
+            answered.get_future().wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+        return FakeRecycleBinShell::queryRecycleBin(rootPath, query);
+    }
     void endNextEmptyAtOnce() {
         release = {};
         release.set_value();
@@ -136,6 +148,7 @@ TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn
     painted.titles.clear();
     modCleanUp::EmptyTrash(form, true);
 
+    EXPECT_TRUE(slow.answeredDuringTheQuery) << "the drives were queried on the window's thread";
     EXPECT_TRUE(slow.releasedByTheWindow);
     EXPECT_NE(std::find(paintedDuring.begin(), paintedDuring.end(),
                         QStringLiteral("Deleting files from Recycling Bin... ")),
@@ -172,6 +185,44 @@ TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn
     QApplication::processEvents();
     EXPECT_EQ(order.back(), "last after the close");
     qApp->removeEventFilter(&keys);
+}
+
+// Help is open when a scheduled empty runs behind it: the window must not take input again
+// (a second box could open over Help) until Help has closed.
+TEST(LongEmpty, AnOpenBoxKeepsTheWindowWaitingAcrossAScheduledEmpty) {
+    test::Harness h;
+    test::FakeRecycleBinShell bin;
+    bin.drives = {{"/", DriveType::Fixed, 3}};
+    qt_platform::BackgroundEmptyShell shell(bin);
+    Form1 form(Services{h.clock, h.pump, h.boxes, h.settings, h.locale, shell, h.tray, h.hook,
+                        h.startAtLogin, h.files, h.instance, h.skin, h.cursors, h.lifetime,
+                        h.journal, h.viewer});
+    qt_platform::WindowRenderer renderer(form.Form,
+                                         {[&] { form.Form_QueryUnload(); }, nullptr, nullptr, {}});
+    form.Form_Load();
+    form.Form.setVisible(true);
+    QApplication::processEvents();
+    QWindow* window = renderer.window().windowHandle();
+    auto blocked = [&] { return QGuiApplicationPrivate::instance()->isWindowBlocked(window); };
+    qt_platform::QtMessageBox help;
+    help.setOwner(&renderer.window());
+    bool blockedUnderTheBox = false;
+    bool blockedAfterTheEmpty = false;
+    QMetaObject::invokeMethod(
+        qApp,
+        [&] {
+            blockedUnderTheBox = blocked();
+            modCleanUp::EmptyTrash(form, true);
+            blockedAfterTheEmpty = blocked();
+            if (QWidget* box = QApplication::activeModalWidget()) box->close();
+        },
+        Qt::QueuedConnection);
+    help.show("Help", "Help", MsgButtons::Ok, MsgIcon::None);
+
+    EXPECT_EQ(bin.drives[0].items, 0) << "the scheduled empty did not run under the box";
+    EXPECT_TRUE(blockedUnderTheBox);
+    EXPECT_TRUE(blockedAfterTheEmpty) << "the empty gave the window back its input";
+    EXPECT_FALSE(blocked());
 }
 
 }  // namespace

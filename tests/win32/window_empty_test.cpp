@@ -25,6 +25,8 @@ class Mailbox {
         window_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
                                   nullptr);
         SetWindowSubclass(window_, &Mailbox::proc, 1, reinterpret_cast<DWORD_PTR>(this));
+        // Posted from the worker while the window runs an earlier call: never moved.
+        calls_.reserve(16);
     }
     ~Mailbox() { DestroyWindow(window_); }
     HWND hwnd() const { return window_; }
@@ -47,13 +49,23 @@ class Mailbox {
 };
 
 // A shell whose empty lasts until the test lets it end; it tells the user-interface thread
-// when it has begun.
+// when it has begun. Its query of a bin lasts until the window has answered a message.
 struct SlowShell : test::FakeRecycleBinShell {
     Mailbox* mailbox = nullptr;
     std::function<void()> onStart;
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE answered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     bool releasedByTheWindow = false;
-    ~SlowShell() override { CloseHandle(release); }
+    bool answeredDuringTheQuery = false;
+    ~SlowShell() override {
+        CloseHandle(release);
+        CloseHandle(answered);
+    }
+    std::int32_t queryRecycleBin(const std::string& rootPath, RecycleBinQuery& query) override {
+        mailbox->post([this] { SetEvent(answered); });
+        answeredDuringTheQuery = WaitForSingleObject(answered, 20000) == WAIT_OBJECT_0;
+        return FakeRecycleBinShell::queryRecycleBin(rootPath, query);
+    }
     std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
                                  const EmptyOrder& order, EmptyReport& report) override {
         mailbox->post(onStart);
@@ -139,6 +151,7 @@ TEST(Win32LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitThei
     modCleanUp::EmptyTrash(*r.form, true);
 
     // Released only by the status line painted during the empty.
+    EXPECT_TRUE(slow.answeredDuringTheQuery) << "the drives were queried on the window's thread";
     EXPECT_TRUE(slow.releasedByTheWindow);
     EXPECT_TRUE(emptyingPainted);
     EXPECT_EQ(pointerDuring, LoadCursorA(nullptr, IDC_WAIT));
@@ -159,6 +172,31 @@ TEST(Win32LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitThei
     DestroyWindow(trayWindow);
     onEmptyingPainted = nullptr;
     order = nullptr;
+}
+
+// Help is open when a scheduled empty runs behind it: the window must not take input again
+// (a second box could open over Help) until Help has closed.
+TEST(Win32LongEmpty, AnOpenBoxKeepsTheWindowWaitingAcrossAScheduledEmpty) {
+    Mailbox mailbox;
+    test::FakeRecycleBinShell bin;
+    bin.drives = {{"C:\\", DriveType::Fixed, 3}};
+    RenderedForm r({}, &bin);
+    r.loadAndShow();
+    constexpr char kTitle[] = "Help under test";
+    bool takesInputUnderTheBox = true;
+    bool takesInputAfterTheEmpty = true;
+    mailbox.post([&] {
+        takesInputUnderTheBox = IsWindowEnabled(r.hwnd()) != FALSE;
+        modCleanUp::EmptyTrash(*r.form, true);
+        takesInputAfterTheEmpty = IsWindowEnabled(r.hwnd()) != FALSE;
+        PostMessageA(FindWindowA(nullptr, kTitle), WM_COMMAND, IDOK, 0);
+    });
+    r.realBox.show("Help", kTitle, MsgButtons::Ok, MsgIcon::None);
+
+    EXPECT_EQ(bin.drives[0].items, 0) << "the scheduled empty did not run under the box";
+    EXPECT_FALSE(takesInputUnderTheBox);
+    EXPECT_FALSE(takesInputAfterTheEmpty) << "the empty gave the window back its input";
+    EXPECT_TRUE(IsWindowEnabled(r.hwnd()));
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "platform/win32/win32_instance.h"
 #include "platform/win32/win32_lifetime.h"
 #include "platform/win32/win32_locale.h"
+#include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_notification_area.h"
 #include "platform/win32/win32_recycle_bin.h"
 #include "platform/win32/win32_skin.h"
@@ -115,7 +116,10 @@ struct RenderedForm {
                         .taskbarCreated = std::move(taskbarCreated),
                         .available = [this] { return tray.isAvailable(); },
                         .lost = [this] { form->NotificationAreaLost(); }};
+        options.modalBoxes = &realBox.open();
         renderer = std::make_unique<win32_platform::WindowRenderer>(form->Form, std::move(options));
+        realBox.setOwner(renderer->hwnd());
+        realBox.setAllClosed([this] { renderer->syncInput(); });
         windows.bind(kMainWindowHandle, renderer->hwnd());
         windows.bind(kTrayWindowHandle, renderer->trayHwnd());
         pumpService.setDialogWindow(renderer->hwnd());
@@ -150,6 +154,8 @@ struct RenderedForm {
     win32_platform::Win32Lifetime lifetime;
     win32_platform::Win32EventPump pumpService{&lifetime};
     RecordingMessageBox messageBox;
+    // A real box, owned by the window, for what the program does behind an open box.
+    win32_platform::Win32MessageBox realBox;
     MemorySettings settings;
     // A lock of its own name per form: the forms of one test run are not second copies.
     win32_platform::Win32InstanceLock instance{"Local\\Tidewell.WindowTests." +

@@ -167,6 +167,7 @@ TEST(Win32ScreenReader, BoxesAreNamedByTheirLabelsAndTheStatusLineIsAnnounced) {
         EXPECT_EQ(accessibleName(r.window(f.Text11)), f.Label5.caption());
         EXPECT_EQ(accessibleName(r.window(f.Text2)), f.Label4.caption());
         EXPECT_EQ(accessibleName(r.window(f.dtpWeekly)), f.Option2.caption());
+        EXPECT_EQ(accessibleName(r.window(f.cboWeekly)), "Weekly:");
         EXPECT_EQ(accessibleName(r.window(f.ProgressBar1)), f.ProgressBar1.accessibleName());
         // A control named by its own caption keeps the system's name.
         EXPECT_EQ(accessibleName(r.window(f.PushButton2)), f.PushButton2.caption());

@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QThread>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,18 +12,16 @@
 
 namespace tw::qt_platform {
 
-std::int32_t BackgroundEmptyShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
-                                                   std::uint32_t flags, const EmptyOrder& order,
-                                                   EmptyReport& report) {
-    const std::optional<std::string> root =
-        rootPath ? std::optional<std::string>(rootPath) : std::nullopt;
-    std::int32_t result = kShellFail;
+namespace {
+
+// Holds the handlers and serves the window while `run` goes on on a worker thread; returns
+// once it has ended, with its exception if it threw.
+void runAway(const std::function<void()>& run) {
     std::exception_ptr failure;
     const HandlerHold hold;
     const std::unique_ptr<QThread> worker(QThread::create([&] {
         try {
-            result =
-                shell_.emptyRecycleBin(owner, root ? root->c_str() : nullptr, flags, order, report);
+            run();
         } catch (...) {
             failure = std::current_exception();
         }
@@ -37,7 +36,25 @@ std::int32_t BackgroundEmptyShell::emptyRecycleBin(WindowHandle owner, const cha
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     worker->wait();
     if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace
+
+std::int32_t BackgroundEmptyShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
+                                                   std::uint32_t flags, const EmptyOrder& order,
+                                                   EmptyReport& report) {
+    const std::optional<std::string> root =
+        rootPath ? std::optional<std::string>(rootPath) : std::nullopt;
+    std::int32_t result = kShellFail;
+    runAway([&] {
+        result =
+            shell_.emptyRecycleBin(owner, root ? root->c_str() : nullptr, flags, order, report);
+    });
     return result;
+}
+
+void BackgroundEmptyShell::walkDrives(const std::function<void(RecycleBinShell&)>& walk) {
+    runAway([&] { walk(shell_); });
 }
 
 }  // namespace tw::qt_platform

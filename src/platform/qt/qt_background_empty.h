@@ -6,8 +6,8 @@
 // that it is never offered to be killed as a program that stopped responding. The caller still
 // waits for the result exactly as for a blocking call: the user's input is held back by Qt
 // (ExcludeUserInputEvents) and every other path into a handler waits at the handler gate, so no
-// handler runs inside an empty and all keep their order. The queries stay on the caller's
-// thread: they are quick and share nothing with an empty in flight.
+// handler runs inside an empty and all keep their order. A whole walk over the
+// drives goes to the worker too: querying a large trash takes long as well.
 
 #include "platform/shared/forwarding_recycle_bin_shell.h"
 
@@ -20,6 +20,8 @@ class BackgroundEmptyShell final : public ForwardingRecycleBinShell {
     // Returns once the wrapped shell's empty has ended, with its result (or its exception).
     std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
                                  const EmptyOrder& order, EmptyReport& report) override;
+    // The same for the list of drives, their queries and their empties together.
+    void walkDrives(const std::function<void(RecycleBinShell&)>& walk) override;
 };
 
 }  // namespace tw::qt_platform

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/services/empty_report.h"
@@ -58,6 +59,10 @@ class RecycleBinShell {
                                          std::uint32_t flags, const EmptyOrder& order,
                                          EmptyReport& report) = 0;
     virtual void updateRecycleBinIcon() = 0;
+    // Runs a whole walk over the drives (the list, each drive's query and empty) and returns
+    // when it has ended. A window host runs it away from the window's thread, since a large
+    // bin takes long to query as well as to empty; `walk` is handed the shell to call meanwhile.
+    virtual void walkDrives(const std::function<void(RecycleBinShell&)>& walk) { walk(*this); }
 };
 
 }  // namespace tw

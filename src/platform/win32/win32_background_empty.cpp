@@ -5,6 +5,7 @@
 #include <objbase.h>
 
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -14,26 +15,19 @@ namespace tw::win32_platform {
 
 namespace {
 
-struct Empty {
-    RecycleBinShell& shell;
-    WindowHandle owner;
-    std::optional<std::string> root;
-    std::uint32_t flags;
-    const EmptyOrder& order;
-    EmptyReport& report;
-    std::int32_t result = kShellFail;
+// A job for the worker: its exception is carried back to the waiting thread.
+struct Job {
+    std::function<void()> run;
     std::exception_ptr failure;
 };
 
-DWORD WINAPI emptyOnWorker(void* parameter) {
-    auto& empty = *static_cast<Empty*>(parameter);
+DWORD WINAPI runOnWorker(void* parameter) {
+    auto& job = *static_cast<Job*>(parameter);
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     try {
-        empty.result =
-            empty.shell.emptyRecycleBin(empty.owner, empty.root ? empty.root->c_str() : nullptr,
-                                        empty.flags, empty.order, empty.report);
+        job.run();
     } catch (...) {
-        empty.failure = std::current_exception();
+        job.failure = std::current_exception();
     }
     if (SUCCEEDED(com)) CoUninitialize();
     return 0;
@@ -63,26 +57,39 @@ void serveUntilDone(HANDLE worker) {
     }
 }
 
+// Holds the handler gate and serves the window while `run` goes on on a worker thread.
+void runAway(std::function<void()> run) {
+    Job job{std::move(run), nullptr};
+    const GateHold hold(handlerGate());
+    HANDLE worker = CreateThread(nullptr, 0, &runOnWorker, &job, 0, nullptr);
+    if (worker == nullptr) {
+        // No thread to spare: run here, as a blocking call would.
+        runOnWorker(&job);
+    } else {
+        serveUntilDone(worker);
+        CloseHandle(worker);
+    }
+    if (job.failure) std::rethrow_exception(job.failure);
+}
+
 }  // namespace
 
 std::int32_t Win32BackgroundEmptyShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
                                                         std::uint32_t flags,
                                                         const EmptyOrder& order,
                                                         EmptyReport& report) {
-    Empty empty{shell_,     owner,  rootPath ? std::optional<std::string>(rootPath) : std::nullopt,
-                flags,      order,  report,
-                kShellFail, nullptr};
-    const GateHold hold(handlerGate());
-    HANDLE worker = CreateThread(nullptr, 0, &emptyOnWorker, &empty, 0, nullptr);
-    if (worker == nullptr) {
-        // No thread to spare: empty here, as a blocking call would.
-        emptyOnWorker(&empty);
-    } else {
-        serveUntilDone(worker);
-        CloseHandle(worker);
-    }
-    if (empty.failure) std::rethrow_exception(empty.failure);
-    return empty.result;
+    const std::optional<std::string> root =
+        rootPath ? std::optional<std::string>(rootPath) : std::nullopt;
+    std::int32_t result = kShellFail;
+    runAway([&] {
+        result =
+            shell_.emptyRecycleBin(owner, root ? root->c_str() : nullptr, flags, order, report);
+    });
+    return result;
+}
+
+void Win32BackgroundEmptyShell::walkDrives(const std::function<void(RecycleBinShell&)>& walk) {
+    runAway([&] { walk(shell_); });
 }
 
 }  // namespace tw::win32_platform

@@ -7,7 +7,7 @@
 // responding. The caller still waits for the result exactly as for a blocking call: the user's
 // input stays in the thread's queue and every other way into a handler waits at the handler
 // gate (win32_handler_gate.h), so no handler runs inside an empty and all keep their order.
-// The queries stay on the caller's thread: they are quick and share nothing with the empty.
+// A whole walk over the drives goes to the worker too: querying a large bin takes long as well.
 
 #include "platform/shared/forwarding_recycle_bin_shell.h"
 
@@ -20,6 +20,8 @@ class Win32BackgroundEmptyShell final : public ForwardingRecycleBinShell {
     // Returns once the wrapped shell's empty has ended, with its result (or its exception).
     std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
                                  const EmptyOrder& order, EmptyReport& report) override;
+    // The same for the list of drives, their queries and their empties together.
+    void walkDrives(const std::function<void(RecycleBinShell&)>& walk) override;
 };
 
 }  // namespace tw::win32_platform

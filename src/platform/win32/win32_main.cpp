@@ -109,13 +109,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
                               [&instance](UINT message, WPARAM wParam) {
                                   return instance.isShowRequest(message, wParam);
                               },
-                          .show = [&form] { form.ShowRunningCopy(); }}});
+                          .show = [&form] { form.ShowRunningCopy(); }},
+         .modalBoxes = &messageBox.open()});
     // The core's handles name these windows from now on; the tray's hook subclasses the real
     // tray window.
     windows.bind(kMainWindowHandle, renderer.hwnd());
     windows.bind(kTrayWindowHandle, renderer.trayHwnd());
     notificationArea.setIcon(kApplicationIconHandle, trayIcon());
     messageBox.setOwner(renderer.hwnd());
+    messageBox.setAllClosed([&renderer] { renderer.syncInput(); });
     pump.setDialogWindow(renderer.hwnd());
 
     guarded(report, [&] { form.Form_Load(); });

@@ -28,8 +28,14 @@ MsgAnswer Win32MessageBox::show(const std::string& text, const std::string& titl
     // Without an owner the box still keeps every window of the program waiting (the boxes are
     // modal for the whole program), and comes to the front: the program may be in the tray.
     style |= owner ? MB_APPLMODAL : MB_TASKMODAL | MB_SETFOREGROUND;
-    const int answer =
-        MessageBoxA(owner, toAnsi(messageBoxText(text)).c_str(), toAnsi(title).c_str(), style);
+    int answer = 0;
+    {
+        const ModalBoxOpen counted(open_);
+        answer =
+            MessageBoxA(owner, toAnsi(messageBoxText(text)).c_str(), toAnsi(title).c_str(), style);
+    }
+    // The box has given its owner back the input; a model that asks otherwise is shown again.
+    if (!open_.anyOpen() && allClosed_) allClosed_();
     if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
     // A box that could not be shown answers No: the safe answer to "empty now?".
     return answer == IDYES ? MsgAnswer::Yes : MsgAnswer::No;

@@ -211,8 +211,17 @@ void WindowRenderer::sync(RenderedControl& r) {
     if (paintsBackColor(r.control->kind())) InvalidateRect(r.hwnd, nullptr, TRUE);
 }
 
+bool WindowRenderer::takesInput() const {
+    const ModalBoxes* boxes = options_.modalBoxes;
+    return boxes ? boxes->takesInput(model_.enabled()) : model_.enabled();
+}
+
+void WindowRenderer::syncInput() {
+    syncWindowLook(model_, hwnd_, mirror_, takesInput());
+}
+
 void WindowRenderer::syncWindow() {
-    syncWindowLook(model_, hwnd_, mirror_);
+    syncWindowLook(model_, hwnd_, mirror_, takesInput());
     syncPointer();
     if (!ended()) {
         if (model_.visible() && !IsWindowVisible(hwnd_)) {

@@ -17,6 +17,7 @@
 
 #include "platform/controls/controls.h"
 #include "platform/shared/error_reporter.h"
+#include "platform/shared/modal_boxes.h"
 #include "platform/win32/win32_control_sync.h"
 #include "platform/win32/win32_gdi_cache.h"
 #include "platform/win32/win32_instance_channel.h"
@@ -42,6 +43,8 @@ class WindowRenderer {
         TrayWatch::Callbacks tray;
         // A second launch's request to show this copy's window (win32_instance_channel.h).
         ShowRequests::Callbacks showRequests;
+        // The program's message boxes open now (shared/modal_boxes.h); none when null.
+        const ModalBoxes* modalBoxes = nullptr;
     };
 
     WindowRenderer(controls::Window& model, Options options);
@@ -55,6 +58,8 @@ class WindowRenderer {
     HWND trayHwnd() const { return tray_; }
     // The native window of a control; nullptr for controls without one.
     HWND controlWindow(const controls::Control& control) const;
+    // Mirrors again whether the window takes input: the last box over it has closed.
+    void syncInput();
 
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -71,6 +76,7 @@ class WindowRenderer {
     RenderedControl* rendered(HWND window) const;
     void sync(RenderedControl& rendered);
     void syncWindow();
+    bool takesInput() const;
     void syncPointer();
     void scheduleShow();
     void showNow();

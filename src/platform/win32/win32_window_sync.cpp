@@ -36,7 +36,8 @@ HCURSOR windowPointer(int pointer, HCURSOR custom) {
     return nullptr;
 }
 
-void syncWindowLook(const controls::Window& model, HWND window, WindowMirror& mirror) {
+void syncWindowLook(const controls::Window& model, HWND window, WindowMirror& mirror,
+                    bool takesInput) {
     const std::string title = toAnsi(model.caption());
     char shown[256] = {};
     GetWindowTextA(window, shown, sizeof shown);
@@ -48,8 +49,7 @@ void syncWindowLook(const controls::Window& model, HWND window, WindowMirror& mi
         SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
         mirror.hasIcon = model.hasIcon();
     }
-    if ((IsWindowEnabled(window) != FALSE) != model.enabled())
-        EnableWindow(window, model.enabled());
+    if ((IsWindowEnabled(window) != FALSE) != takesInput) EnableWindow(window, takesInput);
 }
 
 void syncWindowShown(const controls::Window& model, HWND window, WindowMirror& mirror) {

@@ -21,8 +21,9 @@ struct WindowMirror {
 // the ordinary pointer, which leaves each control its own (the I-beam over text boxes).
 HCURSOR windowPointer(int pointer, HCURSOR custom);
 
-// Title, icon and enabled flag.
-void syncWindowLook(const controls::Window& model, HWND window, WindowMirror& mirror);
+// Title, icon and enabled flag (`takesInput`: the model's, unless a box is open over it).
+void syncWindowLook(const controls::Window& model, HWND window, WindowMirror& mirror,
+                    bool takesInput);
 // Shown, hidden, minimised or normal, as the model says.
 void syncWindowShown(const controls::Window& model, HWND window, WindowMirror& mirror);
 
