@@ -10,6 +10,8 @@ set -euo pipefail
 set -E
 
 E2E_TMP=$(mktemp -d "/tmp/$1.XXXXXX")
+# The shell that sourced this file: the test's own (a subshell when a test sources it in one).
+E2E_SHELL=$BASHPID
 export HOME=$E2E_TMP/home
 export XDG_CONFIG_HOME=$HOME/.config
 export XDG_DATA_HOME=$HOME/.local/share
@@ -41,7 +43,7 @@ cleanup() {
     # another process by now (on a busy machine process numbers come round within minutes).
     local pid
     for pid in "${PIDS[@]}"; do
-        [ "$(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ')" = "$$" ] || continue
+        [ "$(ps -o ppid= -p "$pid" 2>/dev/null | tr -d ' ')" = "$E2E_SHELL" ] || continue
         kill "$pid" 2>/dev/null || true
     done
     wait 2>/dev/null || true
@@ -67,7 +69,7 @@ fail() {
 # that used it).
 on_error() {
     local status=$1 command=$2 i where=""
-    [ "$BASHPID" = "$$" ] && [ -z "$E2E_FAILED" ] || return 0
+    [ "$BASHPID" = "$E2E_SHELL" ] && [ -z "$E2E_FAILED" ] || return 0
     E2E_FAILED=1
     for ((i = 1; i < ${#FUNCNAME[@]}; i++)); do
         where+=" ${BASH_SOURCE[i]##*/}:${BASH_LINENO[i - 1]}${FUNCNAME[i]:+ (${FUNCNAME[i]})}"
