@@ -81,19 +81,29 @@ struct KeyLog : QObject {
     }
 };
 
-TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn) {
+// The window on the fakes, its bin behind the host's background shell: loaded and shown.
+struct ShownForm {
+    explicit ShownForm(RecycleBinShell& bin)
+        : shell(bin),
+          form(Services{h.clock, h.pump, h.boxes, h.settings, h.locale, shell, h.tray, h.hook,
+                        h.startAtLogin, h.files, h.instance, h.skin, h.cursors, h.lifetime,
+                        h.journal, h.viewer}),
+          renderer(form.Form, {[this] { form.Form_QueryUnload(); }, nullptr, nullptr, {}}) {
+        form.Form_Load();
+        form.Form.setVisible(true);
+        QApplication::processEvents();
+    }
     test::Harness h;
+    qt_platform::BackgroundEmptyShell shell;
+    Form1 form;
+    qt_platform::WindowRenderer renderer;
+};
+
+TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn) {
     SlowShell slow;
     slow.drives = {{"/", DriveType::Fixed, 100000}};
-    qt_platform::BackgroundEmptyShell shell(slow);
-    Form1 form(Services{h.clock, h.pump, h.boxes, h.settings, h.locale, shell, h.tray, h.hook,
-                        h.startAtLogin, h.files, h.instance, h.skin, h.cursors, h.lifetime,
-                        h.journal, h.viewer});
-    qt_platform::WindowRenderer renderer(form.Form,
-                                         {[&] { form.Form_QueryUnload(); }, nullptr, nullptr, {}});
-    form.Form_Load();
-    form.Form.setVisible(true);
-    QApplication::processEvents();
+    ShownForm shown(slow);
+    auto& [h, shell, form, renderer] = shown;
     QWidget& window = renderer.window();
     PaintLog painted;
     renderer.widget(form.Frame2)->installEventFilter(&painted);
@@ -190,18 +200,10 @@ TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn
 // Help is open when a scheduled empty runs behind it: the window must not take input again
 // (a second box could open over Help) until Help has closed.
 TEST(LongEmpty, AnOpenBoxKeepsTheWindowWaitingAcrossAScheduledEmpty) {
-    test::Harness h;
     test::FakeRecycleBinShell bin;
     bin.drives = {{"/", DriveType::Fixed, 3}};
-    qt_platform::BackgroundEmptyShell shell(bin);
-    Form1 form(Services{h.clock, h.pump, h.boxes, h.settings, h.locale, shell, h.tray, h.hook,
-                        h.startAtLogin, h.files, h.instance, h.skin, h.cursors, h.lifetime,
-                        h.journal, h.viewer});
-    qt_platform::WindowRenderer renderer(form.Form,
-                                         {[&] { form.Form_QueryUnload(); }, nullptr, nullptr, {}});
-    form.Form_Load();
-    form.Form.setVisible(true);
-    QApplication::processEvents();
+    ShownForm shown(bin);
+    auto& [h, shell, form, renderer] = shown;
     QWindow* window = renderer.window().windowHandle();
     auto blocked = [&] { return QGuiApplicationPrivate::instance()->isWindowBlocked(window); };
     qt_platform::QtMessageBox help;
