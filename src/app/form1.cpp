@@ -74,6 +74,7 @@ Form1::Form1(Services services)
     setDesignState();
     addControls();
     connectHandlers();
+    policy_.mode = chosenMode();
 }
 
 void Form1::readTrayProperties() {

@@ -12,7 +12,7 @@
 #include "runtime/checked_int32.h"
 #include "runtime/error_trap.h"
 #include "runtime/errors.h"
-#include "scheduling/keep_recent.h"
+#include "model/keep_recent.h"
 
 namespace tw::modCleanUp {
 
@@ -100,7 +100,7 @@ void EmptyTrash(Form1& form, const bool& Silent) {
     // starts (never fewer than before the user began typing there); one the user asked for
     // keeps nothing back.
     const std::optional<std::int64_t> keepSeconds =
-        Silent ? form.ScheduledKeepSeconds() : std::optional<std::int64_t>(0);
+        Silent ? form.policy().scheduledKeepSeconds() : std::optional<std::int64_t>(0);
     // A floor that can't be read empties nothing (below): such an empty keeps everything.
     const EmptyOrder order{keepSeconds.value_or(kKeepEverythingSeconds)};
     EmptyReport report;
@@ -140,6 +140,11 @@ void EmptyTrash(Form1& form, const bool& Silent) {
 }  // namespace tw::modCleanUp
 
 namespace tw {
+
+void Form1::EmptyOnSchedule() {
+    const bool silent = true;
+    modCleanUp::EmptyTrash(*this, silent);
+}
 
 void Form1::TellScheduledEmpty(const std::string& failure) {
     if (failure.empty()) {
