@@ -5,7 +5,7 @@
 
 #include "runtime/calendar.h"
 #include "runtime/printable_text.h"
-#include "scheduling/keep_recent.h"
+#include "model/keep_recent.h"
 
 namespace tw {
 

@@ -249,6 +249,21 @@ TEST_F(Countdown, AnOverflowingEntryTypedThenSwitchedOnEmptiesNothingAndWarnsOnc
     EXPECT_EQ(empties(), 0);
 }
 
+// Typed over as the countdown runs out: the next countdown is the interval in force, never a
+// count half typed ("1" on the way to "10"); leaving the box puts the typed count in force.
+TEST_F(Countdown, TheNextCountdownIsTheIntervalInForceNeverOneHalfTyped) {
+    everyMinutes("2");
+    form->PushButton4.click();
+    form->Form.setFocus(form->Text2);
+    form->Text2.setText("1");
+    tick(120);
+    EXPECT_EQ(form->SecondsToNextEmpty, 120);
+    form->Text2.setText("10");
+    form->Form.setFocus(form->Text3);
+    tick(120);
+    EXPECT_EQ(form->SecondsToNextEmpty, 600);
+}
+
 TEST_F(Countdown, ANegativeEntryIsRefusedAndNeverScheduled) {
     everyMinutes("0");
     form->Form.setFocus(form->Text11);

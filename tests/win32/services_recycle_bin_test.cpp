@@ -87,14 +87,8 @@ TEST(Win32RecycleBin, AFileDeletedToTheBinIsCountedAndGoneAfterTheEmpty) {
     EXPECT_EQ(report.places[0].place, "C:\\");
     EXPECT_EQ(report.places[0].removed, std::uint64_t(before + 1));
 
-    // Deleted after the walk's empty: a later call of the same walk leaves it.
-    ASSERT_TRUE(writeFile(trashed, "newer"));
-    deleteToBin(trashed);
-    EXPECT_EQ(test::emptyKeepingNothing(shell, 1, nullptr, 7), kShellOk);
-    EXPECT_EQ(itemsOn(shell, "C:\\"), 1);
-
     // An empty bin: nothing to do, and that is no failure.
-    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1, {}, report, failure)) << failure;
     EXPECT_TRUE(exists(kept));
 }
 
