@@ -10,7 +10,7 @@ wait_until "$WAIT_SECONDS" main_has_focus || fail "expected the keyboard focus o
 
 # Tab once around the window from the first control: the Keep Recent Items box, then "Show
 # Journal", come last, after every control the window had before them. Clicked into first, away
-# from the controls, as a user would: now and then (about one start in five here) Wine leaves
+# from the controls, as a user would: now and then (about one start in ten here) Wine leaves
 # the new window without a focused control although the window manager gave it the X focus, and
 # keys reach nothing until a click.
 click_window_margin
