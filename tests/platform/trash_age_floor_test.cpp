@@ -182,6 +182,9 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
                         "/home/user/other-group\n[Other Group]\nDeletionDate=" +
                             localDate(edge - kDay) + "\n[Trash Info]",
                         localDate(edge + 60), edge - kDay);
+        trashWithRecord(trash, "other-key",
+                        "/home/user/other-key\nDeletionDateOld=" + localDate(edge - kDay),
+                        localDate(edge + 60), edge - kDay);
         trashWithRecord(trash, "long-record", "/home/user/long-record\n#" + std::string(5000, 'x'),
                         localDate(edge + 60), edge - kDay);
     });
@@ -193,8 +196,9 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
         EXPECT_FALSE(test::exists(e.trash + "/info/" + name + ".trashinfo")) << name;
     }
     EXPECT_TRUE(std::filesystem::is_empty(e.trash + "/expunged"));
-    for (const std::string name : {"a-second-short", "future", "undated-new",
-                                   "dated-old-written-now", "other-group", "long-record"}) {
+    for (const std::string name :
+         {"a-second-short", "future", "undated-new", "dated-old-written-now", "other-group",
+          "other-key", "long-record"}) {
         EXPECT_TRUE(test::exists(e.trash + "/files/" + name)) << name;
         EXPECT_TRUE(test::exists(e.trash + "/info/" + name + ".trashinfo")) << name;
     }
@@ -206,7 +210,7 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
     EXPECT_EQ(place.removed, 4u);
     EXPECT_EQ(place.foldersUncounted, 1u) << "a folder's contents are not in the bytes";
     std::array<std::uint64_t, kKeptReasons> kept{};
-    kept[std::size_t(KeptReason::TooRecent)] = 6;
+    kept[std::size_t(KeptReason::TooRecent)] = 7;
     kept[std::size_t(KeptReason::DatedInFuture)] = 1;
     EXPECT_EQ(place.kept, kept);
     std::set<std::string> removed;
