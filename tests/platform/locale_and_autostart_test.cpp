@@ -195,16 +195,21 @@ TEST(AutostartFile, AnEntryFoundAtStartIsKeptUnlessItsProgramIsGone) {
     struct Case {
         const char* entry;
         bool kept;
+        bool linked = false;  // the entry is a link to it: not ours, so it is not read either
     };
     for (const Case& c : {Case{"[Desktop Entry]\nExec=tidewell --quiet\n", true},
                           Case{"[Desktop Entry]\nExec=\n", true},
                           Case{"[Desktop Entry]\nExec=/usr/local/bin/tidewell\n", true},
-                          Case{"[Desktop Entry]\nExec=/gone/tidewell\n", false}}) {
+                          Case{"[Desktop Entry]\nExec=/gone/tidewell\n", false},
+                          Case{"[Desktop Entry]\nExec=/gone/tidewell\n", true, true}}) {
         SCOPED_TRACE(c.entry);
         TempDir home;
         AutostartFile autostart(home.path + "/config");
         std::filesystem::create_directories(home.path + "/config/autostart");
-        std::ofstream(autostart.entryPath("tidewell")) << c.entry;
+        const std::string written =
+            c.linked ? home.path + "/mine.desktop" : autostart.entryPath("tidewell");
+        std::ofstream(written) << c.entry;
+        if (c.linked) std::filesystem::create_symlink(written, autostart.entryPath("tidewell"));
         test::Harness h;
         h.files.existing = {"/usr/local/bin/tidewell"};
         h.settings.put("Windows Startup", "On");
@@ -216,6 +221,7 @@ TEST(AutostartFile, AnEntryFoundAtStartIsKeptUnlessItsProgramIsGone) {
         EXPECT_EQ(form.Check4.value(), 1);
         EXPECT_EQ(slurp(autostart.entryPath("tidewell")),
                   c.kept ? c.entry : AutostartEntry("/opt/tidewell/tidewell"));
+        EXPECT_EQ(std::filesystem::is_symlink(autostart.entryPath("tidewell")), c.linked);
     }
 }
 
