@@ -187,7 +187,7 @@ TEST_F(TrayControl, TipChangesReachTheShellOnlyWhileShown) {
     EXPECT_EQ(tray->TrayTip(), "");
 }
 
-TEST_F(TrayControl, PersistedPropertiesAreReadInOrderWithTheirDefaults) {
+TEST_F(TrayControl, PersistedPropertiesAreShownAndMissingOnesTakeTheirDefaults) {
     MemoryBag bag;
     bag.bools["InTray"] = true;
     bag.pictures["TrayIcon"] = kOtherIcon;
