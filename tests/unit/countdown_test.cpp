@@ -319,17 +319,27 @@ TEST_F(Countdown, AScheduledEmptyThatFailsIsToldOncePerKindWithoutABox) {
     tick(2);
     EXPECT_EQ(balloons().size(), 2u);
     EXPECT_NE(form->Frame2.toolTip(), stayed);
+    h.shell.drives[0].type = DriveType::Fixed;  // the first kind again: told already
+    trash(3);
+    tick();
+    EXPECT_EQ(balloons().size(), 2u);
+    EXPECT_EQ(form->Frame2.toolTip(), stayed);
 
-    h.shell.drives[0].type = DriveType::Fixed;  // it went well: forgotten
-    h.shell.emptyResult = kShellOk;
+    h.shell.emptyResult = kShellOk;  // it went well: forgotten, so the same failure is news
     tick();
     EXPECT_EQ(form->Frame2.toolTip(), "");
+    h.shell.emptyResult = kShellFail;
+    trash(3);
+    tick();
+    EXPECT_EQ(balloons().size(), 3u);
+    h.shell.emptyResult = kShellOk;
+    tick();
 
     h.tray.available = false;  // no notification area: the tooltip alone
     h.shell.emptyResult = kShellFail;
     trash(1);
     tick();
-    EXPECT_EQ(balloons().size(), 2u);
+    EXPECT_EQ(balloons().size(), 3u);
     EXPECT_EQ(form->Frame2.toolTip(), stayed);
     EXPECT_TRUE(h.boxes.shown.empty());
 }
