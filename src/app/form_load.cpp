@@ -4,12 +4,12 @@
 #include "app/form1.h"
 #include "app/product.h"
 #include "app/settings.h"
+#include "model/interval_count.h"
+#include "model/keep_recent.h"
 #include "runtime/calendar.h"
 #include "runtime/error_trap.h"
 #include "runtime/errors.h"
 #include "runtime/number_text.h"
-#include "model/interval_count.h"
-#include "model/keep_recent.h"
 
 namespace tw {
 

@@ -8,11 +8,11 @@
 #include "app/form1.h"
 #include "app/product.h"
 #include "emptying/journal_entry.h"
+#include "model/keep_recent.h"
 #include "platform/shared/error_reporter.h"
 #include "runtime/checked_int32.h"
 #include "runtime/error_trap.h"
 #include "runtime/errors.h"
-#include "model/keep_recent.h"
 
 namespace tw::modCleanUp {
 

@@ -75,7 +75,8 @@ void Form1::Timer1_Timer() {
             FindDuration();
             // The daily moment that was just emptied is the present second; without this it
             // would be due again at the next tick and empty twice.
-            if (policy_.mode == ScheduleMode::Daily && SecondsToNextEmpty == 0) SecondsToNextEmpty = 86400;
+            if (policy_.mode == ScheduleMode::Daily && SecondsToNextEmpty == 0)
+                SecondsToNextEmpty = 86400;
         });
         // The next countdown could not be computed (its box was shown once): the old length
         // belongs to a schedule the user has since changed, so stop rather than run it again.
