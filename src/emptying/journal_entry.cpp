@@ -122,9 +122,12 @@ std::string keptLine(const EmptyItem& item) {
 void describePlace(Block& block, const EmptyPlace& p) {
     const std::string place = shownName(p.place);
     std::string freed = sizeText(p.bytesFreed);
-    if (p.foldersUncounted > 0) {
-        freed += " and what " + std::to_string(p.foldersUncounted) +
-                 (p.foldersUncounted == 1 ? " folder" : " folders") + " held";
+    if (!p.freedKnown) {
+        freed = "an unknown amount (the shell emptied the bin";
+        if (p.shellShrank > 0) {
+            freed += "; by its count the bin is " + sizeText(p.shellShrank) + " smaller";
+        }
+        freed += ")";
     }
     block.line(place + ": removed " + std::to_string(p.removed) + ", freed " + freed + "; kept " +
                keptText(p));
