@@ -121,15 +121,15 @@ std::string keptLine(const EmptyItem& item) {
 
 void describePlace(Block& block, const EmptyPlace& p) {
     const std::string place = shownName(p.place);
-    std::string freed = sizeText(p.bytesFreed);
+    std::string freed = " " + sizeText(p.bytesFreed);
     if (!p.freedKnown) {
-        freed = "an unknown amount (the shell emptied the bin";
+        freed = ": not known (left to the shell";
         if (p.shellShrank > 0) {
-            freed += "; by its count the bin is " + sizeText(p.shellShrank) + " smaller";
+            freed += ", which counts the bin " + sizeText(p.shellShrank) + " smaller";
         }
         freed += ")";
     }
-    block.line(place + ": removed " + std::to_string(p.removed) + ", freed " + freed + "; kept " +
+    block.line(place + ": removed " + std::to_string(p.removed) + ", freed" + freed + "; kept " +
                keptText(p));
     std::uint64_t errorsUntold = p.errorsUntold;
     for (const std::string& error : p.errors) {
