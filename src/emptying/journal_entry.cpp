@@ -121,12 +121,15 @@ std::string keptLine(const EmptyItem& item) {
 
 void describePlace(Block& block, const EmptyPlace& p) {
     const std::string place = shownName(p.place);
-    std::string freed = sizeText(p.bytesFreed);
-    if (p.foldersUncounted > 0) {
-        freed += " and what " + std::to_string(p.foldersUncounted) +
-                 (p.foldersUncounted == 1 ? " folder" : " folders") + " held";
+    std::string freed = " " + sizeText(p.bytesFreed);
+    if (!p.freedKnown) {
+        freed = ": not known (left to the shell";
+        if (p.shellShrank > 0) {
+            freed += ", which counts the bin " + sizeText(p.shellShrank) + " smaller";
+        }
+        freed += ")";
     }
-    block.line(place + ": removed " + std::to_string(p.removed) + ", freed " + freed + "; kept " +
+    block.line(place + ": removed " + std::to_string(p.removed) + ", freed" + freed + "; kept " +
                keptText(p));
     std::uint64_t errorsUntold = p.errorsUntold;
     for (const std::string& error : p.errors) {

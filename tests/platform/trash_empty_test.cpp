@@ -47,35 +47,51 @@ TEST_F(TrashEmpty, RemovesItemsOrphansLeftoversAndTheSizeCacheButKeepsTheLayout)
 }
 
 // The journal says what the file system got back and what is left: a sparse file frees its
-// blocks, not its size; a file with another name frees nothing; a folder of which part could
-// not go says how much went and how much stayed.
+// blocks, not its size; a file with another name frees nothing, in a folder too, where of two
+// names the second frees the file; a folder of which part could not go says how much went and
+// how much stayed, and frees what went; so do the leftovers of an interrupted empty.
 TEST_F(TrashEmpty, WhatIsFreedAndWhatIsLeftAreTold) {
     std::uint64_t blocks = 0;
-    const auto allocated = [](const std::string& path) {
+    const auto frees = [&](const std::string& path) {
         struct stat st {};
-        EXPECT_EQ(stat(path.c_str(), &st), 0);
-        return static_cast<std::uint64_t>(st.st_blocks) * 512;
+        EXPECT_EQ(lstat(path.c_str(), &st), 0);
+        blocks += static_cast<std::uint64_t>(st.st_blocks) * 512;
+    };
+    const auto linkFrom = [&](const std::string& from, const std::string& to) {
+        test::writeFile(from, std::string(1 << 20, 'l'));
+        ASSERT_EQ(link(from.c_str(), to.c_str()), 0);
     };
     test::trashItem(trash_, "plain");
     test::writeFile(trash_ + "/files/plain", std::string(10000, 'p'));
-    blocks += allocated(trash_ + "/files/plain");
+    frees(trash_ + "/files/plain");
     test::trashItem(trash_, "sparse");
     std::filesystem::resize_file(trash_ + "/files/sparse", 1 << 30);
-    blocks += allocated(trash_ + "/files/sparse");
+    frees(trash_ + "/files/sparse");
     test::trashItem(trash_, "linked");
-    test::writeFile(trash_ + "/files/linked", std::string(1 << 20, 'l'));
-    ASSERT_EQ(link((trash_ + "/files/linked").c_str(), (dir_ / "still-here").c_str()), 0);
+    linkFrom(trash_ + "/files/linked", dir_ / "still-here");
+    test::trashItem(trash_, "album", true);
+    const std::string album = trash_ + "/files/album";
+    test::makeDirs(album + "/sub");
+    test::writeFile(album + "/sub/sparse");
+    std::filesystem::resize_file(album + "/sub/sparse", 1 << 30);
+    linkFrom(album + "/linked", dir_ / "also-here");
+    linkFrom(album + "/twin", album + "/sub/twin");
+    for (const char* in : {"", "/inner", "/sub", "/sub/sparse", "/twin"}) frees(album + in);
     test::trashItem(trash_, "photos", true);  // holds one file
     for (const char* name : {"a", "b"}) test::writeFile(trash_ + "/files/photos/" + name);
     test::makeDirs(trash_ + "/files/photos/mounted/x");
+    for (const char* name : {"inner", "a", "b"}) frees(trash_ + "/files/photos/" + name);
+    test::makeDirs(trash_ + "/expunged/half");  // what an interrupted empty left
+    test::writeFile(trash_ + "/expunged/half/f");
+    for (const char* in : {"", "/f"}) frees(trash_ + "/expunged/half" + in);
 
     EmptyOptions options;
     options.fencedMountPoints = {trash_ + "/files/photos/mounted"};
     EmptyPlace place;
     EXPECT_FALSE(test::emptyTrashAt(trash_, nullptr, options, &place));
-    EXPECT_EQ(place.removed, 3u);
+    EXPECT_EQ(place.removed, 4u);
     EXPECT_EQ(place.bytesFreed, blocks);
-    EXPECT_LT(place.bytesFreed, 1u << 20);
+    EXPECT_LT(place.bytesFreed, 2u << 20);
     ASSERT_EQ(place.keptItems.size(), 1u);
     EXPECT_EQ(place.keptItems[0].reason, KeptReason::PartlyRemoved);
     EXPECT_EQ(place.keptItems[0].entriesRemoved, 3u);

@@ -45,7 +45,6 @@ TEST(JournalEntry, AScheduledEmptyTellsWhenTheFloorAndWhatWentAndStayedInEachPla
     home.place = "/home/ann/.local/share/Trash";
     home.removed = 1502;
     home.bytesFreed = 3'412'345;
-    home.foldersUncounted = 2;
     home.kept[std::size_t(KeptReason::TooRecent)] = 700;
     home.kept[std::size_t(KeptReason::ArrivedDuringEmpty)] = 1;
     home.kept[std::size_t(KeptReason::PartlyRemoved)] = 1;
@@ -58,8 +57,14 @@ TEST(JournalEntry, AScheduledEmptyTellsWhenTheFloorAndWhatWentAndStayedInEachPla
     usb.place = "/media/usb/.Trash-1000";
     usb.addError("info/: Permission denied");
     usb.addError("expunged/: a mount point, left alone");
-    const std::string block = JournalEntry(kBegan, EmptyCause::Scheduled, {30 * 86400},
-                                           {.places = {home, usb}}, {false, "some items stayed."});
+    EmptyPlace shell;  // emptied by a shell that tells only how much smaller it counts the bin
+    shell.place = "D:\\";
+    shell.removed = 3;
+    shell.freedKnown = false;
+    shell.shellShrank = 5'000'000;
+    const std::string block =
+        JournalEntry(kBegan, EmptyCause::Scheduled, {30 * 86400}, {.places = {home, usb, shell}},
+                     {false, "some items stayed."});
 
     const std::vector<std::string> all = lines(block);
     ASSERT_FALSE(all.empty());
@@ -69,7 +74,9 @@ TEST(JournalEntry, AScheduledEmptyTellsWhenTheFloorAndWhatWentAndStayedInEachPla
 
     const std::string counts = lineOf(block, "1502");
     EXPECT_TRUE(has(counts, home.place) && has(counts, "3412345") && has(counts, "3.4 MB"));
-    EXPECT_TRUE(has(counts, "2 folders")) << "freed space is not claimed whole";
+    const std::string shellCounts = lineOf(block, "D:\\");
+    EXPECT_TRUE(has(shellCounts, "not known") && has(shellCounts, "5000000"));
+    EXPECT_FALSE(has(shellCounts, "freed 0") || has(shellCounts, "freed 5"));
     EXPECT_TRUE(has(counts, "700 too recent") && has(counts, "1 arrived during the empty") &&
                 has(counts, "2 could not be removed"));
     EXPECT_FALSE(has(block, "notes.txt")) << "too recent: counted, not named again every time";
@@ -103,6 +110,11 @@ TEST(JournalEntry, AnAskedEmptyWithoutAFloorOrAnythingInTheBins) {
     EXPECT_TRUE(has(all[0], "asked") && has(all[0], "none") && !has(all[0], " day"));
     EXPECT_TRUE(has(block, "nothing was in the bins"));
     EXPECT_FALSE(has(block, "failed"));
+    // One that failed before it found a bin found nothing either way.
+    const std::vector<std::string> failed =
+        lines(JournalEntry(kBegan, EmptyCause::Asked, {}, {}, {false, {}}));
+    EXPECT_EQ(failed.size(), 2u) << failed.back();
+    EXPECT_TRUE(has(failed.back(), "failed"));
 
     const std::string halfDay = JournalEntry(kBegan, EmptyCause::Scheduled, {43200}, {}, {});
     EXPECT_TRUE(has(lines(halfDay)[0], "0.5 days"));
@@ -136,6 +148,8 @@ TEST(JournalEntry, ANameCanNotForgeALineNorPassForAnotherName) {
         {"/tmp/ls\u2028ps\u2029", "ls\\u2028ps\\u2029"},
         {"/tmp/caf\u00e9 \u00a0\u202f\u65e5", "/tmp/caf\u00e9 \u00a0\u202f\u65e5"},
         {"/tmp/\xff\xc0\x8a\xed\xa0\x80\xc3", "/tmp/\\xFF\\xC0\\x8A\\xED\\xA0\\x80\\xC3"},
+        {"/tmp/\xe0\x80\x8a\xf0\x80\x80\x8a\xf4\x90\x80\x80",
+         "/tmp/\\xE0\\x80\\x8A\\xF0\\x80\\x80\\x8A\\xF4\\x90\\x80\\x80"},
         {longName, std::string(1000, 'a') + std::string(kCutMark)},
         {"/home/ann/" + std::string(1013, 'a') + "\u00e9\u00e9", "aa" + std::string(kCutMark)},
     };

@@ -185,10 +185,9 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
                               : "kept for the next empty: changed since this one began");
         return Outcome::Kept;
     }
-    // What is freed of a folder is not counted: it would take a look at every file in it. A
-    // file frees its allocated blocks (a sparse file less than its size) only as its last name.
-    look.folder = seen && S_ISDIR(st.st_mode);
-    if (seen && !look.folder && st.st_nlink == 1) {
+    // A file frees its allocated blocks (a sparse file less than its size) only as its last
+    // name; a folder is weighed as its removal goes.
+    if (seen && !S_ISDIR(st.st_mode) && st.st_nlink == 1) {
         look.size = static_cast<std::uint64_t>(st.st_blocks) * 512;
     }
     if (keepSeconds <= 0) return Outcome::Removed;
@@ -246,7 +245,6 @@ void TrashSnapshot::report(const DirEntry& item, std::size_t record, Outcome out
     if (outcome == Outcome::Removed) {
         ++place.removed;
         place.bytesFreed += look.size;
-        place.foldersUncounted += look.folder;
         named = &place.removedItems;
         left = &names.removed;
     } else if (outcome == Outcome::Kept || outcome == Outcome::Failed) {
@@ -256,6 +254,7 @@ void TrashSnapshot::report(const DirEntry& item, std::size_t record, Outcome out
                            ? KeptReason::NotRemoved
                            : look.reason;
         ++place.kept[static_cast<std::size_t>(entry.reason)];
+        if (entry.reason == KeptReason::PartlyRemoved) place.bytesFreed += look.size;
         if (namedWhenKept(entry.reason)) {
             named = &place.keptItems;
             left = &names.kept;
@@ -323,6 +322,7 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
     // Left over from deletions that this or another program began and did not finish.
     while (expunged_.fd && expunged_.entries.next(e)) {
         complete_ &= remover.remove(expunged_.fd.get(), e.name, e.type, expunged_.path);
+        place.bytesFreed += remover.tally().freed;
     }
 
     if (::unlinkat(trashFd_, kTrashDirectorySizes, 0) != 0 && errno != ENOENT) {
@@ -400,9 +400,10 @@ TrashSnapshot::Outcome TrashSnapshot::removeFolder(const DirEntry& item, TreeRem
     if (listed) {
         if (options.folderTaken) options.folderTaken(item.view());
         // Shown under its name in files/, where it returns if it can't go completely.
-        if (remover.remove(expunged_.fd.get(), taken.c_str(), DT_DIR, files_.path, item.view())) {
-            return Outcome::Removed;
-        }
+        const bool whole =
+            remover.remove(expunged_.fd.get(), taken.c_str(), DT_DIR, files_.path, item.view());
+        look.size = remover.tally().freed;
+        if (whole) return Outcome::Removed;
         if (remover.tally().removed > 0) {
             look.reason = KeptReason::PartlyRemoved;
             look.tally = remover.tally();

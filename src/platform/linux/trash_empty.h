@@ -85,8 +85,9 @@ class TrashSnapshot {
     // What the check learnt of an item.
     struct Look {
         KeptReason reason = KeptReason::NotRemoved;  // why it is kept, when it is
-        std::uint64_t size = 0;  // a file's or link's blocks, when its last name; 0 for a folder
-        bool folder = false;
+        // What the file system gets back: a file's or link's blocks, when its last name; what
+        // the removal of a folder (or of part of it) freed.
+        std::uint64_t size = 0;
         TreeRemover::Tally tally;  // of a folder partly removed
     };
     // The DeletionDate of the record at `at` in info_, read before any removal; kNoDate when

@@ -24,7 +24,12 @@ namespace {
 constexpr std::size_t kMaxOpenDirs = 64;
 // Levels reopened that way: listed already, so a path descriptor does, without read permission.
 constexpr int kPassFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-constexpr unsigned kStatxWanted = STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID;
+constexpr unsigned kStatxWanted =
+    STATX_TYPE | STATX_MODE | STATX_UID | STATX_INO | STATX_MNT_ID | STATX_BLOCKS;
+
+std::uint64_t allocatedOf(const struct statx& sx) {
+    return (sx.stx_mask & STATX_BLOCKS) ? sx.stx_blocks * 512 : 0;
+}
 
 bool onScope(const struct statx& sx, const RemoveScope& scope) {
     if (scope.hasMountId && (sx.stx_mask & STATX_MNT_ID)) return sx.stx_mnt_id == scope.mountId;
@@ -96,6 +101,7 @@ OpenedDirectory openDirectoryForRemoval(int parentFd, const char* name, const Re
     out.status = OpenStatus::Opened;
     out.dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     out.ino = sx.stx_ino;
+    out.allocated = allocatedOf(sx);
     return out;
 }
 
@@ -106,13 +112,28 @@ bool TreeRemover::remove(int parentFd, const char* name, unsigned char type,
     frames_.clear();
     tally_ = {};
     if (type != DT_DIR) {
-        if (::unlinkat(parentFd, name, 0) == 0 || errno == ENOENT) return true;
+        if (unlinkWeighed(parentFd, name) || errno == ENOENT) return true;
         if (errno != EISDIR) {
             log_.failure(pathOf(name), errno);
             return false;
         }
     }
     return removeDirectory(parentFd, name);
+}
+
+// A file's blocks come free when its last name goes; one of several names frees nothing. Read
+// right before the unlink, so that of two names in one tree the second counts. The one look
+// the walk takes at a file: the listing tells its type already.
+bool TreeRemover::unlinkWeighed(int dirFd, const char* name) {
+    constexpr unsigned kWeight = STATX_NLINK | STATX_BLOCKS;
+    struct statx sx;
+    const bool weighed =
+        ::statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, kWeight,
+                &sx) == 0 &&
+        (sx.stx_mask & kWeight) == kWeight;
+    if (::unlinkat(dirFd, name, 0) != 0) return false;
+    if (weighed && sx.stx_nlink == 1) tally_.freed += allocatedOf(sx);
+    return true;
 }
 
 std::string TreeRemover::pathOf(std::string_view name, std::size_t depth) const {
@@ -143,7 +164,7 @@ TreeRemover::Step TreeRemover::descend(int parentFd, const char* name) {
             return Step::Gone;
         case OpenStatus::NotDirectory:
             // Listed as a directory, now a file or a link: remove that, never what it points to.
-            if (::unlinkat(parentFd, name, 0) == 0 || errno == ENOENT) return Step::Gone;
+            if (unlinkWeighed(parentFd, name) || errno == ENOENT) return Step::Gone;
             log_.failure(pathOf(name), errno);
             return Step::Failed;
         case OpenStatus::OtherFileSystem:
@@ -157,6 +178,7 @@ TreeRemover::Step TreeRemover::descend(int parentFd, const char* name) {
     frame.fd = std::move(dir.fd);
     frame.dev = dir.dev;
     frame.ino = dir.ino;
+    frame.allocated = dir.allocated;
     frame.name = name;
     if (int error = listDirectory(frame.fd.get(), frame.entries)) {
         log_.failure(pathOf(name), error);
@@ -303,7 +325,7 @@ bool TreeRemover::removeDirectory(int rootParentFd, const char* rootName) {
             if (!inPlaceForNextRemoval()) continue;
             const int dirFd = frames_.back().fd.get();
             if (entry.type != DT_DIR) {
-                if (::unlinkat(dirFd, entry.name, 0) == 0) {
+                if (unlinkWeighed(dirFd, entry.name)) {
                     ++tally_.removed;
                     continue;
                 }
@@ -340,8 +362,9 @@ bool TreeRemover::removeDirectory(int rootParentFd, const char* rootName) {
             parentFd = frames_.back().fd.get();
         }
         bool removed = !done.failed;
-        if (removed && ::unlinkat(parentFd, done.name.c_str(), AT_REMOVEDIR) != 0 &&
-            errno != ENOENT) {
+        if (removed && ::unlinkat(parentFd, done.name.c_str(), AT_REMOVEDIR) == 0) {
+            tally_.freed += done.allocated;
+        } else if (removed && errno != ENOENT) {
             log_.failure(pathOf(done.name), errno);
             removed = false;
         }

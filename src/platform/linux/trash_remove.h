@@ -41,6 +41,7 @@ struct OpenedDirectory {
     UniqueFd fd;
     dev_t dev = 0;
     ino_t ino = 0;
+    std::uint64_t allocated = 0;  // bytes of the directory's own blocks
     int error = 0;
 };
 
@@ -78,12 +79,14 @@ class TreeRemover {
     bool remove(int parentFd, const char* name, unsigned char type, std::string_view parentPath,
                 std::string_view shownName = {});
 
-    // What the last remove() took out of a folder it could not remove whole: the entries below
-    // it that went, and those that stayed as far as the walk saw them (a folder moved away or
-    // one that could not be listed counts as one).
+    // What the last remove() did. Of a folder it could not remove whole: the entries below it
+    // that went, and those that stayed as far as the walk saw them (a folder moved away or one
+    // that could not be listed counts as one). Whole or not: what the file system got back, the
+    // allocated blocks of each file removed as its last name and of each folder removed.
     struct Tally {
         std::uint64_t removed = 0;
         std::uint64_t left = 0;
+        std::uint64_t freed = 0;
     };
     const Tally& tally() const { return tally_; }
 
@@ -94,9 +97,13 @@ class TreeRemover {
         ino_t ino = 0;
         std::string name;
         PackedEntries entries;
+        std::uint64_t allocated = 0;
         bool failed = false;
     };
     enum class Step { Pushed, Gone, Failed };
+
+    // Unlinks the non-directory `name` of `dirFd` (errno set when false), weighed first.
+    bool unlinkWeighed(int dirFd, const char* name);
 
     bool removeDirectory(int rootParentFd, const char* rootName);
     Step descend(int parentFd, const char* name);

@@ -56,9 +56,14 @@ struct EmptyPlace {
     std::string place;
     std::uint64_t removed = 0;
     // What the file systems got back: the allocated blocks of each removed file that was its
-    // last link, as far as they could be read.
+    // last link and of each removed folder, as far as they could be read.
     std::uint64_t bytesFreed = 0;
-    std::uint64_t foldersUncounted = 0;  // removed folders whose contents bytesFreed leaves out
+    // False where the removal was left to a program that does not tell what the disk got back
+    // (the Windows shell): bytesFreed is then not known, and shellShrank is how much smaller the
+    // shell counts the bin. That is the length of what went, more than a sparse or compressed
+    // file takes, and all of a file that has other names.
+    bool freedKnown = true;
+    std::uint64_t shellShrank = 0;
     std::array<std::uint64_t, kKeptReasons> kept{};  // counts by KeptReason
     // Named items; the whole report names at most EmptyReport::kMaxNamed of each kind, the
     // counts above hold the rest.

@@ -21,25 +21,9 @@ bool exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// What removing the file at `path` gives back to the disk: its allocated size (a sparse or
-// compressed file takes less than its length) when it is the file's last name, else nothing;
-// 0 when that can't be read.
-std::uint64_t allocatedOfLastName(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    FILE_STANDARD_INFO info{};
-    const bool read = GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info);
-    CloseHandle(file);
-    if (!read || info.NumberOfLinks != 1) return 0;
-    return static_cast<std::uint64_t>(info.AllocationSize.QuadPart);
-}
-
 // Removes one old item: its payload first, its record last, so that an item that can't be
-// removed completely stays listed in the bin and can still be restored. `freed` gets what the
-// disk got back: a file's allocation (see allocatedOfLastName), a folder's size as recorded
-// when it was deleted.
+// removed completely stays listed in the bin and can still be restored. `freed` grows by what
+// the disk got back (see removePayload), whether the item went whole or in part.
 Outcome removeItem(const BinEntry& entry, const std::wstring& folder, std::uint64_t& freed,
                    std::string& error) {
     // The record as it is now: a restore or a new deletion since the listing changes it.
@@ -51,12 +35,10 @@ Outcome removeItem(const BinEntry& entry, const std::wstring& folder, std::uint6
     }
 
     const DWORD attributes = GetFileAttributesW(entry.payloadPath.c_str());
-    freed = 0;
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         std::wstring target = entry.payloadPath;
         const bool folderPayload =
             (attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-        freed = folderPayload ? entry.record->size : allocatedOfLastName(entry.payloadPath);
         if (folderPayload) {
             // Taken aside in one rename: a restore racing the removal finds the whole folder
             // or nothing, never a half-emptied one.
@@ -69,10 +51,9 @@ Outcome removeItem(const BinEntry& entry, const std::wstring& folder, std::uint6
                 return Outcome::NotRemoved;
             }
         }
-        if (!removePayload(target, error)) {
+        if (!removePayload(target, error, freed)) {
             // What is left goes back in its place, restorable as far as it still is.
             if (folderPayload) MoveFileW(target.c_str(), entry.payloadPath.c_str());
-            freed = 0;
             return Outcome::NotRemoved;
         }
     }
@@ -135,8 +116,8 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
     };
     bool complete = true;
     for (const std::wstring& leftover : bin.leftovers) {
-        std::string ignored;
-        removePayload(leftover, ignored);  // already out of the bin; the next empty tries again
+        std::string ignored;  // already out of the bin; the next empty tries again
+        removePayload(leftover, ignored, place.bytesFreed);
     }
     std::int64_t unreadable = 0;
     for (const BinEntry& entry : bin.entries) {
@@ -151,12 +132,10 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
             keep(entry, KeptReason::TooRecent);
         } else {
             if (beforeRemoval) beforeRemoval(entry);
-            std::uint64_t freed = 0;
             std::string error;
-            switch (removeItem(entry, bin.folder, freed, error)) {
+            switch (removeItem(entry, bin.folder, place.bytesFreed, error)) {
                 case Outcome::Removed:
                     ++place.removed;
-                    place.bytesFreed += freed;
                     if (named.removed > 0) {
                         --named.removed;
                         place.name(place.removedItems, nameOf(entry), KeptReason::NotRemoved);

@@ -15,14 +15,34 @@ bool gone(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Removes one entry that is not walked into: a file, or a link of either kind. A read-only
-// entry is made writable first, as the shell's own removal does.
-bool removeOne(const std::wstring& path, DWORD attributes, std::string& error) {
+// What removing the entry at `path` gives back to the disk: its allocation when it is its last
+// name, else nothing; 0 when that can't be read. Read right before the removal, so that of two
+// names in one folder the second counts. A link frees next to nothing and is not opened: what
+// it leads to is not ours to weigh.
+std::uint64_t allocatedOfLastName(const std::wstring& path, DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return 0;
+    const HANDLE file = CreateFileW(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    FILE_STANDARD_INFO info{};
+    const bool read = GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info);
+    CloseHandle(file);
+    if (!read || info.NumberOfLinks != 1) return 0;
+    return static_cast<std::uint64_t>(info.AllocationSize.QuadPart);
+}
+
+// Removes one entry that is not walked into: a file, a link of either kind, or a folder whose
+// entries are gone. A read-only entry is made writable first, as the shell's own removal does.
+bool removeOne(const std::wstring& path, DWORD attributes, std::string& error,
+               std::uint64_t& freed) {
     if (attributes & FILE_ATTRIBUTE_READONLY) {
         SetFileAttributesW(path.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
     }
+    const std::uint64_t allocated = allocatedOfLastName(path, attributes);
     const BOOL ok = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str())
                                                             : DeleteFileW(path.c_str());
+    if (ok) freed += allocated;
     if (ok || gone(GetLastError())) return true;
     if (error.empty())
         error = "can't remove " + fromWide(path) + ": " + describeError(GetLastError());
@@ -36,7 +56,7 @@ void noteFailure(std::string& error, const std::wstring& path) {
 
 }  // namespace
 
-bool removePayload(const std::wstring& path, std::string& error) {
+bool removePayload(const std::wstring& path, std::string& error, std::uint64_t& freed) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         if (gone(GetLastError())) return true;
@@ -44,7 +64,7 @@ bool removePayload(const std::wstring& path, std::string& error) {
         return false;
     }
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        return removeOne(path, attributes, error);
+        return removeOne(path, attributes, error, freed);
     }
 
     // Folders in the order they were found; removed from the last back, so a folder goes
@@ -76,13 +96,13 @@ bool removePayload(const std::wstring& path, std::string& error) {
                 !(childAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
                 folders.push_back({child, childAttributes});
             } else {
-                complete &= removeOne(child, childAttributes, error);
+                complete &= removeOne(child, childAttributes, error, freed);
             }
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
     for (std::size_t i = folders.size(); i-- > 0;) {
-        complete &= removeOne(folders[i].path, folders[i].attributes, error);
+        complete &= removeOne(folders[i].path, folders[i].attributes, error, freed);
     }
     return complete;
 }

@@ -123,8 +123,10 @@ std::int32_t Win32RecycleBinShell::emptyWhole(WindowHandle owner, const char* sh
         const std::int64_t left = after.items < 0 ? before : std::min(after.items, before);
         place.removed = static_cast<std::uint64_t>(before - left);
         place.kept[std::size_t(KeptReason::NotRemoved)] = static_cast<std::uint64_t>(left);
+        // The shell tells how much smaller it counts the bin, not what the disk got back.
+        place.freedKnown = false;
         if (after.items >= 0 && after.bytes < drive.count.bytes) {
-            place.bytesFreed = static_cast<std::uint64_t>(drive.count.bytes - after.bytes);
+            place.shellShrank = static_cast<std::uint64_t>(drive.count.bytes - after.bytes);
         }
         // A record that is gone went with its item.
         for (const BinEntry& entry : drive.bin.entries) {
