@@ -91,7 +91,8 @@ void PackedEntries::append(ino_t ino, unsigned char type, const char* name, std:
 namespace {
 
 // Reads the entries of `dirFd` into `out`: all of them, or one read's worth per `onBatch`.
-int readEntries(int dirFd, PackedEntries& out, const std::function<void(PackedEntries&)>* onBatch) {
+int readEntries(int dirFd, PackedEntries& out, const std::function<void(PackedEntries&)>* onBatch,
+                std::size_t batchBytes = 0) {
     out.clear();
     if (::lseek(dirFd, 0, SEEK_SET) < 0) return errno;
     // A large buffer keeps the number of getdents calls low on big directories.
@@ -99,7 +100,13 @@ int readEntries(int dirFd, PackedEntries& out, const std::function<void(PackedEn
     bool sized = onBatch != nullptr;
     for (;;) {
         ssize_t got = ::getdents64(dirFd, buffer, sizeof buffer);
-        if (got == 0) return 0;
+        if (got == 0) {
+            if (onBatch && out.count() > 0) {
+                (*onBatch)(out);
+                out.clear();
+            }
+            return 0;
+        }
         if (got < 0) {
             if (errno == EINTR) continue;
             return errno;
@@ -120,7 +127,7 @@ int readEntries(int dirFd, PackedEntries& out, const std::function<void(PackedEn
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
             out.append(static_cast<ino_t>(d->d_ino), d->d_type, name, std::strlen(name));
         }
-        if (onBatch) {
+        if (onBatch && out.buffer().size() >= batchBytes) {
             (*onBatch)(out);
             out.clear();
         }
@@ -134,8 +141,39 @@ int listDirectory(int dirFd, PackedEntries& out) {
 }
 
 int listDirectoryInBatches(int dirFd, PackedEntries& batch,
-                           const std::function<void(PackedEntries&)>& onBatch) {
-    return readEntries(dirFd, batch, &onBatch);
+                           const std::function<void(PackedEntries&)>& onBatch,
+                           std::size_t batchBytes) {
+    return readEntries(dirFd, batch, &onBatch, batchBytes);
+}
+
+void ListedNames::add(std::string_view name) {
+    constexpr std::size_t kBlock = 1 << 16;
+    if (blocks_.empty() || blocks_.back().size() == kBlock) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(kBlock);
+    }
+    blocks_.back().push_back(std::hash<std::string_view>{}(name)&kFingerprint);
+}
+
+void ListedNames::seal() {
+    std::size_t total = keys_.size();
+    for (const auto& block : blocks_) total += block.size();
+    keys_.reserve(total);
+    for (auto& block : blocks_) {
+        keys_.insert(keys_.end(), block.begin(), block.end());
+        std::vector<std::uint64_t>().swap(block);
+    }
+    blocks_.clear();
+    std::sort(keys_.begin(), keys_.end());
+}
+
+std::size_t ListedNames::find(std::string_view name) const {
+    const std::uint64_t key = std::hash<std::string_view>{}(name)&kFingerprint;
+    const auto found = std::lower_bound(
+        keys_.begin(), keys_.end(), key,
+        [](std::uint64_t held, std::uint64_t wanted) { return (held & kFingerprint) < wanted; });
+    if (found == keys_.end() || (*found & kFingerprint) != key) return npos;
+    return static_cast<std::size_t>(found - keys_.begin());
 }
 
 bool inodeOrderHelps(int dirFd, std::size_t entries) {
