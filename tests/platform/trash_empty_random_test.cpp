@@ -312,6 +312,9 @@ struct Round {
         zones_ = {emptyZone_};
         EmptyOptions options;
         options.keepSeconds = floor_;
+        // Listings read a few names at a time, as a large trash's are, or all at once.
+        options.listingBatchBytes = chance(0.5) ? pick(1, 100) : 0;
+        plan_ << "listing batches of " << options.listingBatchBytes << " bytes\n";
         options.clockStep = [&] {
             if (began_ && chance(0.01)) act(kClock, "", 1);
             return step_;

@@ -126,8 +126,12 @@ int readEntries(int dirFd, PackedEntries& out, const std::function<void(PackedEn
             const char* name = d->d_name;
             if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
             out.append(static_cast<ino_t>(d->d_ino), d->d_type, name, std::strlen(name));
+            if (onBatch && batchBytes > 0 && out.buffer().size() >= batchBytes) {
+                (*onBatch)(out);
+                out.clear();
+            }
         }
-        if (onBatch && out.buffer().size() >= batchBytes) {
+        if (onBatch && batchBytes == 0) {
             (*onBatch)(out);
             out.clear();
         }

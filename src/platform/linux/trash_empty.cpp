@@ -85,11 +85,13 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
         s.changeTimesTell_ = changeTimesTell(trashFd);
     }
     if (options.beforeListing) options.beforeListing();
+    const std::size_t batchBytes =
+        options.listingBatchBytes ? options.listingBatchBytes : kBatchBytes;
     // files/ before info/: a trashing program writes an item's .trashinfo before it moves the
     // item in, so every listed item's record is listed too.
-    s.filesUsable_ = s.openPart(kTrashFiles, log, s.files_) && s.listFiles(log);
+    s.filesUsable_ = s.openPart(kTrashFiles, log, s.files_) && s.listFiles(log, batchBytes);
     s.complete_ &= s.filesUsable_;
-    s.infoUsable_ = s.openPart(kTrashInfo, log, s.info_) && s.listInfo(log);
+    s.infoUsable_ = s.openPart(kTrashInfo, log, s.info_) && s.listInfo(log, batchBytes);
     s.complete_ &= s.infoUsable_;
     s.complete_ &=
         s.openPart(kTrashExpunged, log, s.expunged_) &&
@@ -140,7 +142,7 @@ bool TrashSnapshot::listed(const char* name, Part& part, int error, RemoveLog& l
 // A folder is moved before it is removed, and removed only when what was moved is the folder
 // that was listed: a restored folder whose name a newly trashed one took since stays. The
 // listing's inode number can differ from the file's on some overlay set-ups, so ask the file.
-bool TrashSnapshot::listFiles(RemoveLog& log) {
+bool TrashSnapshot::listFiles(RemoveLog& log, std::size_t batchBytes) {
     if (!files_.fd) return true;
     PackedEntries batch;
     const int error = listDirectoryInBatches(
@@ -158,14 +160,14 @@ bool TrashSnapshot::listFiles(RemoveLog& log) {
                 }
             }
         },
-        kBatchBytes);
+        batchBytes);
     listed_.seal();
     std::sort(folders_.begin(), folders_.end());
     return listed(kTrashFiles, files_, error, log);
 }
 
 // Marks each listed item whose record info/ holds; the other records are orphans.
-bool TrashSnapshot::listInfo(RemoveLog& log) {
+bool TrashSnapshot::listInfo(RemoveLog& log, std::size_t batchBytes) {
     if (!info_.fd) return true;
     PackedEntries batch;
     const int error = listDirectoryInBatches(
@@ -184,7 +186,7 @@ bool TrashSnapshot::listInfo(RemoveLog& log) {
                 }
             }
         },
-        kBatchBytes);
+        batchBytes);
     orphans_.seal();
     return listed(kTrashInfo, info_, error, log);
 }
@@ -336,13 +338,15 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
     scope_->fencedMountPoints = options.fencedMountPoints;
     TreeRemover remover(*scope_, log, options.removalBatch);
     PackedEntries batch;
+    const std::size_t batchBytes =
+        options.listingBatchBytes ? options.listingBatchBytes : kBatchBytes;
 
     // files/ is read again, a batch at a time; of what it holds now only what was listed goes.
     if (files_.fd) {
         const int error = listDirectoryInBatches(
             files_.fd.get(), batch,
             [&](PackedEntries& b) { emptyBatch(b, remover, log, options, place, names); },
-            kBatchBytes);
+            batchBytes);
         if (error) {
             log.failure(files_.path, error);
             complete_ = false;
@@ -368,7 +372,7 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
                     if (orphan) complete_ &= removeRecordIfOrphan(e.name, log);
                 }
             },
-            kBatchBytes);
+            batchBytes);
         if (error) {
             log.failure(info_.path, error);
             complete_ = false;

@@ -44,6 +44,9 @@ struct EmptyOptions {
     std::function<void(std::string_view item)> folderTaken;
     TreeRemover::BatchHook removalBatch;  // see TreeRemover
     ClockStep clockStep;
+    // Bytes of names read from a listing at a time (0: TrashSnapshot's own): a test makes the
+    // batches small so that removals and listings interleave as they do in a large trash.
+    std::size_t listingBatchBytes = 0;
 };
 
 // How many more items a report may name, removed and kept (EmptyReport::kMaxNamed each).
@@ -107,8 +110,8 @@ class TrashSnapshot {
 
     bool openPart(const char* name, RemoveLog& log, Part& part);
     bool listed(const char* name, Part& part, int error, RemoveLog& log);
-    bool listFiles(RemoveLog& log);
-    bool listInfo(RemoveLog& log);
+    bool listFiles(RemoveLog& log, std::size_t batchBytes);
+    bool listInfo(RemoveLog& log, std::size_t batchBytes);
     // Gone or Kept when what is at the item's name now is not the item that was listed, or
     // not as it was, or (with a floor) was deleted too recently; Failed when its age can't be
     // told; Removed (go ahead) otherwise.
