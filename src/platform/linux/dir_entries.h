@@ -78,6 +78,11 @@ int listDirectoryInBatches(int dirFd, PackedEntries& batch,
 // removal on it alone.
 class ListedNames {
   public:
+    ListedNames() = default;
+    ListedNames(ListedNames&& other) noexcept;
+    ListedNames& operator=(ListedNames&& other) noexcept;
+    ~ListedNames();
+
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
     static constexpr std::uint64_t kFlagA = std::uint64_t{1} << 63;
     static constexpr std::uint64_t kFlagB = std::uint64_t{1} << 62;
@@ -85,7 +90,7 @@ class ListedNames {
     // While listing: adds a name. Then seal() once, before find().
     void add(std::string_view name);
     void seal();
-    std::size_t size() const { return keys_.size(); }
+    std::size_t size() const { return size_; }
     // Where `name` is held, or npos.
     std::size_t find(std::string_view name) const;
     bool flag(std::size_t at, std::uint64_t flag) const { return (keys_[at] & flag) != 0; }
@@ -93,9 +98,18 @@ class ListedNames {
 
   private:
     static constexpr std::uint64_t kFingerprint = kFlagB - 1;
-    // Filled block by block while listing, so that growing never holds two copies of them all.
-    std::vector<std::vector<std::uint64_t>> blocks_;
-    std::vector<std::uint64_t> keys_;  // sorted by fingerprint once sealed
+    static constexpr int kFingerprintBits = 62;
+    void grow();
+
+    // Pages of their own, grown by remapping them: growing never copies the keys, nor leaves
+    // a freed copy resident in the heap, so a listing costs its 8 bytes a name and no more.
+    std::uint64_t* keys_ = nullptr;  // sorted by fingerprint once sealed
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+    // Fingerprints are even spread: where each range of them begins (about eight names a
+    // range, half a byte a name) takes a look-up straight to its cache line or two.
+    std::vector<std::uint32_t> ranges_;
+    int rangeShift_ = kFingerprintBits;
 };
 
 // Whether removing in inode order can pay off for the directory `dirFd` holding `entries`:

@@ -180,6 +180,7 @@ bool TrashSnapshot::listInfo(RemoveLog& log, std::size_t batchBytes) {
                 const std::size_t item =
                     listed_.find(name.substr(0, name.size() - kTrashInfoSuffix.size()));
                 if (item != ListedNames::npos) {
+                    withRecord_ += !listed_.flag(item, kHasRecord);
                     listed_.setFlag(item, kHasRecord);
                 } else {
                     orphans_.add(name);
@@ -353,9 +354,10 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
         }
     }
 
-    // The records listed as orphans, and those of items gone since they were listed. With
-    // files/ unusable nothing can be told to be an orphan.
-    if (filesUsable_ && info_.fd) {
+    // The records listed as orphans, and those of items gone since they were listed, when there
+    // are any: info/ is read again for their names. With files/ unusable nothing can be told
+    // to be an orphan.
+    if (filesUsable_ && info_.fd && (orphans_.size() > 0 || handledWithRecord_ < withRecord_)) {
         const int error = listDirectoryInBatches(
             info_.fd.get(), batch,
             [&](PackedEntries& b) {
@@ -413,6 +415,7 @@ void TrashSnapshot::emptyBatch(PackedEntries& batch, TreeRemover& remover, Remov
         item.entry.ino = folderIdentity(e.view());
         item.entry.type = item.entry.ino != 0 ? DT_DIR : DT_REG;
         item.hasRecord = info_.fd && listed_.flag(at, kHasRecord);
+        handledWithRecord_ += item.hasRecord;
         item.record.assign(e.name).append(kTrashInfoSuffix);
         item.date = options.keepSeconds > 0 ? dates_[n] : kNoDate;
 

@@ -146,8 +146,10 @@ class TrashSnapshot {
     std::vector<std::int64_t> dates_;  // with a floor, of the batch in hand
     bool expungedUnusable_ = false;
     Part files_, info_;
-    ListedNames listed_;   // files/ at the start (flags kHasRecord, kHandled)
-    ListedNames orphans_;  // the records of info/ at the start whose item was not listed
+    ListedNames listed_;          // files/ at the start (flags kHasRecord, kHandled)
+    ListedNames orphans_;         // the records of info/ at the start whose item was not listed
+    std::size_t withRecord_ = 0;  // listed items whose record was listed
+    std::size_t handledWithRecord_ = 0;  // of those, met again while removing
     // (hash of its name, inode) of each folder item as listed: few, beside the files
     std::vector<std::pair<std::uint64_t, ino_t>> folders_;
     Part expunged_;
