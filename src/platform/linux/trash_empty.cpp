@@ -93,10 +93,13 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
     s.complete_ &= s.filesUsable_;
     s.infoUsable_ = s.openPart(kTrashInfo, log, s.info_) && s.listInfo(log, batchBytes);
     s.complete_ &= s.infoUsable_;
-    s.complete_ &=
-        s.openPart(kTrashExpunged, log, s.expunged_) &&
-        (!s.expunged_.fd || s.listed(kTrashExpunged, s.expunged_,
-                                     listDirectory(s.expunged_.fd.get(), s.leftovers_), log));
+    // Its leftovers are few (a folder each empty that was cut short): listed whole.
+    s.complete_ &= s.openPart(kTrashExpunged, log, s.expunged_);
+    if (s.expunged_.fd && !s.listed(kTrashExpunged, s.expunged_,
+                                    listDirectory(s.expunged_.fd.get(), s.leftovers_), log)) {
+        s.leftovers_.clear();
+        s.complete_ = false;
+    }
     return s;
 }
 
