@@ -107,6 +107,7 @@ TEST_F(TrashEmpty, AChangeStampedAfterThePresentIsAClockStepNotALateArrival) {
         const std::string trash = dir_ / c.what;
         test::trashItem(trash, "old");
         test::trashItem(trash, "back");
+        test::trashItem(trash, "taken", true);
         std::int64_t step = c.atStart;
         bool cameBack = false;
         const auto comeBack = [&] {
@@ -123,6 +124,10 @@ TEST_F(TrashEmpty, AChangeStampedAfterThePresentIsAClockStepNotALateArrival) {
             comeBack();
             test::trashItem(trash, "new");
             test::writeFile(trash + "/info/lone.trashinfo", "[Trash Info]\n");
+            // Restored, and another folder trashed under its name.
+            std::filesystem::rename(trash + "/files/taken",
+                                    dir_ / (std::string(c.what) + "-taken"));
+            test::trashItem(trash, "taken", true);
         };
         // One name at a time: the items come again with the removals under way.
         options.listingBatchBytes = 1;
@@ -130,6 +135,7 @@ TEST_F(TrashEmpty, AChangeStampedAfterThePresentIsAClockStepNotALateArrival) {
         EXPECT_TRUE(test::exists(trash + "/files/new")) << c.what;
         EXPECT_TRUE(test::exists(trash + "/info/new.trashinfo")) << c.what;
         EXPECT_TRUE(test::exists(trash + "/info/lone.trashinfo")) << c.what;
+        EXPECT_TRUE(test::exists(trash + "/files/taken/inner")) << c.what;
         EXPECT_EQ(test::exists(trash + "/files/old"), !c.oldGoes) << c.what;
         EXPECT_EQ(test::exists(trash + "/files/back"), cameBack) << c.what;
         EXPECT_EQ(test::exists(trash + "/info/back.trashinfo"), cameBack) << c.what;
