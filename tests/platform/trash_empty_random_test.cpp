@@ -463,8 +463,8 @@ void Round::act(Hook hook, const std::string& inFlight, std::int64_t times, bool
              things_[o].name = to;
              things_[o].path = filesPath(to);
              things_[o].touched = true;
-             if (r >= 0) {
-                 std::rename(infoPath(target_).c_str(), infoPath(to).c_str());
+             // Its record goes with it, where the empty has not removed it (an orphan's).
+             if (r >= 0 && std::rename(infoPath(target_).c_str(), infoPath(to).c_str()) == 0) {
                  Thing moved = things_[r];
                  things_[r].inTrash = false;
                  moved.name = to;
