@@ -52,6 +52,8 @@ set(CPACK_NSIS_COMPRESSOR "/SOLID lzma")
 set(CPACK_RESOURCE_FILE_LICENSE ${root}/resources/windows/license.txt)
 
 set(nsh ${CMAKE_CURRENT_LIST_DIR}/nsis/tidewell.nsh)
+# Read at the top of the script, where its functions may be defined; the steps below use them.
+set(CPACK_NSIS_DEFINES "!include '${nsh}'")
 # An upgrade replaces the file, so a running copy is closed first.
 set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "!include '${nsh}'
   !insertmacro TidewellEndRunningCopy install")
@@ -59,6 +61,8 @@ set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS "!include '${nsh}'
 set(CPACK_NSIS_EXTRA_INSTALL_COMMANDS "!insertmacro TidewellRestartClosedCopy")
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN tidewell.exe)
+# "Run Tidewell" starts it with the user's rights, as the restart of a silent upgrade does.
+string(APPEND CPACK_NSIS_DEFINES "\n!define MUI_FINISHPAGE_RUN_FUNCTION TidewellStartAsUser")
 # The user's settings (HKCU\Software\Quendra\Tidewell) and journal stay, for a later
 # reinstall, unless the user asks for them to go.
 set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "!include '${nsh}'

@@ -38,6 +38,13 @@ Var /GLOBAL TidewellClosed
   tw_end_done_${ID}:
 !macroend
 
+# Starts the installed tidewell.exe as the user at the desktop, not as the installer: the
+# installer runs with administrator rights, and a copy it started would keep them. The desktop's
+# shell starts a program it is given with the user's own rights.
+Function TidewellStartAsUser
+  Exec '"$WINDIR\explorer.exe" "$INSTDIR\tidewell.exe"'
+FunctionEnd
+
 # Starts the copy that TidewellEndRunningCopy closed, so that an upgrade does not stop the
 # scheduled empties until the next login. An install with pages leaves it to the finish page's
 # "Run Tidewell" (ticked), which the user may untick; a silent one starts it here.
@@ -45,7 +52,7 @@ Var /GLOBAL TidewellClosed
   IfSilent 0 tw_restart_done
   StrCmp $TidewellClosed 1 0 tw_restart_done
     DetailPrint "Starting Tidewell again"
-    Exec '"$INSTDIR\tidewell.exe"'
+    Call TidewellStartAsUser
   tw_restart_done:
 !macroend
 

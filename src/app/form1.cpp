@@ -29,9 +29,6 @@ class DesignedTrayProperties : public PropertyBag {
     std::optional<std::string> readString(const std::string& name) override {
         return name == "TrayTip" ? std::optional<std::string>("Vorede Vovode") : std::nullopt;
     }
-    void writeBool(const std::string&, bool) override {}
-    void writePicture(const std::string&, const Picture&) override {}
-    void writeString(const std::string&, const std::string&) override {}
 };
 
 }  // namespace
@@ -74,6 +71,7 @@ Form1::Form1(Services services)
     setDesignState();
     addControls();
     connectHandlers();
+    policy_.mode = chosenMode();
 }
 
 void Form1::readTrayProperties() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/error_box.h"
+#include "model/empty_policy.h"
 #include "platform/controls/controls.h"
 #include "platform/services/clock.h"
 #include "platform/services/cursor.h"
@@ -57,6 +58,8 @@ class Form1 {
     Form1& operator=(const Form1&) = delete;
 
     Services& services() { return services_; }
+    // What scheduled empties may do, as last committed in the window.
+    const EmptyPolicy& policy() const { return policy_; }
 
     // --- The window and its controls, in the order the window creates them. ---
     controls::Window Form;
@@ -121,13 +124,12 @@ class Form1 {
     void Text4_Change();
     void Text4_GotFocus();
     void Text4_LostFocus();
-    // The floor, in seconds, of a scheduled empty starting now; nothing when the box holds no
-    // number of days.
-    std::optional<std::int64_t> ScheduledKeepSeconds() const;
     // The text of the time picker's value, as the date-to-text conversion gives it.
     std::string pickerText() const;
 
     // --- Emptying (emptying/). ---
+    // The empty the countdown ran down to: no box, the floor of the policy.
+    void EmptyOnSchedule();
     void PushButton2_Click();
     // "Show Journal": the journal of empties in the desktop's viewer, or where it will be.
     void PushButton5_Click();
@@ -166,6 +168,21 @@ class Form1 {
     void Check4_Click();
 
   private:
+    // The load's steps, in order. Each is handed the load's trap.
+    struct DailyTimeRead {
+        bool dailyOn = false;   // the switch is on with "Daily:" chosen
+        bool restored = false;  // the picker took a time without an error box
+        bool read = false;      // ... and it is the stored one, not the present time
+    };
+    bool refuseSecondCopy(ErrorTrap& trap);
+    void dressWindow(ErrorTrap& trap);
+    std::string restoreSwitch(ErrorTrap& trap);
+    void restoreStartupOptions(ErrorTrap& trap);
+    DailyTimeRead restoreSchedule(ErrorTrap& trap, bool switchedOn);
+    void startRestoredSchedule(ErrorTrap& trap, const std::string& state,
+                               const DailyTimeRead& daily);
+    void restoreKeepDays(ErrorTrap& trap);
+
     // The constructor's steps, in order: the window as the designer made it.
     void readTrayProperties();
     void setCaptions();
@@ -181,6 +198,12 @@ class Form1 {
     std::optional<std::string> stored(const std::string& key);
     void write(const std::string& key, const std::string& value);
     void storeOptions();
+    // The schedule's option buttons as a mode; and a box's text as shown in the policy.
+    ScheduleMode chosenMode() const;
+    void showCount(const controls::TextBox& box, BoxValue<double>& count);
+    void showKeepDays();
+    // The interval boxes' counts as shown are in force, numbers or not.
+    void takeShownCounts();
     void restartCountdown();
     // The switch falls to off: a schedule whose countdown could not be computed must not run.
     void stopSchedule();
@@ -206,9 +229,7 @@ class Form1 {
     // Set while a numeric-entry warning is up, so that the box that the focus passes to does
     // not start a warning of its own.
     bool checkingEntry_ = false;
-    // The floor of scheduled empties as loaded, or as the "Keep Recent Items" box held it when
-    // the focus last left it with a number; nothing when neither was a number of days.
-    std::optional<std::int64_t> keepSecondsInForce_;
+    EmptyPolicy policy_;
     // The kinds of failure of scheduled empties told since the last one that went well.
     std::set<std::string> emptyFailuresTold_;
     bool journalTroubleTold_ = false;

@@ -4,11 +4,12 @@
 #include "app/form1.h"
 #include "app/product.h"
 #include "app/settings.h"
+#include "model/interval_count.h"
+#include "model/keep_recent.h"
 #include "runtime/calendar.h"
 #include "runtime/error_trap.h"
 #include "runtime/errors.h"
 #include "runtime/number_text.h"
-#include "scheduling/keep_recent.h"
 
 namespace tw {
 
@@ -61,15 +62,28 @@ void Form1::ApplySkin() {
     skin.applyWindow(Form.handle());
 }
 
+// The load's steps share one trap: its report names the procedure and the statement's number.
 void Form1::Form_Load() {
     ErrorTrap trap(errorBox(services_.messageBox), "Form1", "Form_Load");
+    if (refuseSecondCopy(trap)) return;
+    trap.run(104, [&] { Loading = true; });
+    dressWindow(trap);
+    const std::string state = restoreSwitch(trap);
+    restoreStartupOptions(trap);
+    const DailyTimeRead daily = restoreSchedule(trap, state == "On");
+    Loading = false;
+    startRestoredSchedule(trap, state, daily);
+    restoreKeepDays(trap);
+}
+
+bool Form1::refuseSecondCopy(ErrorTrap& trap) {
     bool anotherCopy = false;
     trap.run(100, [&] { anotherCopy = services_.instance.anotherCopyRunning(); });
-    if (anotherCopy) {
-        trap.run(102, [&] { services_.lifetime.endProgram(0); });
-        return;
-    }
-    trap.run(104, [&] { Loading = true; });
+    if (anotherCopy) trap.run(102, [&] { services_.lifetime.endProgram(0); });
+    return anotherCopy;
+}
+
+void Form1::dressWindow(ErrorTrap& trap) {
     trap.run(106, [&] { ApplySkin(); });
     const std::string pointerFile =
         services_.files.programFolder() + services_.files.separator() + "HAND-M.CUR";
@@ -84,6 +98,9 @@ void Form1::Form_Load() {
         Form.setHasIcon(true);
         SetAppTitle();
     });
+}
+
+std::string Form1::restoreSwitch(ErrorTrap& trap) {
     std::string s;
     trap.run(134, [&] { s = read(keys::kStartStopState, "Off"); });
     if (trap.test(136, [&] { return s == "Off"; })) {
@@ -97,6 +114,10 @@ void Form1::Form_Load() {
         // Neither state: the countdown stays stopped, and the status line must not say it runs.
         trap.run(140, [&] { Frame2.setCaption("Off."); });
     }
+    return s;
+}
+
+void Form1::restoreStartupOptions(ErrorTrap& trap) {
     trap.run(150, [&] { cSysTray1.setTrayTip(kProductName); });
     trap.run(152, [&] { cSysTray1.setInTray(true); });
     trap.run(154, [&] {
@@ -107,15 +128,19 @@ void Form1::Form_Load() {
     if (trap.test(158, [&] { return Check8.value() == 1; })) {
         trap.run(160, [&] { Form.setWindowState(controls::WindowState::Minimized); });
     }
+}
+
+// The boxes show what the settings hold, and the policy takes it as in force: a box whose
+// text was already there raises no change.
+Form1::DailyTimeRead Form1::restoreSchedule(ErrorTrap& trap, bool switchedOn) {
     const std::string sep = services_.locale.decimalSeparator();
     trap.run(162, [&] { Option1.setValue(TextToBool(read(keys::kOption1, "0"), sep)); });
     trap.run(164, [&] { Option2.setValue(TextToBool(read(keys::kOption2, "0"), sep)); });
     trap.run(166, [&] { Option3.setValue(TextToBool(read(keys::kOption3, "1"), sep)); });
-    // Whether the picker holds the time the user chose, read back from the settings, rather
-    // than the present time put there for want of one.
-    bool timeRead = false;
-    const bool dailyOn = s == "On" && Option2.value();
-    const bool timeRestored = trap.run(168, [&] {
+    policy_.mode = chosenMode();
+    DailyTimeRead daily;
+    daily.dailyOn = switchedOn && Option2.value();
+    daily.restored = trap.run(168, [&] {
         const auto text = stored(keys::kWeeklyTime);
         std::optional<DateValue> value =
             text ? services_.locale.parseDateTime(*text)
@@ -124,16 +149,16 @@ void Form1::Form_Load() {
         // daily schedule that is on is turned off for want of it below, with a box that says
         // so: the error box would be a second one.
         if (!value || !value->time) {
-            if (!dailyOn) throw typeMismatchError();
+            if (!daily.dailyOn) throw typeMismatchError();
             value = DateValue{std::nullopt, TimeOf(services_.clock.now())};
         } else {
-            timeRead = text.has_value();
+            daily.read = text.has_value();
         }
         dtpWeekly.setValue(DateValue{std::nullopt, value->time});
     });
     // The box has told that the stored time can't be read. The picker takes the present time,
     // as when none is stored, and its change handler stores that, so the next start is clean.
-    if (!timeRestored) {
+    if (!daily.restored) {
         trap.run(168, [&] {
             dtpWeekly.setValue(DateValue{std::nullopt, TimeOf(services_.clock.now())});
         });
@@ -142,36 +167,48 @@ void Form1::Form_Load() {
     trap.run(172, [&] { Text11.setText(read(keys::kText11, "0")); });
     trap.run(174, [&] { Text2.setText(read(keys::kText2, "0")); });
     trap.run(176, [&] { Text3.setText(read(keys::kText3, "1")); });
-    Loading = false;
+    policy_.weekday = cboWeekly.listIndex();
+    const DateValue& picked = dtpWeekly.value();
+    policy_.dailyTime = picked.date ? std::nullopt : picked.time;
+    takeShownCounts();
+    return daily;
+}
+
+void Form1::startRestoredSchedule(ErrorTrap& trap, const std::string& state,
+                                  const DailyTimeRead& daily) {
     // A daily empty falls at the time the user chose, never at one put in for want of it: such
     // a schedule does not run. The switch is stored as off too, or the next start would take
     // the time now stored for the user's choice.
-    if (dailyOn && !timeRead) {
+    if (daily.dailyOn && !daily.read) {
         stopSchedule();
         write(keys::kStartStopState, "Off");
-        if (timeRestored) {
+        if (daily.restored) {
             services_.messageBox.show(
                 "The time of the daily empty could not be read from the settings, so the "
                 "schedule has been turned off. Check the time and turn the schedule on again.",
                 AppTitle, MsgButtons::Ok, MsgIcon::Warning);
         }
-    } else {
-        trap.run(178, [&] {
-            if (s == "On") {
-                SecondsElapsed = 0;
-                FindDuration();
-            }
-        });
-        // A restored schedule whose countdown could not be computed does not run; the stored
-        // switch is left as the user set it, so the next start tries again.
-        if (s == "On" && !countdownReady_) stopSchedule();
+        return;
     }
-    // The box keeps what it read, so the user sees what is wrong; scheduled empties read it as
-    // they start and delete nothing while it holds no number of days.
+    trap.run(178, [&] {
+        if (state == "On") {
+            SecondsElapsed = 0;
+            FindDuration();
+        }
+    });
+    // A restored schedule whose countdown could not be computed does not run; the stored
+    // switch is left as the user set it, so the next start tries again.
+    if (state == "On" && !countdownReady_) stopSchedule();
+}
+
+// The box keeps what it read, so the user sees what is wrong; scheduled empties delete
+// nothing while it holds no number of days.
+void Form1::restoreKeepDays(ErrorTrap& trap) {
     trap.run(180, [&] {
         Text4.setText(read(keys::kKeepDays, "0"));
-        keepSecondsInForce_ = ReadKeepSeconds(Text4.text(), sep);
-        if (keepSecondsInForce_) return;
+        policy_.keep.show(ReadKeepSeconds(Text4.text(), services_.locale.decimalSeparator()),
+                          false);
+        if (policy_.keep.inForce()) return;
         services_.messageBox.show(
             "The number of days under \"Keep Recent Items\" could not be read from the "
             "settings. Scheduled empties delete nothing until a number of days is entered there.",

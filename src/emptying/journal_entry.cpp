@@ -3,9 +3,9 @@
 #include <array>
 #include <cstdio>
 
+#include "model/keep_recent.h"
 #include "runtime/calendar.h"
 #include "runtime/printable_text.h"
-#include "scheduling/keep_recent.h"
 
 namespace tw {
 

@@ -8,11 +8,11 @@
 #include "app/form1.h"
 #include "app/product.h"
 #include "emptying/journal_entry.h"
+#include "model/keep_recent.h"
 #include "platform/shared/error_reporter.h"
 #include "runtime/checked_int32.h"
 #include "runtime/error_trap.h"
 #include "runtime/errors.h"
-#include "scheduling/keep_recent.h"
 
 namespace tw::modCleanUp {
 
@@ -51,35 +51,41 @@ namespace detail {
 
 bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm, const EmptyOrder& order,
                     EmptyReport& report, std::string& failure) {
-    bool result = false;
     failure.clear();
-    RecycleBinQuery query{};
+    bool fixedDrive = false;
+    bool anyItems = false;
     try {
         if (activeForm == 0) throw AppError(91, "Object variable or With block variable not set");
+        // Every fixed drive is asked before anything goes: a drive whose bin can't be counted
+        // ends the walk with nothing emptied.
         for (const std::string& root : driveRoots(shell)) {
             if (shell.getDriveType(root) != DriveType::Fixed) continue;
+            RecycleBinQuery query{};
             query.cbSize = sizeof(RecycleBinQuery);
             shell.queryRecycleBin(root, query);
-            const std::int32_t items = checked::add(query.itemsLow, query.itemsHigh);
-            if (items > 0) {
-                // A bin that could not be emptied completely is a failure the user must see.
-                if (shell.emptyRecycleBin(activeForm, nullptr, kEmptyQuietly, order, report) !=
-                    kShellOk) {
-                    failure = "some items could not be removed.";
-                    return false;
-                }
-                shell.updateRecycleBinIcon();
+            anyItems |= checked::add(query.itemsLow, query.itemsHigh) > 0;
+            fixedDrive = true;
+        }
+        if (!fixedDrive) {
+            failure = "no drive with a Recycle Bin was found.";
+            return false;
+        }
+        // One empty of every bin: each bin is listed once, as the empty begins.
+        if (anyItems) {
+            // A bin that could not be emptied completely is a failure the user must see.
+            if (shell.emptyRecycleBin(activeForm, nullptr, kEmptyQuietly, order, report) !=
+                kShellOk) {
+                failure = "some items could not be removed.";
+                return false;
             }
-            result = true;
+            shell.updateRecycleBinIcon();
         }
     } catch (const std::exception& e) {
-        // The walk ends here. A drive it did not reach may hold what was to go, so the empty
-        // failed, whatever the drives before it gave.
+        // A drive the walk did not reach may hold what was to go, so the empty failed.
         failure = std::string(e.what()) + ".";
         return false;
     }
-    if (!result) failure = "no drive with a Recycle Bin was found.";
-    return result;
+    return true;
 }
 
 }  // namespace detail
@@ -100,7 +106,7 @@ void EmptyTrash(Form1& form, const bool& Silent) {
     // starts (never fewer than before the user began typing there); one the user asked for
     // keeps nothing back.
     const std::optional<std::int64_t> keepSeconds =
-        Silent ? form.ScheduledKeepSeconds() : std::optional<std::int64_t>(0);
+        Silent ? form.policy().scheduledKeepSeconds() : std::optional<std::int64_t>(0);
     // A floor that can't be read empties nothing (below): such an empty keeps everything.
     const EmptyOrder order{keepSeconds.value_or(kKeepEverythingSeconds)};
     EmptyReport report;
@@ -140,6 +146,11 @@ void EmptyTrash(Form1& form, const bool& Silent) {
 }  // namespace tw::modCleanUp
 
 namespace tw {
+
+void Form1::EmptyOnSchedule() {
+    const bool silent = true;
+    modCleanUp::EmptyTrash(*this, silent);
+}
 
 void Form1::TellScheduledEmpty(const std::string& failure) {
     if (failure.empty()) {

@@ -17,16 +17,12 @@ namespace modCleanUp {
 void EmptyTrash(Form1& form, const bool& Silent);
 
 namespace detail {
-// The drive walk, keeping what `order` keeps; what it did goes into `report`. True when at
+// The drive walk: counts the bin of each fixed drive, then, when any holds items, empties
+// every bin once, keeping what `order` keeps; what it did goes into `report`. True when at
 // least one fixed drive was examined and nothing failed; else `failure` says why, in words for
 // the user.
 bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm, const EmptyOrder& order,
                     EmptyReport& report, std::string& failure);
-inline bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm) {
-    EmptyReport report;
-    std::string failure;
-    return EmptyDriveBins(shell, activeForm, {}, report, failure);
-}
 }  // namespace detail
 
 }  // namespace modCleanUp

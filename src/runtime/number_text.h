@@ -11,10 +11,6 @@ namespace tw {
 // agree on which texts are numbers.
 std::optional<double> ReadNumber(const std::string& text, const std::string& decimalSeparator);
 
-inline bool IsNumeric(const std::string& text, const std::string& decimalSeparator) {
-    return ReadNumber(text, decimalSeparator).has_value();
-}
-
 // The text-to-truth-value conversion: "True"/"False" in any letter case, or any numeric text
 // (0 is false). Anything else is a "Type mismatch".
 bool TextToBool(const std::string& text, const std::string& decimalSeparator);

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "app/form1.h"
-#include "emptying/mod_clean_up.h"
 #include "runtime/checked_int32.h"
 #include "runtime/error_trap.h"
 #include "scheduling/format_duration.h"
@@ -77,15 +76,13 @@ void Form1::Timer1_Timer() {
     });
     if (trap.test(112, [&] { return SecondsElapsed >= SecondsToNextEmpty; })) {
         trap.run(114, [&] { Timer1.setTimerEnabled(false); });
-        trap.run(116, [&] {
-            bool silent = true;
-            modCleanUp::EmptyTrash(*this, silent);
-        });
+        trap.run(116, [&] { EmptyOnSchedule(); });
         trap.run(118, [&] {
             FindDuration();
             // The daily moment that was just emptied is the present second; without this it
             // would be due again at the next tick and empty twice.
-            if (Option2.value() && SecondsToNextEmpty == 0) SecondsToNextEmpty = 86400;
+            if (policy_.mode == ScheduleMode::Daily && SecondsToNextEmpty == 0)
+                SecondsToNextEmpty = 86400;
         });
         // The next countdown could not be computed (its box was shown once): the old length
         // belongs to a schedule the user has since changed, so stop rather than run it again.

@@ -4,7 +4,6 @@
 #include "runtime/calendar.h"
 #include "runtime/checked_int32.h"
 #include "runtime/errors.h"
-#include "scheduling/interval_count.h"
 
 namespace tw {
 
@@ -32,44 +31,36 @@ void Form1::FindDuration() {
     const CivilDate today = DateOf(now);
     const std::int64_t nowSeconds = CalendarSeconds(today, TimeOf(now));
 
-    if (Option1.value()) {
-        const int chosen =
-            cboWeekly.listIndex() >= 0 ? cboWeekly.listIndex() : kDefaultWeekdayIndex;
+    if (policy_.mode == ScheduleMode::Weekly) {
+        const int chosen = policy_.weekday >= 0 ? policy_.weekday : kDefaultWeekdayIndex;
         int days = (chosen + 1) - Weekday(today);
         if (days <= 0) days += 7;
         SecondsToNextEmpty =
             checked::toInt32(CalendarSeconds(AddDays(today, days), TimeOfDay{}) - nowSeconds);
         countdownReady_ = true;
-    } else if (Option2.value()) {
-        // The target is read back from text, as the picker's value is only meaningful as a
-        // time of day: a picker that holds a date instead fails here with a type mismatch.
-        const auto target =
-            services_.locale.parseDateTime(services_.locale.formatDate(today) + " " + pickerText());
-        if (!target || !target->date || !target->time) throw typeMismatchError();
-        std::int64_t s = CalendarSeconds(*target->date, *target->time) - nowSeconds;
-        if (s < 0) s = CalendarSeconds(AddDays(*target->date, 1), *target->time) - nowSeconds;
+    } else if (policy_.mode == ScheduleMode::Daily) {
+        // A picker that holds a date instead of a time of day fails with a type mismatch.
+        if (!policy_.dailyTime) throw typeMismatchError();
+        const TimeOfDay at = *policy_.dailyTime;
+        std::int64_t s = CalendarSeconds(today, at) - nowSeconds;
+        if (s < 0) s = CalendarSeconds(AddDays(today, 1), at) - nowSeconds;
         SecondsToNextEmpty = checked::toInt32(s);
         countdownReady_ = true;
-    } else if (Option3.value()) {
-        const std::string sep = services_.locale.decimalSeparator();
+    } else if (policy_.mode == ScheduleMode::Every) {
         bool repaired = false;
-        const auto repair = [&](controls::TextBox& box, const char* replacement) {
-            if (ReadIntervalCount(box.text(), sep)) return;
-            box.setText(replacement);
+        const auto repair = [&](controls::TextBox& box, BoxValue<double>& count, int value) {
+            if (count.inForce()) return;
+            count.repair(value);
+            box.setText(std::to_string(value));
             repaired = true;
         };
-        repair(Text11, "0");
-        repair(Text2, "0");
-        repair(Text3, "1");
-        // A change handler could in principle put a non-number back; treat that as the
-        // conversion failing rather than reading garbage.
-        const auto hours = ReadIntervalCount(Text11.text(), sep);
-        const auto minutes = ReadIntervalCount(Text2.text(), sep);
-        const auto days = ReadIntervalCount(Text3.text(), sep);
-        if (!hours || !minutes || !days) throw typeMismatchError();
-        const double m = *minutes * 60.0;
-        const double h = *hours * 3600.0 + m;
-        const std::int32_t seconds = checked::roundToInt32(*days * 86400.0 + h);
+        repair(Text11, policy_.everyHours, 0);
+        repair(Text2, policy_.everyMinutes, 0);
+        repair(Text3, policy_.everyDays, 1);
+        const double m = *policy_.everyMinutes.inForce() * 60.0;
+        const double h = *policy_.everyHours.inForce() * 3600.0 + m;
+        const std::int32_t seconds =
+            checked::roundToInt32(*policy_.everyDays.inForce() * 86400.0 + h);
         // Zero empties at every tick. The user may ask for that by typing it, but a repaired
         // box must not turn a schedule into one: an hours or minutes box that held no count
         // beside zeros in the others would otherwise empty every second.

@@ -12,7 +12,12 @@ void Form1::PushButton4_Click() {
     if (trap.test(100, [&] { return PushButton4.caption() == "Turn On"; })) {
         trap.run(102, [&] { PushButton4.setCaption("Turn Off"); });
         trap.run(104, [&] { Frame2.setCaption("On. Next empty will occur in: xx:xx:xx"); });
-        trap.run(106, [&] { SecondsElapsed = 0; });
+        trap.run(106, [&] {
+            SecondsElapsed = 0;
+            // Switching on runs the schedule the boxes show, half typed or not: the user sees
+            // it and asks for it; what they hold that is no count is repaired below.
+            takeShownCounts();
+        });
         trap.run(108, [&] { FindDuration(); });
         // Without a countdown the schedule stays off, and "StartStopState" keeps what the user
         // last chose; correcting the entry and switching on again is the way on.

@@ -6,8 +6,8 @@
 #include "app/form1.h"
 #include "app/product.h"
 #include "app/settings.h"
-#include "scheduling/interval_count.h"
-#include "scheduling/keep_recent.h"
+#include "model/interval_count.h"
+#include "model/keep_recent.h"
 
 namespace tw {
 
@@ -22,12 +22,20 @@ bool holdsTime(const controls::TimePicker& picker) {
 
 }  // namespace
 
+ScheduleMode Form1::chosenMode() const {
+    if (Option1.value()) return ScheduleMode::Weekly;
+    if (Option2.value()) return ScheduleMode::Daily;
+    if (Option3.value()) return ScheduleMode::Every;
+    return ScheduleMode::None;
+}
+
 void Form1::restartCountdown() {
     SecondsElapsed = 0;
     FindDuration();
 }
 
 void Form1::Option1_Click() {
+    policy_.mode = chosenMode();
     if (holdsTime(dtpWeekly)) restartCountdown();
     dtpWeekly.setEnabled(true);
     cboWeekly.setEnabled(true);
@@ -35,6 +43,7 @@ void Form1::Option1_Click() {
 }
 
 void Form1::Option2_Click() {
+    policy_.mode = chosenMode();
     if (holdsTime(dtpWeekly)) restartCountdown();
     dtpWeekly.setEnabled(true);
     cboWeekly.setEnabled(false);
@@ -42,6 +51,7 @@ void Form1::Option2_Click() {
 }
 
 void Form1::Option3_Click() {
+    policy_.mode = chosenMode();
     SecondsElapsed = 0;
     dtpWeekly.setEnabled(false);
     cboWeekly.setEnabled(false);
@@ -55,6 +65,7 @@ void Form1::storeOptions() {
 }
 
 void Form1::cboWeekly_Change() {
+    policy_.weekday = cboWeekly.listIndex();
     write(keys::kWeekly, cboWeekly.text());
 }
 void Form1::cboWeekly_Click() {
@@ -62,24 +73,47 @@ void Form1::cboWeekly_Click() {
 }
 
 void Form1::dtpWeekly_Change() {
+    const DateValue& value = dtpWeekly.value();
+    // A picker that holds a date, with or without a time, holds no daily moment.
+    policy_.dailyTime = value.date ? std::nullopt : value.time;
     write(keys::kWeeklyTime, pickerText());
-    if (Option2.value() && holdsTime(dtpWeekly)) restartCountdown();
+    if (policy_.mode == ScheduleMode::Daily && holdsTime(dtpWeekly)) restartCountdown();
 }
 void Form1::dtpWeekly_Click() {
     dtpWeekly_Change();
 }
 
 void Form1::Text11_Change() {
+    showCount(Text11, policy_.everyHours);
     write(keys::kText11, Text11.text());
 }
 void Form1::Text2_Change() {
+    showCount(Text2, policy_.everyMinutes);
     write(keys::kText2, Text2.text());
 }
 void Form1::Text3_Change() {
+    showCount(Text3, policy_.everyDays);
     write(keys::kText3, Text3.text());
 }
 void Form1::Text4_Change() {
+    showKeepDays();
     write(keys::kKeepDays, Text4.text());
+}
+
+// What the user types counts once the focus leaves the box; what the program puts in, at once.
+void Form1::showCount(const controls::TextBox& box, BoxValue<double>& count) {
+    count.show(ReadIntervalCount(box.text(), services_.locale.decimalSeparator()),
+               Form.focused() == &box);
+}
+void Form1::takeShownCounts() {
+    const std::string sep = services_.locale.decimalSeparator();
+    policy_.everyHours.show(ReadIntervalCount(Text11.text(), sep), false);
+    policy_.everyMinutes.show(ReadIntervalCount(Text2.text(), sep), false);
+    policy_.everyDays.show(ReadIntervalCount(Text3.text(), sep), false);
+}
+void Form1::showKeepDays() {
+    policy_.keep.show(ReadKeepSeconds(Text4.text(), services_.locale.decimalSeparator()),
+                      Form.focused() == &Text4);
 }
 
 void Form1::Text11_GotFocus() {
@@ -97,32 +131,20 @@ void Form1::Text4_GotFocus() {
 
 void Form1::Text11_LostFocus() {
     checkNumericEntry(Text11);
+    policy_.everyHours.commit();
 }
 void Form1::Text2_LostFocus() {
     checkNumericEntry(Text2);
+    policy_.everyMinutes.commit();
 }
 void Form1::Text3_LostFocus() {
     checkNumericEntry(Text3);
+    policy_.everyDays.commit();
 }
 void Form1::Text4_LostFocus() {
     // A count of days: -1 is a number, so the interval boxes' words would not say what is wrong.
     checkNumericEntry(Text4, "Enter a number of days, 0 or more.");
-    // Leaving the box puts a number in force; leaving it without one (the warning takes the
-    // focus back) changes nothing.
-    if (auto seconds = ReadKeepSeconds(Text4.text(), services_.locale.decimalSeparator())) {
-        keepSecondsInForce_ = seconds;
-    }
-}
-
-// Each keystroke is stored, so while the user types, the box may hold half a number: "3" on
-// the way to "30", "0" on the way to "0.5". Until the focus leaves the box, a scheduled empty
-// keeps at least the floor last in force, and nothing goes where none was.
-std::optional<std::int64_t> Form1::ScheduledKeepSeconds() const {
-    const std::optional<std::int64_t> typed =
-        ReadKeepSeconds(Text4.text(), services_.locale.decimalSeparator());
-    if (Form.focused() != &Text4) return typed;
-    if (!keepSecondsInForce_ || !typed) return keepSecondsInForce_;
-    return std::max(*typed, *keepSecondsInForce_);
+    policy_.keep.commit();
 }
 
 void Form1::checkNumericEntry(controls::TextBox& box, const char* warning) {

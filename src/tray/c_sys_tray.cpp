@@ -223,13 +223,6 @@ void cSysTray::readProperties(PropertyBag& bag) {
     setTrayTip(bag.readString("TrayTip").value_or(kDefaultTrayTip));
 }
 
-void cSysTray::writeProperties(PropertyBag& bag) const {
-    const State& s = *state_;
-    bag.writeBool("InTray", s.inTray);
-    bag.writePicture("TrayIcon", s.trayIcon.value_or(Picture{}));
-    bag.writeString("TrayTip", s.trayTip);
-}
-
 void cSysTray::resize(int, int) {
     state_->heightTwips = kTrayControlSizeTwips;
     state_->widthTwips = kTrayControlSizeTwips;

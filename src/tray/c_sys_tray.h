@@ -25,9 +25,6 @@ class PropertyBag {
     virtual std::optional<bool> readBool(const std::string& name) = 0;
     virtual std::optional<Picture> readPicture(const std::string& name) = 0;
     virtual std::optional<std::string> readString(const std::string& name) = 0;
-    virtual void writeBool(const std::string& name, bool value) = 0;
-    virtual void writePicture(const std::string& name, const Picture& value) = 0;
-    virtual void writeString(const std::string& name, const std::string& value) = 0;
 };
 
 inline constexpr int kTrayControlSizeTwips = 510;
@@ -64,7 +61,6 @@ class cSysTray final : public mSysTray::TrayMessageTarget {
     void setUserMode(bool userMode);
     void initProperties();  // a new instance placed at design time
     void readProperties(PropertyBag& bag);
-    void writeProperties(PropertyBag& bag) const;
     // The control keeps itself 510 x 510 twips.
     void resize(int widthTwips, int heightTwips);
     int widthTwips() const;

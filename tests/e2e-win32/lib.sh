@@ -89,6 +89,12 @@ answer_dialog() {
 click_start_in_tray() { click_at 290 254; }
 click_daily() { click_at 32 163; }
 click_days_box() { click_at 144 133; }
+# Left of the frames: a click there reaches the window itself, no control.
+click_window_margin() { click_at 4 200; }
+# Points on the Keep Recent Items box, on "Show Journal" and on the window's first control.
+KEEP_DAYS_BOX=(336 382)
+SHOW_JOURNAL=(457 381)
+START_AT_LOGIN=(151 254)
 
 # The program's icon in the notification area: Wine's shell embeds it in icewm's tray.
 # The tree is read whole first: an awk that stopped at the icon would leave xwininfo writing
@@ -112,14 +118,51 @@ recycle_new_file() {
     wine "$RECYCLE_TOOL" put "C:\\$name" || fail "the shell did not take $name into the Recycle Bin"
 }
 
-# Whether the control at client point ($1, $2) of the main window holds the keyboard focus, as
-# the program's own thread sees it (the X focus is on the main window whichever control has it).
-focus_at() {
-    local out class left top right bottom
+# The control with the keyboard focus as the program's own thread sees it (the X focus is on the
+# main window whichever control has it): "class left top right bottom" in client pixels.
+focused_control() {
+    local out
     out=$(wine "$RECYCLE_TOOL" focus 2>/dev/null) || return 1
-    read -r class left top right bottom <<<"${out//$'\r'/}"
-    echo "$class $left $top $right $bottom"
-    [ "$1" -ge "$left" ] && [ "$1" -lt "$right" ] && [ "$2" -ge "$top" ] && [ "$2" -lt "$bottom" ]
+    echo "${out//$'\r'/}"
+}
+
+# Whether control $1 (as focused_control prints it) covers client point ($2, $3).
+control_covers() {
+    local class left top right bottom
+    read -r class left top right bottom <<<"$1"
+    [ "$2" -ge "$left" ] && [ "$2" -lt "$right" ] && [ "$3" -ge "$top" ] && [ "$3" -lt "$bottom" ]
+}
+
+# Whether the control at client point ($1, $2) of the main window holds the keyboard focus.
+focus_at() {
+    local control
+    control=$(focused_control) || return 1
+    echo "$control"
+    control_covers "$control" "$1" "$2"
+}
+
+# Presses Tab until the focus is back where it started, each key once the one before has moved
+# the focus (sent earlier, it would be read in the control it left). TAB_STOPS: the controls
+# reached from the start, in order, the start itself last.
+TAB_STOPS=()
+TAB_FROM=""
+TAB_NOW=""
+focus_moved() { TAB_NOW=$(focused_control) && [ "$TAB_NOW" != "$TAB_FROM" ]; }
+tab_around() {
+    local start
+    start=$(wait_value "$WAIT_SECONDS" focused_control) ||
+        fail "expected a control of the main window to hold the keyboard focus"
+    TAB_STOPS=()
+    TAB_FROM=$start
+    while [ ${#TAB_STOPS[@]} -lt 40 ]; do
+        xdotool key --clearmodifiers Tab
+        wait_until "$WAIT_SECONDS" focus_moved ||
+            fail "expected Tab to move the focus on from $TAB_FROM (after: ${TAB_STOPS[*]})"
+        TAB_STOPS+=("$TAB_NOW")
+        [ "$TAB_NOW" = "$start" ] && return 0
+        TAB_FROM=$TAB_NOW
+    done
+    fail "expected Tab to come back to $start within 40 presses; it went: ${TAB_STOPS[*]}"
 }
 
 # A value of the program's settings in the registry (empty when missing).

@@ -188,6 +188,43 @@ TEST(AutostartFile, WritesAndRemovesTheEntryCreatingTheFolder) {
     EXPECT_TRUE(autostart.remove("tidewell", error)) << "removing what is not there is fine";
 }
 
+// At start, with "start at login" on: an entry the user wrote whose program can't be checked,
+// or that starts a program still there, stays as written; one whose program is gone is
+// written again to start this copy.
+TEST(AutostartFile, AnEntryFoundAtStartIsKeptUnlessItsProgramIsGone) {
+    struct Case {
+        const char* entry;
+        bool kept;
+        bool linked = false;  // the entry is a link to it: not ours, so it is not read either
+    };
+    for (const Case& c : {Case{"[Desktop Entry]\nExec=tidewell --quiet\n", true},
+                          Case{"[Desktop Entry]\nExec=\n", true},
+                          Case{"[Desktop Entry]\nExec=/usr/local/bin/tidewell\n", true},
+                          Case{"[Desktop Entry]\nExec=/gone/tidewell\n", false},
+                          Case{"[Desktop Entry]\nExec=/gone/tidewell\n", true, true}}) {
+        SCOPED_TRACE(c.entry);
+        TempDir home;
+        AutostartFile autostart(home.path + "/config");
+        std::filesystem::create_directories(home.path + "/config/autostart");
+        const std::string written =
+            c.linked ? home.path + "/mine.desktop" : autostart.entryPath("tidewell");
+        std::ofstream(written) << c.entry;
+        if (c.linked) std::filesystem::create_symlink(written, autostart.entryPath("tidewell"));
+        test::Harness h;
+        h.files.existing = {"/usr/local/bin/tidewell"};
+        h.settings.put("Windows Startup", "On");
+        Form1 form(Services{h.clock, h.pump, h.boxes, h.settings, h.locale, h.shell, h.tray, h.hook,
+                            autostart, h.files, h.instance, h.skin, h.cursors, h.lifetime,
+                            h.journal, h.viewer});
+        form.Form_Load();
+        EXPECT_TRUE(h.boxes.shown.empty());
+        EXPECT_EQ(form.Check4.value(), 1);
+        EXPECT_EQ(slurp(autostart.entryPath("tidewell")),
+                  c.kept ? c.entry : AutostartEntry("/opt/tidewell/tidewell"));
+        EXPECT_EQ(std::filesystem::is_symlink(autostart.entryPath("tidewell")), c.linked);
+    }
+}
+
 TEST(AutostartFile, AStaleLongerTemporaryFileLeavesNothingInTheEntry) {
     TempDir home;
     AutostartFile autostart(home.path + "/config");

@@ -126,6 +126,7 @@ TEST_F(AgeFloor, DeletionDatesInEveryFormAreReadAsTheMomentsTheyName) {
         {"2004-08-31T18:32:08-0200", summer, 0},
         {"2024-01-15T12:00:00", 1705316400, 0},  // winter time, UTC+1
         {"2024-02-29T12:00:00", 1709204400, 0},
+        {"2000-02-29T12:00:00Z", 951825600, 0},
         // Clocks went forward at 02:00, so 02:30 never was: the later reading, 01:30 UTC.
         {"2024-03-31T02:30:00", 1711848600, 0},
         // Clocks went back at 03:00, so 02:30 was twice: the later, 01:30 UTC.
@@ -136,9 +137,9 @@ TEST_F(AgeFloor, DeletionDatesInEveryFormAreReadAsTheMomentsTheyName) {
     }
     for (const char* text :
          {"", "yesterday", "2024-02-30T12:00:00", "2024-01-15T24:00:00", "2024-01-15T12:00",
-          "2024-01-15 12:00:00", "2024-01-15T12:00:00 and more", "2024-01-15T12:00:00+",
-          "2024-01-15T12:00:00.", "2023-02-29T12:00:00", "2100-02-29T12:00:00",
-          "2024-01-15T12:00:00+24:00", "2024-01-15T12:00:00+01:60"}) {
+          "2024-01-15 12:00:00", "2024-01-15T12:00:00 and more", "2024-01-15T12:00:00Z and more",
+          "2024-01-15T12:00:00+", "2024-01-15T12:00:00.", "2023-02-29T12:00:00",
+          "2100-02-29T12:00:00", "2024-01-15T12:00:00+24:00", "2024-01-15T12:00:00+01:60"}) {
         EXPECT_EQ(parseDeletionDate(text), std::nullopt) << text;
     }
 }
@@ -181,6 +182,9 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
                         "/home/user/other-group\n[Other Group]\nDeletionDate=" +
                             localDate(edge - kDay) + "\n[Trash Info]",
                         localDate(edge + 60), edge - kDay);
+        trashWithRecord(trash, "other-key",
+                        "/home/user/other-key\nDeletionDateOld=" + localDate(edge - kDay),
+                        localDate(edge + 60), edge - kDay);
         trashWithRecord(trash, "long-record", "/home/user/long-record\n#" + std::string(5000, 'x'),
                         localDate(edge + 60), edge - kDay);
     });
@@ -192,8 +196,9 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
         EXPECT_FALSE(test::exists(e.trash + "/info/" + name + ".trashinfo")) << name;
     }
     EXPECT_TRUE(std::filesystem::is_empty(e.trash + "/expunged"));
-    for (const std::string name : {"a-second-short", "future", "undated-new",
-                                   "dated-old-written-now", "other-group", "long-record"}) {
+    for (const std::string name :
+         {"a-second-short", "future", "undated-new", "dated-old-written-now", "other-group",
+          "other-key", "long-record"}) {
         EXPECT_TRUE(test::exists(e.trash + "/files/" + name)) << name;
         EXPECT_TRUE(test::exists(e.trash + "/info/" + name + ".trashinfo")) << name;
     }
@@ -205,7 +210,7 @@ TEST_F(AgeFloor, OnlyWhatWasDeletedAtLeastTheFloorBeforeTheEmptyBeganGoes) {
     EXPECT_EQ(place.removed, 4u);
     EXPECT_EQ(place.foldersUncounted, 1u) << "a folder's contents are not in the bytes";
     std::array<std::uint64_t, kKeptReasons> kept{};
-    kept[std::size_t(KeptReason::TooRecent)] = 6;
+    kept[std::size_t(KeptReason::TooRecent)] = 7;
     kept[std::size_t(KeptReason::DatedInFuture)] = 1;
     EXPECT_EQ(place.kept, kept);
     std::set<std::string> removed;
@@ -270,6 +275,15 @@ TEST_F(AgeFloor, ATrashWhoseRecordsCantBeReadIsLeftWhole) {
     EXPECT_EQ(place.kept[static_cast<std::size_t>(KeptReason::AgeUnknown)], 2u);
     ASSERT_FALSE(place.errors.empty());
     EXPECT_NE(place.errors[0].find("info/"), std::string::npos) << place.errors[0];
+
+    // With its records back, a floor longer than any age (what a "keep" setting that can't be
+    // read asks for) still keeps everything, however old.
+    std::filesystem::remove(trash + "/info");
+    std::filesystem::rename(dir_ / "elsewhere", trash + "/info");
+    options.keepSeconds = std::int64_t{10000} * 365 * kDay;
+    EXPECT_TRUE(test::emptyTrashAt(trash, nullptr, options));
+    EXPECT_TRUE(test::exists(trash + "/files/file"));
+    EXPECT_TRUE(test::exists(trash + "/files/folder/inner"));
 }
 
 }  // namespace

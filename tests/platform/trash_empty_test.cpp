@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/linux/trash_empty.h"
@@ -80,6 +81,27 @@ TEST_F(TrashEmpty, WhatIsFreedAndWhatIsLeftAreTold) {
     EXPECT_EQ(place.keptItems[0].entriesRemoved, 3u);
     EXPECT_EQ(place.keptItems[0].entriesLeft, 1u);
     EXPECT_TRUE(test::exists(trash_ + "/files/photos/mounted/x"));
+}
+
+// What another program does at the racy moment stays: a folder restored right after its check
+// while another is trashed under its name, and a record written for an item on its way in.
+TEST_F(TrashEmpty, WhatOthersPutThereWhileTheEmptyRunsStays) {
+    test::trashItem(trash_, "swapped", true);
+    test::writeFile(trash_ + "/info/arriving.trashinfo", "[Trash Info]\n");
+    EmptyOptions options;
+    options.afterSnapshot = [&] {
+        test::writeFile(trash_ + "/info/arriving.trashinfo", "[Trash Info]\nPath=/arriving\n");
+    };
+    options.itemChecked = [&](std::string_view item) {
+        if (item != "swapped") return;
+        std::filesystem::rename(trash_ + "/files/swapped", dir_ / "restored");
+        test::makeDirs(trash_ + "/files/swapped");
+        test::writeFile(trash_ + "/files/swapped/new");
+    };
+    test::emptyTrashAt(trash_, nullptr, options);
+    EXPECT_TRUE(test::exists(dir_ / "restored/inner"));
+    EXPECT_TRUE(test::exists(trash_ + "/files/swapped/new"));
+    EXPECT_TRUE(test::exists(trash_ + "/info/arriving.trashinfo"));
 }
 
 TEST_F(TrashEmpty, ATrashWithoutItsDirectoriesIsAlreadyEmpty) {

@@ -315,6 +315,24 @@ TEST_F(TrashRemovalAsUser, WhatCannotGoIsReportedAndKeptTrackOfAndTheRestStillGo
     EXPECT_FALSE(test::exists(trash_ + "/info/z-last.trashinfo"));
 }
 
+// Someone else's files/ that the user may list but not search: no item can be looked at, so
+// none is gone; each stays with its record and the empty fails.
+TEST_F(TrashRemovalAsUser, AnItemThatCannotBeLookedAtIsNeitherGoneNorLosesItsRecord) {
+    test::trashItem(trash_, "unseen");
+    test::chownTree(dir_.path(), test::kNobody, test::kNobody);
+    ASSERT_EQ(::chown((trash_ + "/files").c_str(), 0, 0), 0);
+    ASSERT_EQ(::chmod((trash_ + "/files").c_str(), 0744), 0);
+    const int status = test::runAs(test::kNobody, test::kNobody, [&] {
+        EmptyPlace place;
+        const bool ok = test::emptyTrashAt(trash_, nullptr, {}, &place);
+        const auto notRemoved = place.kept[static_cast<std::size_t>(KeptReason::NotRemoved)];
+        return (ok ? 1 : 0) | (notRemoved != 1 ? 2 : 0);
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(test::exists(trash_ + "/files/unseen"));
+    EXPECT_TRUE(test::exists(trash_ + "/info/unseen.trashinfo"));
+}
+
 // Mounted after the mount table was read: one of another file system, and a bind mount of a
 // folder of the trash's own file system (the same device; only the mount tells them apart).
 TEST_F(TrashRemoval, AMountPointInsideTheTrashIsLeftAloneAndReported) {

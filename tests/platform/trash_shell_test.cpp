@@ -264,9 +264,10 @@ TEST_F(RecycleBinShellTest, WhatIsTrashedOnAnyDriveWhileTheWalkEmptiesStays) {
         test::nextClockTick();
     };
     auto s = shell(fixed_ + "/xdg", seams);
-    // The walk: the first fixed drive's query finds the record and empties every bin; the
-    // second's query then finds what arrived meanwhile, which is not to be emptied.
-    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(s, 1));
+    // The walk empties every bin once; what arrived meanwhile stays.
+    EmptyReport report;
+    std::string failure;
+    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(s, 1, {}, report, failure)) << failure;
     EXPECT_FALSE(test::exists(first + "/info/gone.trashinfo"));
     EXPECT_FALSE(test::exists(home + "/files/old-home"));
     EXPECT_FALSE(test::exists(other + "/files/item0"));
@@ -283,7 +284,7 @@ TEST_F(RecycleBinShellTest, WhatIsTrashedOnAnyDriveWhileTheWalkEmptiesStays) {
 
     // The next walk empties them.
     test::settleBeforeEmpty(dir_.path());
-    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(s, 1));
+    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(s, 1, {}, report, failure)) << failure;
     EXPECT_EQ(count(s, fixed_), 0);
     EXPECT_EQ(count(s, second), 0);
 }

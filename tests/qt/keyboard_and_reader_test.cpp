@@ -28,6 +28,14 @@ TEST(ScreenReader, BoxesAreNamedByTheirLabelsAndTheStatusLineIsAStatusBar) {
     EXPECT_EQ(accessibleName(r.widget(f.Text11)), "hour/s");
     EXPECT_EQ(accessibleName(r.widget(f.Text2)), "minute/s");
     EXPECT_EQ(accessibleName(r.widget(f.dtpWeekly)), "Daily:");
+    // The weekday list is heard by its name, with the day as its value and its list kept.
+    EXPECT_EQ(accessibleName(r.widget(f.cboWeekly)), "Weekly:");
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(r.widget(f.cboWeekly));
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->role(), QAccessible::ComboBox);
+    EXPECT_EQ(list->text(QAccessible::Value).toStdString(), f.cboWeekly.text());
+    ASSERT_EQ(list->childCount(), 1);
+    EXPECT_EQ(list->child(0)->role(), QAccessible::List);
     EXPECT_NE(accessibleName(r.widget(f.ProgressBar1)), "Off.");
 
     QWidget* status = r.widget(f.Frame2);

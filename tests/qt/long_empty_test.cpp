@@ -194,6 +194,13 @@ TEST(LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitTheirTurn
     test::emptyKeepingNothing(shell, form.Form.handle(), "/", 0);
     QApplication::processEvents();
     EXPECT_EQ(order.back(), "last after the close");
+
+    // An empty that fails on the worker fails for its caller, and holds nothing after it.
+    slow.onStart = [] {};
+    slow.throwOnEmpty = true;
+    slow.endNextEmptyAtOnce();
+    EXPECT_THROW(test::emptyKeepingNothing(shell, form.Form.handle(), "/", 0), std::runtime_error);
+    EXPECT_FALSE(qt_platform::handlersHeld());
     qApp->removeEventFilter(&keys);
 }
 

@@ -86,6 +86,7 @@ TEST_F(SettingsOnDisk, WhatIsNotOurSettingsFileIsSetAsideWholeAndToldOnce) {
     writeAll(passwd, "root:x:0:0:root:/root:/bin/bash\ndaemon:x:1:1::/usr/sbin:/bin/sh\n");
     const QString dotfile = config.filePath("dotfiles/tidewell.conf");
     writeAll(dotfile, "[Tidewell]\nText11=5\n");
+    const QString nowhere = config.filePath("nowhere.conf");
     QByteArray random;
     for (int i = 0; i < 4096; ++i) random += char((i * 7919 + 13) % 251);
     struct Case {
@@ -96,6 +97,7 @@ TEST_F(SettingsOnDisk, WhatIsNotOurSettingsFileIsSetAsideWholeAndToldOnce) {
         {"a link to another program's file", [&] { QFile::link(passwd, file); }},
         // Written through, a link would have its target rewritten wherever it lies.
         {"a link to a settings file elsewhere", [&] { QFile::link(dotfile, file); }},
+        {"a link to nowhere", [&] { QFile::link(nowhere, file); }},
         {"random bytes", [&] { writeAll(file, random); }},
         {"another program's settings", [&] { writeAll(file, "[core]\neditor=vi\n"); }},
         {"ours with a line that can't be read",
@@ -105,12 +107,18 @@ TEST_F(SettingsOnDisk, WhatIsNotOurSettingsFileIsSetAsideWholeAndToldOnce) {
         {"a file far too large",
          [&] { writeAll(file, "[Tidewell]\nText2=" + QByteArray(2 << 20, '7') + "\n"); }},
     };
+    // What each earlier case set aside stays beside the file.
+    const auto setAside = [&] {
+        return QDir(QFileInfo(file).path())
+            .entryList({QFileInfo(file).fileName() + ".damaged*"}, QDir::AllEntries | QDir::System);
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         QDir().mkpath(QFileInfo(file).path());
         c.make();
         const bool wasLink = QFileInfo(file).isSymLink();
         const qint64 size = QFileInfo(file).size();
+        const QStringList before = setAside();
         told.clear();
         QtSettingsStore fresh([&](const std::string& m) { told.push_back(m); }, config.path());
         // In a child that a FIFO's open could hang: the alarm ends it.
@@ -122,14 +130,18 @@ TEST_F(SettingsOnDisk, WhatIsNotOurSettingsFileIsSetAsideWholeAndToldOnce) {
             return told.size() == 1 ? 0 : 3;
         });
         EXPECT_EQ(result, 0);
-        const QFileInfo aside(file + ".damaged");
+        QStringList added = setAside();
+        for (const QString& earlier : before) EXPECT_TRUE(added.removeOne(earlier));
+        ASSERT_EQ(added.size(), 1);
+        const QFileInfo aside(QFileInfo(file).dir().filePath(added[0]));
         EXPECT_EQ(aside.isSymLink(), wasLink);
         EXPECT_EQ(aside.size(), size);
         EXPECT_TRUE(readAll(passwd).startsWith("root:x:0:0")) << "a link's target is untouched";
         EXPECT_EQ(readAll(dotfile), "[Tidewell]\nText11=5\n");
-        QFile::remove(file + ".damaged");
+        EXPECT_FALSE(QFileInfo::exists(nowhere));
         QFile::remove(file);
     }
+    for (const QString& name : setAside()) QFile::remove(QFileInfo(file).dir().filePath(name));
     // Ours, with what else the user or another tool put there, which stays.
     for (const char* text : {"# written by hand\n[Tidewell]\nText11=5\n",
                              "stray=1\n[core]\neditor=vi\n\n[Tidewell]\nText11=5\n"}) {
@@ -185,6 +197,27 @@ TEST_F(SettingsOnDisk, AStoreThatCantBeWrittenIsToldOnceAndKeepsThePreviousFile)
         },
         true);
     EXPECT_EQ(result, 0);
+
+    // A link that can't be set aside in that folder is neither read nor written through.
+    const QString dotfile = config.filePath("dotfiles/tidewell.conf");
+    writeAll(dotfile, "[Tidewell]\nText11=5\n");
+    const QByteArray dotfolder = QFile::encodeName(QFileInfo(dotfile).path());
+    ASSERT_EQ(chown(dotfolder.constData(), test::kNobody, test::kNobody), 0);
+    ASSERT_EQ(chown(QFile::encodeName(dotfile).constData(), test::kNobody, test::kNobody), 0);
+    QFile::remove(file);
+    ASSERT_TRUE(QFile::link(dotfile, file));
+    told.clear();
+    QtSettingsStore linked([&](const std::string& m) { told.push_back(m); }, config.path());
+    EXPECT_EQ(test::runInChild(
+                  [&] {
+                      if (linked.read("Quendra", "Tidewell", "Text11")) return 1;
+                      linked.write("Quendra", "Tidewell", "Text11", "6");
+                      return told.size() == 1 ? 0 : 2;
+                  },
+                  true),
+              0);
+    EXPECT_EQ(readAll(dotfile), "[Tidewell]\nText11=5\n");
+    EXPECT_TRUE(QFileInfo(file).isSymLink());
 }
 
 }  // namespace

@@ -205,10 +205,5 @@ TEST_F(QtTray, ClearingTheBalloonStopsItsTimer) {
     EXPECT_TRUE(g_received.empty());
 }
 
-TEST_F(QtTray, ApplicationIconIsHandleOne) {
-    EXPECT_FALSE(area.icon(kApplicationIconHandle).isNull());
-    EXPECT_TRUE(area.icon(12345).isNull());
-}
-
 }  // namespace
 }  // namespace tw::qt_platform

@@ -265,6 +265,21 @@ TEST_F(Countdown, AnOverflowingEntryTypedThenSwitchedOnEmptiesNothingAndWarnsOnc
     EXPECT_EQ(empties(), 0);
 }
 
+// Typed over as the countdown runs out: the next countdown is the interval in force, never a
+// count half typed ("1" on the way to "10"); leaving the box puts the typed count in force.
+TEST_F(Countdown, TheNextCountdownIsTheIntervalInForceNeverOneHalfTyped) {
+    everyMinutes("2");
+    form->PushButton4.click();
+    form->Form.setFocus(form->Text2);
+    form->Text2.setText("1");
+    tick(120);
+    EXPECT_EQ(form->SecondsToNextEmpty, 120);
+    form->Text2.setText("10");
+    form->Form.setFocus(form->Text3);
+    tick(120);
+    EXPECT_EQ(form->SecondsToNextEmpty, 600);
+}
+
 TEST_F(Countdown, ANegativeEntryIsRefusedAndNeverScheduled) {
     everyMinutes("0");
     form->Form.setFocus(form->Text11);
@@ -320,17 +335,27 @@ TEST_F(Countdown, AScheduledEmptyThatFailsIsToldOncePerKindWithoutABox) {
     tick(2);
     EXPECT_EQ(balloons().size(), 2u);
     EXPECT_NE(form->Frame2.toolTip(), stayed);
+    h.shell.drives[0].type = DriveType::Fixed;  // the first kind again: told already
+    trash(3);
+    tick();
+    EXPECT_EQ(balloons().size(), 2u);
+    EXPECT_EQ(form->Frame2.toolTip(), stayed);
 
-    h.shell.drives[0].type = DriveType::Fixed;  // it went well: forgotten
-    h.shell.emptyResult = kShellOk;
+    h.shell.emptyResult = kShellOk;  // it went well: forgotten, so the same failure is news
     tick();
     EXPECT_EQ(form->Frame2.toolTip(), "");
+    h.shell.emptyResult = kShellFail;
+    trash(3);
+    tick();
+    EXPECT_EQ(balloons().size(), 3u);
+    h.shell.emptyResult = kShellOk;
+    tick();
 
     h.tray.available = false;  // no notification area: the tooltip alone
     h.shell.emptyResult = kShellFail;
     trash(1);
     tick();
-    EXPECT_EQ(balloons().size(), 2u);
+    EXPECT_EQ(balloons().size(), 3u);
     EXPECT_EQ(form->Frame2.toolTip(), stayed);
     EXPECT_TRUE(h.boxes.shown.empty());
 }

@@ -29,7 +29,7 @@ TEST(EmptyDriveBins, QueriesFixedDrivesOnlyAndEmptiesAllBinsOnce) {
     EXPECT_TRUE(walk(shell));
     EXPECT_EQ(shell.calls,
               (Calls{"list 260", "type A:\\", "type C:\\", "query C:\\", "type D:\\", "query D:\\",
-                     "empty all 7", "icon", "type E:\\", "query E:\\", "type Z:\\"}));
+                     "type E:\\", "query E:\\", "type Z:\\", "empty all 7", "icon"}));
     EXPECT_EQ(shell.emptyOwners, std::vector<WindowHandle>{1});
 }
 
@@ -57,9 +57,11 @@ TEST(EmptyDriveBins, AFailureEndsTheWalkAndIsNeverDone) {
     test::FakeRecycleBinShell shell;
     shell.drives = {{"/", DriveType::Fixed, 0}, {"/home", DriveType::Fixed, 0x7FFFFFFF}};
     shell.drives[1].items = (std::int64_t{0x7FFFFFFF} << 32) | 0x7FFFFFFF;  // halves overflow
+    shell.drives[0].items = 1;
     EXPECT_FALSE(walk(shell)) << "the bin of /home was never emptied";
     EXPECT_EQ(why, "Overflow.");
     EXPECT_EQ(shell.calls.back(), "query /home");
+    EXPECT_EQ(shell.drives[0].items, 1) << "nothing goes before every bin was counted";
 
     shell.calls.clear();
     EXPECT_FALSE(walk(shell, 0)) << "no active form";

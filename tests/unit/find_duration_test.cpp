@@ -155,12 +155,5 @@ TEST_F(FindDurationTest, AnIntervalBeyond32BitsOverflowsAndKeepsThePreviousCount
     EXPECT_EQ(form->SecondsToNextEmpty, 86400);
 }
 
-TEST_F(FindDurationTest, NoModeSelectedComputesNothing) {
-    form->Option3.setValue(false);
-    form->SecondsToNextEmpty = 5;
-    form->FindDuration();
-    EXPECT_EQ(form->SecondsToNextEmpty, 5);
-}
-
 }  // namespace
 }  // namespace tw

@@ -124,10 +124,12 @@ TEST_F(FormLoad, KeptDaysThatAreNoNumberAreToldAndNoScheduledEmptyTakesThemAsZer
     EXPECT_NE(h.boxes.shown[0].text.find("\"Keep Recent Items\""), std::string::npos);
 }
 
-TEST_F(FormLoad, OnlyOption3StoredAsZeroLeavesNoModeSelected) {
+TEST_F(FormLoad, OnlyOption3StoredAsZeroLeavesNoModeSelectedAndNothingScheduled) {
     h.settings.put("Option3", "0");
+    h.settings.put("StartStopState", "On");
     Form1& form = load();
     EXPECT_FALSE(form.Option1.value() || form.Option2.value() || form.Option3.value());
+    EXPECT_EQ(form.PushButton4.caption(), "Turn On") << "no countdown to run";
 }
 
 // While an error box of the load is open its event loop runs, and the switched-on timer ticks.

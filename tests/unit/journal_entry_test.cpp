@@ -147,6 +147,17 @@ TEST(JournalEntry, ANameCanNotForgeALineNorPassForAnotherName) {
         EXPECT_TRUE(has(block, c.shown)) << block.substr(0, 300);
         for (const std::string& line : lines(block)) EXPECT_LE(line.size(), 1100u);
     }
+
+    // However many long names an empty has, its block stays well inside the journal's 1 MB, so
+    // that one empty never rotates the earlier ones away, and it still ends with its counts.
+    EmptyPlace many;
+    many.place = "/home/ann/.local/share/Trash";
+    many.removed = 4321;
+    many.removedItems.assign(1000, {longName});
+    const std::string block =
+        JournalEntry(kBegan, EmptyCause::Asked, {}, {.places = {many}}, {true, {}});
+    EXPECT_LT(block.size(), 512u * 1024);
+    EXPECT_TRUE(has(block, "4321"));
 }
 
 }  // namespace

@@ -73,9 +73,12 @@ TEST(ErrorTrap, ReportsEachFailedStatementAndAFailedConditionEntersItsBranch) {
     EXPECT_FALSE(trap.run(104, [] { throw std::bad_alloc(); }));
     EXPECT_TRUE(trap.test(112, []() -> bool { throw overflowError(); }));
     EXPECT_TRUE(trap.run(114, [] {}));
-    EXPECT_EQ(reports,
-              (std::vector<std::string>{errorReportText(outOfMemoryError().what(), "M", "P", 104),
-                                        errorReportText(overflowError().what(), "M", "P", 112)}));
+    // Each box opens with the error as the user knows it and names where it happened.
+    ASSERT_EQ(reports.size(), 2u);
+    EXPECT_EQ(reports[0].rfind("Out of memory\r\n", 0), 0u) << reports[0];
+    EXPECT_NE(reports[0].find(".M.P at line 104"), std::string::npos) << reports[0];
+    EXPECT_EQ(reports[1].rfind("Overflow\r\n", 0), 0u) << reports[1];
+    EXPECT_NE(reports[1].find(".M.P at line 112"), std::string::npos) << reports[1];
 }
 
 TEST(ErrorReport, OpensWithTheErrorAndNamesItsSourceAndLine) {

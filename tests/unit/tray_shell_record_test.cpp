@@ -30,12 +30,16 @@ std::string zeros(std::size_t size) {
     return std::string(size, '\0');
 }
 
+// The bits of uFlags as the shell reads them: which of the record's fields it takes.
+constexpr std::uint32_t kTakesCallback = 0x01, kTakesIcon = 0x02, kTakesTip = 0x04,
+                        kTakesBalloon = 0x10;
+
 TEST(TrayShellRecord, AddWithIconAndTipFillsEveryFieldLittleEndian) {
     const ShellRecord r = encodeShellRecord(addIconRecord(kWindow, 0, 0x01020304u, "Tidewell"));
     EXPECT_EQ(bytesAt(r, kCbSize, 4), std::string("\xE8\x01\x00\x00", 4));
     EXPECT_EQ(bytesAt(r, kHWnd, 4), std::string("\xC3\xB2\xA1\x00", 4));
     EXPECT_EQ(u32At(r, kUId), 0u);
-    EXPECT_EQ(u32At(r, kUFlags), kNifMessage | kNifIcon | kNifTip);
+    EXPECT_EQ(u32At(r, kUFlags), kTakesCallback | kTakesIcon | kTakesTip);
     EXPECT_EQ(bytesAt(r, kUCallbackMessage, 4), std::string("\x65\x04\x00\x00", 4));
     EXPECT_EQ(bytesAt(r, kHIcon, 4), std::string("\x04\x03\x02\x01", 4));
     EXPECT_EQ(bytesAt(r, kSzTip, kSzTipSize), padded("Tidewell", kSzTipSize));
@@ -46,7 +50,7 @@ TEST(TrayShellRecord, AddWithIconAndTipFillsEveryFieldLittleEndian) {
 
 TEST(TrayShellRecord, AddWithoutIconOrTipAsksForCallbacksOnly) {
     const ShellRecord r = encodeShellRecord(addIconRecord(kWindow, 0, std::nullopt, ""));
-    EXPECT_EQ(u32At(r, kUFlags), kNifMessage);
+    EXPECT_EQ(u32At(r, kUFlags), kTakesCallback);
     EXPECT_EQ(u32At(r, kUCallbackMessage), kTrayCallbackMessage);
     EXPECT_EQ(u32At(r, kHIcon), 0u);
     EXPECT_EQ(bytesAt(r, kSzTip, kSzTipSize), zeros(kSzTipSize));
@@ -56,14 +60,14 @@ TEST(TrayShellRecord, ModifyRecordsCarryOnlyTheirOwnField) {
     const ShellRecord icon = encodeShellRecord(modifyIconRecord(kWindow, 0, 42));
     EXPECT_EQ(u32At(icon, kCbSize), 488u);
     EXPECT_EQ(u32At(icon, kHWnd), kWindow);
-    EXPECT_EQ(u32At(icon, kUFlags), kNifIcon);
+    EXPECT_EQ(u32At(icon, kUFlags), kTakesIcon);
     EXPECT_EQ(u32At(icon, kUCallbackMessage), 0u);
     EXPECT_EQ(u32At(icon, kHIcon), 42u);
     EXPECT_EQ(bytesAt(icon, kSzTip, kShellRecordSize - kSzTip), zeros(kShellRecordSize - kSzTip));
 
     // An empty tip is still written: NUL, then spaces.
     const ShellRecord tip = encodeShellRecord(modifyTipRecord(kWindow, 0, ""));
-    EXPECT_EQ(u32At(tip, kUFlags), kNifTip);
+    EXPECT_EQ(u32At(tip, kUFlags), kTakesTip);
     EXPECT_EQ(u32At(tip, kHIcon), 0u);
     EXPECT_EQ(bytesAt(tip, kSzTip, kSzTipSize), padded("", kSzTipSize));
     EXPECT_EQ(bytesAt(tip, kDwState, kShellRecordSize - kDwState),
@@ -74,7 +78,7 @@ TEST(TrayShellRecord, BalloonAndItsClearingCall) {
     const ShellRecordFields balloon =
         balloonRecord(kWindow, 0, "Line 1\r\nLine 2", "Tidewell", 5000);
     const ShellRecord shown = encodeShellRecord(balloon);
-    EXPECT_EQ(u32At(shown, kUFlags), kNifInfo);
+    EXPECT_EQ(u32At(shown, kUFlags), kTakesBalloon);
     EXPECT_EQ(u32At(shown, kUCallbackMessage), 0u);
     EXPECT_EQ(bytesAt(shown, kSzTip, kSzTipSize), zeros(kSzTipSize));
     EXPECT_EQ(bytesAt(shown, kSzInfo, kSzInfoSize), padded("Line 1\r\nLine 2", kSzInfoSize));

@@ -87,14 +87,8 @@ TEST(Win32RecycleBin, AFileDeletedToTheBinIsCountedAndGoneAfterTheEmpty) {
     EXPECT_EQ(report.places[0].place, "C:\\");
     EXPECT_EQ(report.places[0].removed, std::uint64_t(before + 1));
 
-    // Deleted after the walk's empty: a later call of the same walk leaves it.
-    ASSERT_TRUE(writeFile(trashed, "newer"));
-    deleteToBin(trashed);
-    EXPECT_EQ(test::emptyKeepingNothing(shell, 1, nullptr, 7), kShellOk);
-    EXPECT_EQ(itemsOn(shell, "C:\\"), 1);
-
     // An empty bin: nothing to do, and that is no failure.
-    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1));
+    EXPECT_TRUE(modCleanUp::detail::EmptyDriveBins(shell, 1, {}, report, failure)) << failure;
     EXPECT_TRUE(exists(kept));
 }
 
@@ -278,6 +272,11 @@ TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
     bin.record(L"CUT.txt", 2, SyntheticBin::secondsBefore(kThirtyDays + 60), L"C:\\cut short", 5,
                8);
     bin.payloadFile(L"CUT.txt");
+    // Nor does an old-style record cut short, or one that names no place to restore to.
+    bin.record(L"CUT1.txt", 1, SyntheticBin::secondsBefore(kThirtyDays + 60), L"C:\\cut1", 5, 8);
+    bin.payloadFile(L"CUT1.txt");
+    bin.record(L"NOPATH.txt", 2, SyntheticBin::secondsBefore(kThirtyDays + 60), L"");
+    bin.payloadFile(L"NOPATH.txt");
     bin.record(L"OLD3.txt", 2, SyntheticBin::secondsBefore(kThirtyDays + 60), L"C:\\old3");
     bin.payloadFile(L"OLD3.txt");
     bin.record(L"OLD4", 2, SyntheticBin::secondsBefore(kThirtyDays + 60), L"C:\\old4");
@@ -290,27 +289,35 @@ TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
     CloseHandle(busy);
     EXPECT_TRUE(bin.has(L"$IBAD.txt") && bin.has(L"$RBAD.txt"));
     EXPECT_TRUE(bin.has(L"$RZERO.txt") && bin.has(L"$RCUT.txt"));
+    EXPECT_TRUE(bin.has(L"$RCUT1.txt") && bin.has(L"$RNOPATH.txt"));
     EXPECT_TRUE(bin.has(L"$IOLD4") && bin.has(L"$ROLD4\\inner\\notes.txt"));
     EXPECT_FALSE(bin.has(L"$ROLD3.txt"));
     ASSERT_EQ(second.places.size(), 1u);
     EXPECT_EQ(second.places[0].removed, 1u);
     EXPECT_EQ(second.places[0].kept[std::size_t(KeptReason::NotRemoved)], 1u);
-    EXPECT_EQ(second.places[0].kept[std::size_t(KeptReason::RecordDamaged)], 3u);
+    EXPECT_EQ(second.places[0].kept[std::size_t(KeptReason::RecordDamaged)], 5u);
     EXPECT_EQ(second.places[0].errors.size(), 2u) << "the folder's and the records', both";
 
     // Restored, and something else deleted under the same name, between the listing and the
     // removal: the item is no longer the one the listing found old.
-    bin.record(L"RACE.txt", 2, SyntheticBin::secondsBefore(kThirtyDays + 60), L"C:\\restored");
+    // The same holds when the new record bears the very date of the old.
+    const std::uint64_t raced = SyntheticBin::secondsBefore(kThirtyDays + 60);
+    bin.record(L"RACE.txt", 2, raced, L"C:\\restored");
     bin.payloadFile(L"RACE.txt");
+    bin.record(L"RACE2.txt", 2, raced, L"C:\\restored2");
+    bin.payloadFile(L"RACE2.txt");
     NamedRoom named;
     EmptyPlace third;
     emptyDriveOlderThan("C:\\", -1, ageFloor(SyntheticBin::now(), kThirtyDays), named, third,
                         [&](const BinEntry& entry) {
-                            if (entry.recordPath != bin.path(L"$IRACE.txt")) return;
-                            bin.record(L"RACE.txt", 2, SyntheticBin::now(), L"C:\\new.txt");
+                            if (entry.recordPath == bin.path(L"$IRACE.txt")) {
+                                bin.record(L"RACE.txt", 2, SyntheticBin::now(), L"C:\\new.txt");
+                            } else if (entry.recordPath == bin.path(L"$IRACE2.txt")) {
+                                bin.record(L"RACE2.txt", 2, raced, L"C:\\new2.txt");
+                            }
                         });
-    EXPECT_TRUE(bin.has(L"$RRACE.txt"));
-    EXPECT_EQ(third.kept[std::size_t(KeptReason::Changed)], 1u);
+    EXPECT_TRUE(bin.has(L"$RRACE.txt") && bin.has(L"$RRACE2.txt"));
+    EXPECT_EQ(third.kept[std::size_t(KeptReason::Changed)], 2u);
 }
 
 // Runs a Unix program beside Wine and waits for it: Wine reports a Unix symbolic link in its

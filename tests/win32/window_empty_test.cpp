@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "emptying/mod_clean_up.h"
+#include "fakes/empty_keeping_nothing.h"
 #include "fakes/fakes.h"
 #include "tray/c_sys_tray.h"
 #include "window_fixture.h"
@@ -166,6 +167,21 @@ TEST(Win32LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitThei
     r.pumpMessages();
     EXPECT_EQ(seen, std::vector<std::string>{"tray"});
     EXPECT_TRUE(r.lifetime.ended());
+
+    // A quit posted during an empty ends nothing early and is not lost: the program's own loop
+    // gets it afterwards. An empty that fails on the worker fails for its caller.
+    slow.onStart = [] { PostQuitMessage(3); };
+    slow.drives[0].items = 5;
+    EXPECT_EQ(test::emptyKeepingNothing(r.backgroundBin, r.form->Form.handle(), "C:\\", 0),
+              kShellOk);
+    EXPECT_EQ(slow.drives[0].items, 0);
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 3u);
+    slow.onStart = [] {};
+    slow.throwOnEmpty = true;
+    EXPECT_THROW(test::emptyKeepingNothing(r.backgroundBin, r.form->Form.handle(), "C:\\", 0),
+                 std::runtime_error);
 
     r.windowHook.setWindowProc(kTestTray, nullptr);
     RemoveWindowSubclass(status, &logPaint, 7);

@@ -164,9 +164,19 @@ TEST(Win32WindowLayout, TabOrderFollowsTheTabIndicesAndTheFirstFocusIsTheStartUp
     RenderedForm r;
     Form1& f = *r.form;
     std::map<HWND, std::string> names;
+    std::vector<std::pair<int, std::string>> byIndex;
     for (controls::Control* c : f.Form.controls()) {
-        if (HWND w = r.window(*c)) names[w] = c->name();
+        HWND w = r.window(*c);
+        if (!w) continue;
+        names[w] = c->name();
+        if (GetWindowLongA(w, GWL_STYLE) & WS_TABSTOP)
+            byIndex.push_back({c->tabIndex(), c->name()});
     }
+    // Tab visits every control that takes the focus once, in the order of the tab indices.
+    std::sort(byIndex.begin(), byIndex.end());
+    std::vector<std::string> expected;
+    for (const auto& [index, name] : byIndex) expected.push_back(name);
+    ASSERT_GT(expected.size(), 10u);
     r.loadAndShow();
     EXPECT_EQ(GetFocus(), r.window(f.Check4));
     std::vector<std::string> chain;
@@ -176,10 +186,6 @@ TEST(Win32WindowLayout, TabOrderFollowsTheTabIndicesAndTheFirstFocusIsTheStartUp
         chain.push_back(names[w]);
         w = GetNextDlgTabItem(r.hwnd(), w, FALSE);
     } while (w && w != start && chain.size() < 40);
-    const std::vector<std::string> expected{"Check4",      "Check8",  "PushButton4", "PushButton2",
-                                            "PushButton1", "Text3",   "Text2",       "Text11",
-                                            "Option3",     "Option2", "cboWeekly",   "dtpWeekly",
-                                            "Option1",     "Text4",   "PushButton5"};
     EXPECT_EQ(chain, expected);
 }
 

@@ -64,7 +64,6 @@ MountTable LinuxRecycleBinShell::mounts() const {
 
 std::uint32_t LinuxRecycleBinShell::getLogicalDriveStrings(std::uint32_t bufferLength,
                                                            char* buffer) {
-    walkEmptied_ = false;  // a drive walk begins
     const MountTable table = mounts();
     std::string list;
     for (const Mount* m : table.drives()) {
@@ -111,9 +110,6 @@ std::int32_t LinuxRecycleBinShell::queryRecycleBin(const std::string& rootPath,
 std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* rootPath,
                                                    std::uint32_t, const EmptyOrder& order,
                                                    EmptyReport& report) {
-    // Everything the walk's first empty listed is gone or reported; what a later query of the
-    // same walk found arrived after the empty began.
-    if (!rootPath && walkEmptied_) return walkResult_;
     MountTable table = mounts();
     std::vector<const Mount*> targets;
     if (rootPath) {
@@ -171,12 +167,7 @@ std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* roo
                     " more entries were left in the trash");
         }
     }
-    const std::int32_t result = complete ? kShellOk : kShellFail;
-    if (!rootPath) {
-        walkEmptied_ = true;
-        walkResult_ = result;
-    }
-    return result;
+    return complete ? kShellOk : kShellFail;
 }
 
 }  // namespace tw::linux_platform

@@ -33,12 +33,8 @@ struct ShellEnvironment {
 // The recycle-bin shell over the freedesktop.org Trash: each mount is a drive, its bin the
 // user's trash directories on it. Remote file systems are never touched, not even looked at.
 //
-// A drive walk (list the drives, query each fixed drive, empty all bins when one holds items)
-// must not delete what is trashed while it runs. So an empty of all bins lists every trash
-// directory of every drive before it removes anything, and removes only what it listed; and
-// a walk empties all bins once: it begins with getLogicalDriveStrings, and a later empty of
-// all bins in the same walk (a later drive's query found items: they arrived after the empty
-// began) removes nothing and returns what the first one returned.
+// An empty must not delete what is trashed while it runs. So an empty of all bins lists every
+// trash directory of every drive before it removes anything, and removes only what it listed.
 class LinuxRecycleBinShell final : public RecycleBinShell {
   public:
     LinuxRecycleBinShell();
@@ -67,8 +63,6 @@ class LinuxRecycleBinShell final : public RecycleBinShell {
     ShellEnvironment env_;
     std::string homeTrash_;
     ErrorSink errors_;
-    bool walkEmptied_ = false;
-    std::int32_t walkResult_ = kShellOk;
 };
 
 }  // namespace tw::linux_platform

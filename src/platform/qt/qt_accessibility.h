@@ -1,8 +1,9 @@
 #pragma once
 
 // What assistive technology learns of each control: a name of its own where the caption does
-// not give one (otherwise Qt names a box after the frame around it), and, for the status line,
-// the role of a status bar whose changes are announced.
+// not give one (otherwise Qt names a box after the frame around it, and a drop-down list after
+// its current entry), and, for the status line, the role of a status bar whose changes are
+// announced.
 
 #include <QWidget>
 

@@ -50,10 +50,13 @@ class RecycleBinShell {
     // included, is returned.
     virtual std::uint32_t getLogicalDriveStrings(std::uint32_t bufferLength, char* buffer) = 0;
     virtual DriveType getDriveType(const std::string& rootPath) = 0;
-    // Fills the item and byte counts of the bin of the drive `rootPath`.
+    // Counts the items in the bin of the drive `rootPath`. The byte count is the host shell's
+    // own where it keeps one (Windows) and 0 where it does not (Linux); the core reads only
+    // the items.
     virtual std::int32_t queryRecycleBin(const std::string& rootPath, RecycleBinQuery& query) = 0;
     // Empties the bin of `rootPath`, or every bin of every drive when it is null, keeping
-    // what `order` keeps, and tells in `report` (appended to) what went and what stayed.
+    // what `order` keeps, and tells in `report` (appended to) what went and what stayed. Each
+    // call lists the bins anew: the core empties every bin once per drive walk.
     // Returns kShellOk only when everything that was in the bins went or was kept on purpose.
     virtual std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath,
                                          std::uint32_t flags, const EmptyOrder& order,

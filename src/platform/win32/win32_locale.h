@@ -24,7 +24,6 @@ class Win32Locale : public Locale {
     std::string decimalSeparator() const override { return decimalSeparator_; }
 
     const std::string& timePicture() const { return timePicture_; }
-    const std::string& datePicture() const { return datePicture_; }
 
   private:
     std::string info(LCTYPE type, const char* fallback) const;

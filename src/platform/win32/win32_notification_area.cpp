@@ -49,12 +49,6 @@ void Win32NotificationArea::setIcon(std::uint32_t handle, HICON icon) {
     icons_[handle] = icon;
 }
 
-HICON Win32NotificationArea::loadApplicationIcon() {
-    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                         GetSystemMetrics(SM_CXSMICON),
-                                         GetSystemMetrics(SM_CYSMICON), 0));
-}
-
 HICON Win32NotificationArea::icon(std::uint32_t handle) const {
     const auto it = icons_.find(handle);
     return it == icons_.end() ? nullptr : it->second;

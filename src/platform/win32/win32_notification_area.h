@@ -40,8 +40,6 @@ class Win32NotificationArea : public NotificationArea {
     // The real icon behind a picture handle of the core (kApplicationIconHandle: the
     // program's icon). Not owned.
     void setIcon(std::uint32_t handle, HICON icon);
-    // The program's icon resource 1 at the notification area's size.
-    static HICON loadApplicationIcon();
 
     UINT taskbarCreatedMessage() const { return taskbarCreated_; }
     void onTaskbarCreated();

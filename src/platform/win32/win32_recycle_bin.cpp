@@ -49,7 +49,6 @@ Win32RecycleBinShell::Count Win32RecycleBinShell::countIn(const char* rootPath) 
 
 std::uint32_t Win32RecycleBinShell::getLogicalDriveStrings(std::uint32_t bufferLength,
                                                            char* buffer) {
-    walkEmptied_ = false;  // a drive walk begins
     return GetLogicalDriveStringsA(bufferLength, buffer);
 }
 
@@ -89,17 +88,10 @@ std::vector<std::string> Win32RecycleBinShell::drivesOf(const char* rootPath) {
 std::int32_t Win32RecycleBinShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
                                                    std::uint32_t flags, const EmptyOrder& order,
                                                    EmptyReport& report) {
-    if (!rootPath && walkEmptied_) return walkResult_;
     const std::string root = rootPath ? toAnsi(rootPath) : std::string();
     const char* shellRoot = rootPath ? root.c_str() : nullptr;
-    const std::int32_t result = order.keepSeconds > 0
-                                    ? emptyOlderThan(shellRoot, order.keepSeconds, report)
-                                    : emptyWhole(owner, shellRoot, flags, report);
-    if (!rootPath) {
-        walkEmptied_ = true;
-        walkResult_ = result;
-    }
-    return result;
+    return order.keepSeconds > 0 ? emptyOlderThan(shellRoot, order.keepSeconds, report)
+                                 : emptyWhole(owner, shellRoot, flags, report);
 }
 
 std::int32_t Win32RecycleBinShell::emptyWhole(WindowHandle owner, const char* shellRoot,

@@ -33,8 +33,6 @@ class Win32RecycleBinShell : public RecycleBinShell {
     // them or they can't be counted.
     // With a floor: each fixed drive's bin loses the items deleted long enough before the empty
     // began, read from its records; a bin whose records can't be read is left whole.
-    // A drive walk's later calls (no root) report what its first call did and touch nothing:
-    // what they would find arrived after the empty began.
     std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
                                  const EmptyOrder& order, EmptyReport& report) override;
     void updateRecycleBinIcon() override;
@@ -54,8 +52,6 @@ class Win32RecycleBinShell : public RecycleBinShell {
 
     const Win32WindowTable& windows_;
     RecycleBinCalls calls_;
-    bool walkEmptied_ = false;
-    std::int32_t walkResult_ = kShellOk;
 };
 
 }  // namespace tw::win32_platform

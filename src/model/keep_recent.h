@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "scheduling/interval_count.h"
+#include "model/interval_count.h"
 
 namespace tw {
 
