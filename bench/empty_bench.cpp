@@ -3,9 +3,11 @@
 // memory. Two shapes: 1 000 folders of 100 files each, and a flat trash of 200 000 files. A third
 // times an empty with an age floor, which reads every record, against the two bare passes it
 // can't do without: reading every .trashinfo once, and unlinking the old items with their
-// records. Each contender runs as its own process on its own copy of the tree.
+// records. Each contender runs as its own process on its own copy of the tree. --items measures
+// the shapes at other sizes instead, one after the other (say 400000,1000000: the empty's peak
+// memory must not grow with the trash).
 //
-//   empty_bench [--dir DIR] [--rounds N] [--shape folders|flat|floor|all]
+//   empty_bench [--dir DIR] [--rounds N] [--shape folders|flat|floor|all] [--items N[,N...]]
 //
 // Exits non-zero only when the benchmark could not be set up or a contender left files behind
 // (or, with the floor, removed the wrong ones).
@@ -47,20 +49,32 @@ constexpr double kFloorMemoryTargetMb = 30;
 constexpr int kFloorItems = 200000;
 // The floor's shape at another size (a hidden option, for quicker runs while tuning).
 int floorItems = kFloorItems;
+// What runs Tidewell's empty: this program, unless --empty-exe names another build of it.
+std::string emptyExe;
 constexpr long long kFloorSeconds = 30LL * 86400;
 
 struct Shape {
     const char* name;
-    const char* description;
+    const char* description;  // with the number of items in it
     int items;
     int filesPerItem;   // 0: each item is a file
     bool withTrashCli;  // trash-empty takes minutes on the flat shape
 };
 
 constexpr Shape kShapes[] = {
-    {"folders", "1 000 folders of 100 files (100 000 files)", 1000, 100, true},
-    {"flat", "200 000 files in files/ itself", 200000, 0, false},
+    {"folders", "%s folders of 100 files", 1000, 100, true},
+    {"flat", "%s files in files/ itself", 200000, 0, false},
 };
+
+// 1234567 as "1 234 567".
+std::string grouped(long long n) {
+    std::string digits = std::to_string(n), out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += ' ';
+        out += digits[i];
+    }
+    return out;
+}
 
 struct Run {
     double seconds = 0;
@@ -193,9 +207,11 @@ void printRow(const char* label, const std::vector<double>& values) {
 }
 
 // Empties `rounds` sets of identical copies of `shape`; false when a contender left entries.
-bool measure(const Shape& shape, const std::string& root, const std::string& exe, int rounds) {
+bool measure(const Shape& shape, const std::string& root, int rounds) {
     const bool haveTrashCli = shape.withTrashCli && onPath("trash-empty");
-    std::printf("Shape \"%s\": %s, each with its .trashinfo\n", shape.name, shape.description);
+    char description[128];
+    std::snprintf(description, sizeof description, shape.description, grouped(shape.items).c_str());
+    std::printf("Shape \"%s\": %s, each with its .trashinfo\n", shape.name, description);
     std::vector<double> tidewell, rm, trashEmpty, tidewellCpu, rmCpu;
     long peakKb = 0, rmPeakKb = 0;
     bool allEmptied = true;
@@ -217,7 +233,7 @@ bool measure(const Shape& shape, const std::string& root, const std::string& exe
         for (int slot = 0; slot < 3; ++slot) {
             switch ((slot + r) % 3) {
                 case 0: {
-                    Run run = runProcess({exe, "--empty-only", ours, "0"});
+                    Run run = runProcess({emptyExe, "--empty-only", ours, "0"});
                     tidewell.push_back(run.seconds);
                     tidewellCpu.push_back(run.cpuSeconds);
                     peakKb = std::max(peakKb, run.maxRssKb);
@@ -279,9 +295,9 @@ bool measure(const Shape& shape, const std::string& root, const std::string& exe
 // of 30 days; against the two bare passes, each in a process of its own, on a second copy.
 bool measureFloor(const std::string& root, const std::string& exe, int rounds) {
     std::printf(
-        "Shape \"floor\": %d files in files/ itself, each with its .trashinfo, half of them "
+        "Shape \"floor\": %s files in files/ itself, each with its .trashinfo, half of them "
         "deleted long ago, emptied with a floor of 30 days\n",
-        floorItems);
+        grouped(floorItems).c_str());
     const std::time_t now = std::time(nullptr);
     char recent[32];
     std::strftime(recent, sizeof recent, "%Y-%m-%dT%H:%M:%S", std::localtime(&now));
@@ -305,7 +321,7 @@ bool measureFloor(const std::string& root, const std::string& exe, int rounds) {
         std::fprintf(stderr, "floor round %d/%d: emptying...\n", r + 1, rounds);
         for (int slot = 0; slot < 2; ++slot) {
             if ((slot + r) % 2 == 0) {
-                Run run = runProcess({exe, "--empty-only", ours, keep});
+                Run run = runProcess({emptyExe, "--empty-only", ours, keep});
                 tidewell.push_back(run.seconds);
                 tidewellCpu.push_back(run.cpuSeconds);
                 peakKb = std::max(peakKb, run.maxRssKb);
@@ -363,6 +379,7 @@ int main(int argc, char** argv) {
     if (const char* tmp = std::getenv("TMPDIR")) base = tmp;
     int rounds = 3;
     std::string only = "all";
+    std::vector<int> sizes;  // empty: each shape's own
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--dir") == 0 && i + 1 < argc) {
             base = argv[++i];
@@ -370,11 +387,19 @@ int main(int argc, char** argv) {
             rounds = std::max(1, std::atoi(argv[++i]));
         } else if (std::strcmp(argv[i], "--shape") == 0 && i + 1 < argc) {
             only = argv[++i];
-        } else if (std::strcmp(argv[i], "--floor-items") == 0 && i + 1 < argc) {
-            floorItems = std::max(1, std::atoi(argv[++i]) / 2) * 2;
+        } else if (std::strcmp(argv[i], "--items") == 0 && i + 1 < argc) {
+            for (const char* at = argv[++i]; *at;) {
+                char* end;
+                sizes.push_back(std::max(2, static_cast<int>(std::strtol(at, &end, 10))));
+                at = *end == ',' ? end + 1 : end + std::strlen(end);
+            }
+        } else if (std::strcmp(argv[i], "--empty-exe") == 0 && i + 1 < argc) {
+            // Hidden: another build's empty_bench empties Tidewell's copies (before and after).
+            emptyExe = argv[++i];
         } else {
             std::fprintf(stderr,
-                         "usage: %s [--dir DIR] [--rounds N] [--shape folders|flat|floor|all]\n",
+                         "usage: %s [--dir DIR] [--rounds N] [--shape folders|flat|floor|all] "
+                         "[--items N[,N...]]\n",
                          argv[0]);
             return 2;
         }
@@ -388,11 +413,21 @@ int main(int argc, char** argv) {
     std::printf("Emptying trashes in %s (%s), %d round(s), each contender on its own copy.\n\n",
                 root.c_str(), tw::bench::fileSystemName(root).c_str(), rounds);
 
+    if (emptyExe.empty()) emptyExe = exe;
     bool allEmptied = true;
-    for (const Shape& shape : kShapes) {
-        if (only == "all" || only == shape.name) allEmptied &= measure(shape, root, exe, rounds);
+    for (Shape shape : kShapes) {
+        if (only != "all" && only != shape.name) continue;
+        for (int items : sizes.empty() ? std::vector<int>{shape.items} : sizes) {
+            shape.items = items;
+            allEmptied &= measure(shape, root, rounds);
+        }
     }
-    if (only == "all" || only == "floor") allEmptied &= measureFloor(root, exe, rounds);
+    if (only == "all" || only == "floor") {
+        for (int items : sizes.empty() ? std::vector<int>{kFloorItems} : sizes) {
+            floorItems = items / 2 * 2;
+            allEmptied &= measureFloor(root, exe, rounds);
+        }
+    }
     tw::bench::removeTree(root);
     return allEmptied ? 0 : 1;
 }

@@ -36,7 +36,13 @@ void Form1::Timer1_Timer() {
         return true;
     };
     if (noCountdown()) return;
-    trap.run(104, [&] { services_.pump.processEvents(); });
+    // Waiting input (the user switching off, say) goes before a tick that may empty or that
+    // starts a count; an ordinary tick needs no turn of the event loop of its own.
+    if (!tickAnchored_ || tickSerial_ != Timer1.serial() ||
+        std::int64_t{SecondsToNextEmpty} - SecondsElapsed <= 1 ||
+        services_.clock.bootSeconds() - tickAnchor_ >= 2.0) {
+        trap.run(104, [&] { services_.pump.processEvents(); });
+    }
     // A handler that ran just now may have restarted the countdown and failed.
     if (noCountdown()) return;
     trap.run(106, [&] {

@@ -312,6 +312,9 @@ struct Round {
         zones_ = {emptyZone_};
         EmptyOptions options;
         options.keepSeconds = floor_;
+        // Listings read a few names at a time, as a large trash's are, or all at once.
+        options.listingBatchBytes = chance(0.5) ? pick(1, 100) : 0;
+        plan_ << "listing batches of " << options.listingBatchBytes << " bytes\n";
         options.clockStep = [&] {
             if (began_ && chance(0.01)) act(kClock, "", 1);
             return step_;
@@ -460,7 +463,7 @@ void Round::act(Hook hook, const std::string& inFlight, std::int64_t times, bool
              things_[o].name = to;
              things_[o].path = filesPath(to);
              things_[o].touched = true;
-             // A record the empty took already (an orphan then) moves nowhere.
+             // Its record goes with it, where the empty has not removed it (an orphan's).
              if (r >= 0 && std::rename(infoPath(target_).c_str(), infoPath(to).c_str()) == 0) {
                  Thing moved = things_[r];
                  things_[r].inTrash = false;

@@ -130,7 +130,7 @@ TEST_F(TrashEmpty, AChangeStampedAfterThePresentIsAClockStepNotALateArrival) {
     // The empty's clock is stepped by `atStart` when it begins and by `later` once it has
     // listed everything; an item comes back while that clock agrees with the file system's.
     // A step back during the empty moves its start back as far: what came shortly before
-    // stays too.
+    // stays too. What was trashed once everything was listed stays whatever the stamps say.
     struct Case {
         const char* what;
         std::int64_t atStart, later;
@@ -145,6 +145,7 @@ TEST_F(TrashEmpty, AChangeStampedAfterThePresentIsAClockStepNotALateArrival) {
         const std::string trash = dir_ / c.what;
         test::trashItem(trash, "old");
         test::trashItem(trash, "back");
+        test::trashItem(trash, "taken", true);
         std::int64_t step = c.atStart;
         bool cameBack = false;
         const auto comeBack = [&] {
@@ -159,8 +160,20 @@ TEST_F(TrashEmpty, AChangeStampedAfterThePresentIsAClockStepNotALateArrival) {
             comeBack();
             step = c.later;
             comeBack();
+            test::trashItem(trash, "new");
+            test::writeFile(trash + "/info/lone.trashinfo", "[Trash Info]\n");
+            // Restored, and another folder trashed under its name.
+            std::filesystem::rename(trash + "/files/taken",
+                                    dir_ / (std::string(c.what) + "-taken"));
+            test::trashItem(trash, "taken", true);
         };
+        // One name at a time: the items come again with the removals under way.
+        options.listingBatchBytes = 1;
         EXPECT_TRUE(test::emptyTrashAt(trash, nullptr, options)) << c.what;
+        EXPECT_TRUE(test::exists(trash + "/files/new")) << c.what;
+        EXPECT_TRUE(test::exists(trash + "/info/new.trashinfo")) << c.what;
+        EXPECT_TRUE(test::exists(trash + "/info/lone.trashinfo")) << c.what;
+        EXPECT_TRUE(test::exists(trash + "/files/taken/inner")) << c.what;
         EXPECT_EQ(test::exists(trash + "/files/old"), !c.oldGoes) << c.what;
         EXPECT_EQ(test::exists(trash + "/files/back"), cameBack) << c.what;
         EXPECT_EQ(test::exists(trash + "/info/back.trashinfo"), cameBack) << c.what;

@@ -198,6 +198,22 @@ TEST_F(Countdown, ATickNeverRunsInsideAnother) {
     EXPECT_EQ(status(), "On. Next empty will occur in: 00:00:59");
 }
 
+// What waits in the event loop as the countdown runs out is handled before the empty; an
+// ordinary tick leaves it to the loop (no turn of its own every second).
+TEST_F(Countdown, WaitingEventsAreHandledBeforeTheEmptyNotOnEveryTick) {
+    everyMinutes("1");
+    form->PushButton4.click();
+    trash(1);
+    tick(58);
+    int emptiesSeen = -1;
+    h.pump.pending.push_back([&] { emptiesSeen = empties(); });
+    tick();
+    EXPECT_EQ(emptiesSeen, -1);
+    tick();
+    EXPECT_EQ(emptiesSeen, 0);
+    EXPECT_EQ(empties(), 1);
+}
+
 TEST_F(Countdown, ANextCountdownThatFailsIsReportedOnceAndStopsTheSchedule) {
     everyMinutes("1");
     form->PushButton4.click();

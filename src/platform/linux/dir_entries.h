@@ -63,9 +63,54 @@ class PackedEntries {
 int listDirectory(int dirFd, PackedEntries& out);
 
 // The same, a batch at a time for callers that need no listing of the whole directory: `batch`
-// holds the entries of one read when `onBatch` is called, and is reused for the next.
+// holds the entries of one read (or of as many reads as fill `batchBytes` of names) when
+// `onBatch` is called, and is reused for the next. `onBatch` may remove entries of the
+// directory: as with readdir, an entry left in place is handed out once, one added or removed
+// meanwhile may or may not be (one renamed may come twice).
 int listDirectoryInBatches(int dirFd, PackedEntries& batch,
-                           const std::function<void(PackedEntries&)>& onBatch);
+                           const std::function<void(PackedEntries&)>& onBatch,
+                           std::size_t batchBytes = 0);
+
+// The names of a directory as listed at one moment, each held as a 62-bit fingerprint with two
+// flags for the caller: 8 bytes a name whatever its length, so a million names take 8 MB.
+// A name not listed is taken for a listed one only when their fingerprints collide, about one
+// chance in 2^62 / size() for each name asked about: whoever relies on find() must not rest a
+// removal on it alone.
+class ListedNames {
+  public:
+    ListedNames() = default;
+    ListedNames(ListedNames&& other) noexcept;
+    ListedNames& operator=(ListedNames&& other) noexcept;
+    ~ListedNames();
+
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+    static constexpr std::uint64_t kFlagA = std::uint64_t{1} << 63;
+    static constexpr std::uint64_t kFlagB = std::uint64_t{1} << 62;
+
+    // While listing: adds a name. Then seal() once, before find().
+    void add(std::string_view name);
+    void seal();
+    std::size_t size() const { return size_; }
+    // Where `name` is held, or npos.
+    std::size_t find(std::string_view name) const;
+    bool flag(std::size_t at, std::uint64_t flag) const { return (keys_[at] & flag) != 0; }
+    void setFlag(std::size_t at, std::uint64_t flag) { keys_[at] |= flag; }
+
+  private:
+    static constexpr std::uint64_t kFingerprint = kFlagB - 1;
+    static constexpr int kFingerprintBits = 62;
+    void grow();
+
+    // Pages of their own, grown by remapping them: growing never copies the keys, nor leaves
+    // a freed copy resident in the heap, so a listing costs its 8 bytes a name and no more.
+    std::uint64_t* keys_ = nullptr;  // sorted by fingerprint once sealed
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+    // Fingerprints are even spread: where each range of them begins (about eight names a
+    // range, half a byte a name) takes a look-up straight to its cache line or two.
+    std::vector<std::uint32_t> ranges_;
+    int rangeShift_ = kFingerprintBits;
+};
 
 // Whether removing in inode order can pay off for the directory `dirFd` holding `entries`:
 // large directories on disk file systems (not tmpfs, where there is nothing to seek).

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <functional>
 
 #include "platform/linux/deletion_date.h"
 #include "platform/linux/trash_layout.h"
@@ -51,6 +52,10 @@ bool changeTimesTell(int fd) {
     return type != MSDOS_SUPER_MAGIC && type != EXFAT_SUPER_MAGIC && type != FUSE_SUPER_MAGIC;
 }
 
+std::uint64_t hashOf(std::string_view name) {
+    return std::hash<std::string_view>{}(name);
+}
+
 }  // namespace
 
 TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog& log,
@@ -80,28 +85,28 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
         s.changeTimesTell_ = changeTimesTell(trashFd);
     }
     if (options.beforeListing) options.beforeListing();
+    const std::size_t batchBytes =
+        options.listingBatchBytes ? options.listingBatchBytes : kBatchBytes;
     // files/ before info/: a trashing program writes an item's .trashinfo before it moves the
     // item in, so every listed item's record is listed too.
-    s.filesUsable_ = s.openPart(kTrashFiles, log, s.files_);
+    s.filesUsable_ = s.openPart(kTrashFiles, log, s.files_) && s.listFiles(log, batchBytes);
     s.complete_ &= s.filesUsable_;
-    s.infoUsable_ = s.openPart(kTrashInfo, log, s.info_);
+    s.infoUsable_ = s.openPart(kTrashInfo, log, s.info_) && s.listInfo(log, batchBytes);
     s.complete_ &= s.infoUsable_;
+    // Its leftovers are few (a folder each empty that was cut short): listed whole.
     s.complete_ &= s.openPart(kTrashExpunged, log, s.expunged_);
-    s.noteFolderIdentities();
-    if (s.files_.fd && inodeOrderHelps(s.files_.fd.get(), s.files_.entries.count())) {
-        s.files_.entries.sortByInode();
+    if (s.expunged_.fd && !s.listed(kTrashExpunged, s.expunged_,
+                                    listDirectory(s.expunged_.fd.get(), s.leftovers_), log)) {
+        s.leftovers_.clear();
+        s.complete_ = false;
     }
     return s;
 }
 
-// Opens and lists files/, info/ or expunged/. A missing one is empty; one that is a link, on
-// another mount or unreadable is logged and left alone (false).
+// Opens files/, info/ or expunged/. A missing one is empty; one that is a link or on another
+// mount is logged and left alone (false).
 bool TrashSnapshot::openPart(const char* name, RemoveLog& log, Part& part) {
     part.path = path_ + "/" + name;
-    const auto fail = [&](const std::string& why) {
-        errors_.push_back(std::string(name) + "/: " + why);
-        return false;
-    };
     OpenedDirectory dir = openDirectoryForRemoval(trashFd_, name, *scope_);
     switch (dir.status) {
         case OpenStatus::Opened:
@@ -110,36 +115,91 @@ bool TrashSnapshot::openPart(const char* name, RemoveLog& log, Part& part) {
             return true;
         case OpenStatus::NotDirectory:
             log.note(part.path, "not a directory, left alone");
-            return fail("not a directory, left alone");
+            errors_.push_back(std::string(name) + "/: not a directory, left alone");
+            return false;
         case OpenStatus::OtherFileSystem:
             log.note(part.path, "a mount point, left alone");
-            return fail("a mount point, left alone");
+            errors_.push_back(std::string(name) + "/: a mount point, left alone");
+            return false;
         case OpenStatus::Failed:
             log.failure(part.path, dir.error);
-            return fail(std::strerror(dir.error));
+            errors_.push_back(std::string(name) + "/: " + std::strerror(dir.error));
+            return false;
     }
     part.fd = std::move(dir.fd);
-    if (int error = listDirectory(part.fd.get(), part.entries)) {
-        log.failure(part.path, error);
-        part.fd.reset();
-        part.entries.clear();
-        return fail(std::strerror(error));
-    }
     return true;
 }
 
+// A part whose listing failed (`error`) is logged and left alone: nothing in it is removed.
+bool TrashSnapshot::listed(const char* name, Part& part, int error, RemoveLog& log) {
+    if (error == 0) return true;
+    log.failure(part.path, error);
+    errors_.push_back(std::string(name) + "/: " + std::strerror(error));
+    part.fd.reset();
+    return false;
+}
+
+// What files/ holds is kept as one fingerprint a name, whatever the trash holds; the names
+// themselves are read again while removing, a batch at a time, and only those listed here go.
+//
 // A folder is moved before it is removed, and removed only when what was moved is the folder
 // that was listed: a restored folder whose name a newly trashed one took since stays. The
 // listing's inode number can differ from the file's on some overlay set-ups, so ask the file.
-void TrashSnapshot::noteFolderIdentities() {
-    DirEntry e;
-    while (files_.entries.next(e)) {
-        if (e.type != DT_DIR && e.type != DT_UNKNOWN) continue;
-        struct stat st;
-        if (::fstatat(files_.fd.get(), e.name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-        files_.entries.setIdentity(e.at, S_ISDIR(st.st_mode) ? DT_DIR : DT_REG, st.st_ino);
-    }
-    files_.entries.rewind();
+bool TrashSnapshot::listFiles(RemoveLog& log, std::size_t batchBytes) {
+    if (!files_.fd) return true;
+    PackedEntries batch;
+    const int error = listDirectoryInBatches(
+        files_.fd.get(), batch,
+        [&](PackedEntries& b) {
+            DirEntry e;
+            while (b.next(e)) {
+                listed_.add(e.view());
+                if (e.type != DT_DIR && e.type != DT_UNKNOWN) continue;
+                struct stat st;
+                if (::fstatat(files_.fd.get(), e.name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                    if (S_ISDIR(st.st_mode)) folders_.emplace_back(hashOf(e.view()), st.st_ino);
+                } else if (e.type == DT_DIR) {
+                    folders_.emplace_back(hashOf(e.view()), e.ino);
+                }
+            }
+        },
+        batchBytes);
+    listed_.seal();
+    std::sort(folders_.begin(), folders_.end());
+    return listed(kTrashFiles, files_, error, log);
+}
+
+// Marks each listed item whose record info/ holds; the other records are orphans.
+bool TrashSnapshot::listInfo(RemoveLog& log, std::size_t batchBytes) {
+    if (!info_.fd) return true;
+    PackedEntries batch;
+    const int error = listDirectoryInBatches(
+        info_.fd.get(), batch,
+        [&](PackedEntries& b) {
+            DirEntry e;
+            while (b.next(e)) {
+                if (!isTrashInfoRecord(e)) continue;
+                const std::string_view name = e.view();
+                const std::size_t item =
+                    listed_.find(name.substr(0, name.size() - kTrashInfoSuffix.size()));
+                if (item != ListedNames::npos) {
+                    withRecord_ += !listed_.flag(item, kHasRecord);
+                    listed_.setFlag(item, kHasRecord);
+                } else {
+                    orphans_.add(name);
+                }
+            }
+        },
+        batchBytes);
+    orphans_.seal();
+    return listed(kTrashInfo, info_, error, log);
+}
+
+ino_t TrashSnapshot::folderIdentity(std::string_view name) const {
+    const std::uint64_t hash = hashOf(name);
+    const auto found = std::lower_bound(folders_.begin(), folders_.end(),
+                                        std::pair<std::uint64_t, ino_t>(hash, 0));
+    return found != folders_.end() && found->first == hash ? found->second : 0;
 }
 
 // Moving a file into the trash or out of it sets its change time to the present, and trashing
@@ -155,9 +215,9 @@ void TrashSnapshot::noteFolderIdentities() {
 // as the item was trashed, bounds it (a record copied back later only keeps the item longer).
 // An item without a record was moved in when its change time was last set (or later), where
 // the file system keeps one.
-TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t record,
-                                            RemoveLog& log, std::int64_t keepSeconds, Look& look) {
-    const std::int64_t date = keepSeconds > 0 ? recordDate(record) : kNoDate;
+TrashSnapshot::Outcome TrashSnapshot::check(const Item& item, RemoveLog& log,
+                                            std::int64_t keepSeconds, Look& look) {
+    const std::int64_t date = keepSeconds > 0 ? item.date : kNoDate;
     // Deleted too recently, a second or more before the empty began: it stays whatever
     // happened to it since, so it needs no look (half the items of a floored empty may be
     // such). Later dates take the full look, which tells an item trashed during the empty.
@@ -167,20 +227,19 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
         return Outcome::Kept;
     }
     struct stat st;
-    const bool seen = ::fstatat(files_.fd.get(), item.name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+    const bool seen = ::fstatat(files_.fd.get(), item.entry.name, &st, AT_SYMLINK_NOFOLLOW) == 0;
     // Anything but a missing file is left to the removal, which reports it.
     if (!seen && errno == ENOENT) return Outcome::Gone;
-    // A record's date was read before anything was removed: one written since the empty began
-    // is told by its status, taken now.
+    // A record's date was read before its item was looked at: one written since the empty
+    // began is told by its status, taken now.
     struct stat recordSt;
-    const bool recordSeen =
-        record != TrashItems::npos && ::fstatat(info_.fd.get(), info_.entries.at(record).name,
-                                                &recordSt, AT_SYMLINK_NOFOLLOW) == 0;
+    const bool recordSeen = item.hasRecord && ::fstatat(info_.fd.get(), item.record.c_str(),
+                                                        &recordSt, AT_SYMLINK_NOFOLLOW) == 0;
     const bool trashedAgain = recordSeen && (start_.changedSince(recordSt.st_ctim) ||
                                              start_.changedSince(recordSt.st_mtim));
     if (trashedAgain || (seen && start_.changedSince(st.st_ctim))) {
         look.reason = trashedAgain ? KeptReason::ArrivedDuringEmpty : KeptReason::Changed;
-        log.note(files_.path + "/" + item.name,
+        log.note(files_.path + "/" + item.entry.name,
                  trashedAgain ? "kept for the next empty: trashed again since this one began"
                               : "kept for the next empty: changed since this one began");
         return Outcome::Kept;
@@ -198,7 +257,7 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
     } else if (seen && changeTimesTell_) {
         deleted = nanoseconds(st.st_ctim);
     } else {
-        log.note(files_.path + "/" + item.name, "kept: when it was deleted can't be told");
+        log.note(files_.path + "/" + item.entry.name, "kept: when it was deleted can't be told");
         look.reason = KeptReason::AgeUnknown;
         return Outcome::Failed;
     }
@@ -208,37 +267,31 @@ TrashSnapshot::Outcome TrashSnapshot::check(const DirEntry& item, std::size_t re
     return Outcome::Kept;
 }
 
-// With a floor every record is read. Read all before anything is removed, in info/'s inode
-// order where that helps, they cost less than read one by one between the unlinks in files/'
-// order, where the two seek against each other.
-void TrashSnapshot::readDeletionDates() {
-    dates_.reserve(info_.entries.count());
-    if (inodeOrderHelps(info_.fd.get(), info_.entries.count())) info_.entries.sortByInode();
+// With a floor every record of a batch is read before any of its items is removed: read in a
+// row they cost less than read one by one between the unlinks, where the two seek against each
+// other. `dates` gets one per entry of the batch, in its order.
+void TrashSnapshot::readDeletionDates(PackedEntries& batch, std::vector<std::int64_t>& dates) {
+    dates.assign(batch.count(), kNoDate);
+    std::string record;
     DirEntry e;
-    while (info_.entries.next(e)) {
-        if (info_.entries.mark(e.at) != TrashItems::kRecordOfAnItem) continue;
-        std::int64_t date = kNoDate;
-        if (reader_.read(info_.fd.get(), e.name)) {
-            if (auto parsed = parseDeletionDate(reader_.value("DeletionDate"))) date = *parsed;
+    for (std::size_t n = 0; batch.next(e); ++n) {
+        const std::size_t at = listed_.find(e.view());
+        if (at == ListedNames::npos || listed_.flag(at, kHandled) ||
+            !listed_.flag(at, kHasRecord)) {
+            continue;
         }
-        dates_.push_back({e.at, date});
+        record.assign(e.name).append(kTrashInfoSuffix);
+        if (reader_.read(info_.fd.get(), record.c_str())) {
+            if (auto parsed = parseDeletionDate(reader_.value("DeletionDate"))) dates[n] = *parsed;
+        }
     }
-    info_.entries.rewind();
-    std::sort(dates_.begin(), dates_.end(),
-              [](const RecordDate& a, const RecordDate& b) { return a.at < b.at; });
-}
-
-std::int64_t TrashSnapshot::recordDate(std::size_t record) const {
-    const auto found =
-        std::lower_bound(dates_.begin(), dates_.end(), record,
-                         [](const RecordDate& d, std::size_t at) { return d.at < at; });
-    return found != dates_.end() && found->at == record ? found->date : kNoDate;
+    batch.rewind();
 }
 
 // Counts the item in `place` and names it while names are left: where it was deleted from,
 // as its record says, else where it is in the trash.
-void TrashSnapshot::report(const DirEntry& item, std::size_t record, Outcome outcome,
-                           const Look& look, EmptyPlace& place, NamesLeft& names) {
+void TrashSnapshot::report(const Item& item, Outcome outcome, const Look& look, EmptyPlace& place,
+                           NamesLeft& names) {
     std::vector<EmptyItem>* named = nullptr;
     std::size_t* left = nullptr;
     EmptyItem entry;
@@ -263,11 +316,11 @@ void TrashSnapshot::report(const DirEntry& item, std::size_t record, Outcome out
     if (!named || *left == 0) return;
     --*left;
     std::string shown;
-    if (record != TrashItems::npos && reader_.read(info_.fd.get(), info_.entries.at(record).name)) {
+    if (item.hasRecord && reader_.read(info_.fd.get(), item.record.c_str())) {
         const std::string_view path = reader_.value("Path");
         if (!path.empty()) shown = originalPath(path, topDirectory_);
     }
-    if (shown.empty()) shown = files_.path + "/" + item.name;
+    if (shown.empty()) shown = files_.path + "/" + item.entry.name;
     place.name(*named, shown, entry.reason);
     named->back().entriesRemoved = look.tally.removed;
     named->back().entriesLeft = look.tally.left;
@@ -281,46 +334,58 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
     const std::size_t failedBefore = log.failures(), toldBefore = log.failureLines().size();
     if (options.keepSeconds > 0 && !infoUsable_) {
         // No item's age can be told: none goes, nor anything else of this trash.
-        place.kept[static_cast<std::size_t>(KeptReason::AgeUnknown)] += files_.entries.count();
+        place.kept[static_cast<std::size_t>(KeptReason::AgeUnknown)] += listed_.size();
         place.addError("nothing removed: the deletion dates can't be read");
         return false;
     }
     scope_->fencedMountPoints = options.fencedMountPoints;
-    TrashItems items(info_.entries);
-    items.addItems(files_.entries);
     TreeRemover remover(*scope_, log, options.removalBatch);
-    if (options.keepSeconds > 0 && info_.fd) readDeletionDates();
+    PackedEntries batch;
+    const std::size_t batchBytes =
+        options.listingBatchBytes ? options.listingBatchBytes : kBatchBytes;
 
-    DirEntry e;
-    while (files_.fd && files_.entries.next(e)) {
-        const std::size_t record = info_.fd ? items.recordOf(e.view()) : TrashItems::npos;
-        Look look;
-        const Outcome outcome = removeItem(e, record, remover, log, options, look);
-        report(e, record, outcome, look, place, names);
-        if (outcome == Outcome::Failed) complete_ = false;
-        if (record == TrashItems::npos ||
-            (outcome != Outcome::Removed && outcome != Outcome::Gone)) {
-            continue;
-        }
-        const char* recordName = info_.entries.at(record).name;
-        if (outcome == Outcome::Gone) {
-            // Restored or removed by someone else: its record is an orphan now.
-            complete_ &= removeRecordIfOrphan(recordName, log);
-        } else if (::unlinkat(info_.fd.get(), recordName, 0) != 0 && errno != ENOENT) {
-            log.failure(info_.path + "/" + recordName, errno);
+    // files/ is read again, a batch at a time; of what it holds now only what was listed goes.
+    if (files_.fd) {
+        const int error = listDirectoryInBatches(
+            files_.fd.get(), batch,
+            [&](PackedEntries& b) { emptyBatch(b, remover, log, options, place, names); },
+            batchBytes);
+        if (error) {
+            log.failure(files_.path, error);
             complete_ = false;
         }
     }
 
-    // With files/ unusable nothing can be told to be an orphan.
-    while (filesUsable_ && info_.fd && info_.entries.next(e)) {
-        if (info_.entries.mark(e.at) == TrashItems::kOrphan) {
-            complete_ &= removeRecordIfOrphan(e.name, log);
+    // The records listed as orphans, and those of items gone since they were listed, when there
+    // are any: info/ is read again for their names. With files/ unusable nothing can be told
+    // to be an orphan.
+    if (filesUsable_ && info_.fd && (orphans_.size() > 0 || handledWithRecord_ < withRecord_)) {
+        const int error = listDirectoryInBatches(
+            info_.fd.get(), batch,
+            [&](PackedEntries& b) {
+                DirEntry e;
+                while (b.next(e)) {
+                    if (!isTrashInfoRecord(e)) continue;
+                    const std::string_view name = e.view();
+                    const std::size_t item =
+                        listed_.find(name.substr(0, name.size() - kTrashInfoSuffix.size()));
+                    const bool orphan =
+                        item != ListedNames::npos
+                            ? listed_.flag(item, kHasRecord) && !listed_.flag(item, kHandled)
+                            : orphans_.find(name) != ListedNames::npos;
+                    if (orphan) complete_ &= removeRecordIfOrphan(e.name, log);
+                }
+            },
+            batchBytes);
+        if (error) {
+            log.failure(info_.path, error);
+            complete_ = false;
         }
     }
 
     // Left over from deletions that this or another program began and did not finish.
-    while (expunged_.fd && expunged_.entries.next(e)) {
+    DirEntry e;
+    while (expunged_.fd && leftovers_.next(e)) {
         complete_ &= remover.remove(expunged_.fd.get(), e.name, e.type, expunged_.path);
         place.bytesFreed += remover.tally().freed;
     }
@@ -336,22 +401,60 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
     return complete_;
 }
 
-TrashSnapshot::Outcome TrashSnapshot::removeItem(const DirEntry& item, std::size_t record,
-                                                 TreeRemover& remover, RemoveLog& log,
-                                                 const EmptyOptions& options, Look& look) {
-    const Outcome checked = check(item, record, log, options.keepSeconds, look);
-    if (options.itemChecked) options.itemChecked(item.view());
+void TrashSnapshot::emptyBatch(PackedEntries& batch, TreeRemover& remover, RemoveLog& log,
+                               const EmptyOptions& options, EmptyPlace& place, NamesLeft& names) {
+    if (inodeOrderHelps(files_.fd.get(), batch.count())) batch.sortByInode();
+    if (options.keepSeconds > 0) readDeletionDates(batch, dates_);
+    Item item;
+    DirEntry e;
+    for (std::size_t n = 0; batch.next(e); ++n) {
+        const std::size_t at = listed_.find(e.view());
+        // Not listed: it came since. Met before: put back after a failed removal, or a listing
+        // that hands out a name twice.
+        if (at == ListedNames::npos || listed_.flag(at, kHandled)) continue;
+        listed_.setFlag(at, kHandled);
+        item.entry = e;
+        // As it was listed: a folder, with the inode it had then, or something else.
+        item.entry.ino = folderIdentity(e.view());
+        item.entry.type = item.entry.ino != 0 ? DT_DIR : DT_REG;
+        item.hasRecord = info_.fd && listed_.flag(at, kHasRecord);
+        handledWithRecord_ += item.hasRecord;
+        item.record.assign(e.name).append(kTrashInfoSuffix);
+        item.date = options.keepSeconds > 0 ? dates_[n] : kNoDate;
+
+        Look look;
+        const Outcome outcome = removeItem(item, remover, log, options, look);
+        report(item, outcome, look, place, names);
+        if (outcome == Outcome::Failed) complete_ = false;
+        if (!item.hasRecord || (outcome != Outcome::Removed && outcome != Outcome::Gone)) {
+            continue;
+        }
+        if (outcome == Outcome::Gone) {
+            // Restored or removed by someone else: its record is an orphan now.
+            complete_ &= removeRecordIfOrphan(item.record.c_str(), log);
+        } else if (::unlinkat(info_.fd.get(), item.record.c_str(), 0) != 0 && errno != ENOENT) {
+            log.failure(info_.path + "/" + item.record, errno);
+            complete_ = false;
+        }
+    }
+}
+
+TrashSnapshot::Outcome TrashSnapshot::removeItem(const Item& item, TreeRemover& remover,
+                                                 RemoveLog& log, const EmptyOptions& options,
+                                                 Look& look) {
+    const Outcome checked = check(item, log, options.keepSeconds, look);
+    if (options.itemChecked) options.itemChecked(item.entry.view());
     if (checked != Outcome::Removed) return checked;
     // A file or link goes in one step, so a restore can't catch it half-removed.
-    if (item.type != DT_DIR) {
-        if (::unlinkat(files_.fd.get(), item.name, 0) == 0) return Outcome::Removed;
+    if (item.entry.type != DT_DIR) {
+        if (::unlinkat(files_.fd.get(), item.entry.name, 0) == 0) return Outcome::Removed;
         if (errno == ENOENT) return Outcome::Gone;
         if (errno != EISDIR) {
-            log.failure(files_.path + "/" + item.name, errno);
+            log.failure(files_.path + "/" + item.entry.name, errno);
             return Outcome::Failed;
         }
     }
-    const Outcome removed = removeFolder(item, remover, log, options, look);
+    const Outcome removed = removeFolder(item.entry, remover, log, options, look);
     // It took the name of a restored folder while the empty ran.
     if (removed == Outcome::Kept) look.reason = KeptReason::ArrivedDuringEmpty;
     return removed;

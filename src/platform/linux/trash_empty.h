@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/linux/dir_entries.h"
@@ -43,6 +44,9 @@ struct EmptyOptions {
     std::function<void(std::string_view item)> folderTaken;
     TreeRemover::BatchHook removalBatch;  // see TreeRemover
     ClockStep clockStep;
+    // Bytes of names read from a listing at a time (0: TrashSnapshot's own): a test makes the
+    // batches small so that removals and listings interleave as they do in a large trash.
+    std::size_t listingBatchBytes = 0;
 };
 
 // How many more items a report may name, removed and kept (EmptyReport::kMaxNamed each).
@@ -78,7 +82,6 @@ class TrashSnapshot {
   private:
     struct Part {
         UniqueFd fd;
-        PackedEntries entries;
         std::string path;
     };
     enum class Outcome { Removed, Gone, Failed, Kept };
@@ -90,34 +93,45 @@ class TrashSnapshot {
         std::uint64_t size = 0;
         TreeRemover::Tally tally;  // of a folder partly removed
     };
-    // The DeletionDate of the record at `at` in info_, read before any removal; kNoDate when
-    // it could not be read or told.
-    struct RecordDate {
-        std::size_t at;
-        std::int64_t date;
+    // An item of files/ as listed at the start, met again while removing: its name now, and
+    // what the snapshot holds of it.
+    struct Item {
+        DirEntry entry;          // name from the listing in hand; type and inode as at start
+        bool hasRecord = false;  // its .trashinfo was listed at the start
+        std::string record;      // the name of its .trashinfo
+        std::int64_t date = 0;   // its record's DeletionDate, with a floor; kNoDate when none
     };
     static constexpr std::int64_t kNoDate = std::numeric_limits<std::int64_t>::min();
+    // Flags of listed_: the item's record was listed at the start; the item was met again.
+    static constexpr std::uint64_t kHasRecord = ListedNames::kFlagA;
+    static constexpr std::uint64_t kHandled = ListedNames::kFlagB;
+    // Listings are read and worked through this many bytes of names at a time: what an empty
+    // holds is bounded by it and by 8 bytes a listed name (ListedNames).
+    static constexpr std::size_t kBatchBytes = 1 << 20;
 
     bool openPart(const char* name, RemoveLog& log, Part& part);
-    void noteFolderIdentities();
+    bool listed(const char* name, Part& part, int error, RemoveLog& log);
+    bool listFiles(RemoveLog& log, std::size_t batchBytes);
+    bool listInfo(RemoveLog& log, std::size_t batchBytes);
     // Gone or Kept when what is at the item's name now is not the item that was listed, or
     // not as it was, or (with a floor) was deleted too recently; Failed when its age can't be
-    // told; Removed (go ahead) otherwise. `record` is the item's .trashinfo in info_
-    // (TrashItems::npos for none).
-    Outcome check(const DirEntry& item, std::size_t record, RemoveLog& log,
-                  std::int64_t keepSeconds, Look& look);
-    // Reads the DeletionDate of every item's record into dates_.
-    void readDeletionDates();
-    // The DeletionDate read of the record at `record` in info_; kNoDate when none was.
-    std::int64_t recordDate(std::size_t record) const;
-    Outcome removeItem(const DirEntry& item, std::size_t record, TreeRemover& remover,
-                       RemoveLog& log, const EmptyOptions& options, Look& look);
-    void report(const DirEntry& item, std::size_t record, Outcome outcome, const Look& look,
-                EmptyPlace& place, NamesLeft& names);
+    // told; Removed (go ahead) otherwise.
+    Outcome check(const Item& item, RemoveLog& log, std::int64_t keepSeconds, Look& look);
+    // Works through one batch of the listing of files/ taken while removing: the items listed
+    // at the start and not met before.
+    void emptyBatch(PackedEntries& batch, TreeRemover& remover, RemoveLog& log,
+                    const EmptyOptions& options, EmptyPlace& place, NamesLeft& names);
+    void readDeletionDates(PackedEntries& batch, std::vector<std::int64_t>& dates);
+    Outcome removeItem(const Item& item, TreeRemover& remover, RemoveLog& log,
+                       const EmptyOptions& options, Look& look);
+    void report(const Item& item, Outcome outcome, const Look& look, EmptyPlace& place,
+                NamesLeft& names);
     Outcome removeFolder(const DirEntry& item, TreeRemover& remover, RemoveLog& log,
                          const EmptyOptions& options, Look& look);
     bool openExpunged(const std::string& folder, RemoveLog& log);
     bool removeRecordIfOrphan(const char* record, RemoveLog& log);
+    // The inode the item `name` had when listed as a folder; 0 when it was not listed as one.
+    ino_t folderIdentity(std::string_view name) const;
 
     int trashFd_ = -1;
     EmptyStart start_;  // taken before anything is listed
@@ -130,10 +144,17 @@ class TrashSnapshot {
     std::string topDirectory_;         // what relative Path values start from
     bool changeTimesTell_ = true;      // whether an item's change time tells when it was moved in
     TrashInfoReader reader_;
-    std::vector<RecordDate> dates_;  // with a floor; ascending `at`
+    std::vector<std::int64_t> dates_;  // with a floor, of the batch in hand
     bool expungedUnusable_ = false;
     Part files_, info_;
-    Part expunged_;  // its entries: the leftovers it held when the empty began
+    ListedNames listed_;          // files/ at the start (flags kHasRecord, kHandled)
+    ListedNames orphans_;         // the records of info/ at the start whose item was not listed
+    std::size_t withRecord_ = 0;  // listed items whose record was listed
+    std::size_t handledWithRecord_ = 0;  // of those, met again while removing
+    // (hash of its name, inode) of each folder item as listed: few, beside the files
+    std::vector<std::pair<std::uint64_t, ino_t>> folders_;
+    Part expunged_;
+    PackedEntries leftovers_;  // what expunged/ held when the empty began
 };
 
 // Takes the snapshot of one trash directory and empties it (see TrashSnapshot), reporting to

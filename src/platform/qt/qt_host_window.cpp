@@ -1,6 +1,7 @@
 #include "platform/qt/qt_host_window.h"
 
 #include <QCloseEvent>
+#include <QShowEvent>
 #include <QTimer>
 
 #include "platform/qt/qt_handler_gate.h"
@@ -23,6 +24,11 @@ void HostWindow::closeEvent(QCloseEvent* event) {
     runHandler(this, [this] {
         if (onCloseRequest) onCloseRequest();
     });
+}
+
+void HostWindow::showEvent(QShowEvent* event) {
+    if (onShowing) onShowing();
+    QWidget::showEvent(event);
 }
 
 void HostWindow::changeEvent(QEvent* event) {

@@ -17,9 +17,12 @@ class HostWindow : public QWidget {
     // The window was minimised or restored; runs from the event loop, never inside Qt's own
     // state change.
     std::function<void()> onStateChange;
+    // The window is about to be shown: before it is mapped or painted.
+    std::function<void()> onShowing;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 };
 

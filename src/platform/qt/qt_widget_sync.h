@@ -23,6 +23,8 @@ struct RenderedControl {
     // The font last mirrored: building a QFont for each sync (once a second for the
     // countdown) cost more than the rest of the sync.
     std::optional<controls::Font> font;
+    // Changed while its window was hidden, not mirrored yet.
+    bool stale = false;
 };
 
 void syncControlWidget(RenderedControl& rendered);

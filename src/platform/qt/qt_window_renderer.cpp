@@ -27,12 +27,14 @@ WindowRenderer::WindowRenderer(Window& model, Options options)
 
     buildControls();
     setTabOrder();
+    built_ = true;
 
     window_->onCloseRequest = [this] {
         if (ended() || !options_.queryUnload) return;
         guarded(options_.reportError, options_.queryUnload);
     };
     window_->onStateChange = [this] { forwardWindowState(); };
+    window_->onShowing = [this] { syncStale(); };
     model_.hostActivate = [this] {
         if (showPending_) {
             activatePending_ = true;
@@ -48,14 +50,17 @@ WindowRenderer::~WindowRenderer() {
     model_.detachHost();
     window_->onCloseRequest = nullptr;
     window_->onStateChange = nullptr;
+    window_->onShowing = nullptr;
     timers_.clear();
     window_.reset();
 }
 
-QWidget* WindowRenderer::widget(const Control& control) const {
+QWidget* WindowRenderer::widget(const Control& control) {
     if (&control == &model_) return window_.get();
     const auto found = byControl_.find(&control);
-    return found == byControl_.end() ? nullptr : found->second->widget;
+    if (found == byControl_.end()) return nullptr;
+    syncStale();  // whoever looks at a widget sees what the model holds
+    return found->second->widget;
 }
 
 bool WindowRenderer::ended() const {
@@ -109,7 +114,28 @@ void WindowRenderer::setTabOrder() {
     if (!order.empty()) order.front()->widget->setFocus(Qt::OtherFocusReason);
 }
 
+// A hidden window's widgets are brought up to date as it is shown: the countdown changes two
+// of them every second, and keeping a window nobody sees in step was most of what the program
+// did in the tray (style and accessibility work for each new caption and position).
 void WindowRenderer::sync(RenderedControl& r) {
+    if (built_ && window_->isHidden()) {
+        r.stale = true;
+        stale_ = true;
+        return;
+    }
+    syncNow(r);
+}
+
+void WindowRenderer::syncStale() {
+    if (!stale_) return;
+    stale_ = false;
+    for (const auto& r : rendered_) {
+        if (r->stale) syncNow(*r);
+    }
+}
+
+void WindowRenderer::syncNow(RenderedControl& r) {
+    r.stale = false;
     syncControlWidget(r);
     if (r.backColor != r.control->backColor()) {
         r.backColor = r.control->backColor();

@@ -42,12 +42,15 @@ class WindowRenderer {
 
     HostWindow& window() { return *window_; }
     // The widget of a control; nullptr for controls without one.
-    QWidget* widget(const controls::Control& control) const;
+    // Brings a hidden window's widgets up to date first.
+    QWidget* widget(const controls::Control& control);
 
   private:
     void buildControls();
     void setTabOrder();
     void sync(RenderedControl& rendered);
+    void syncNow(RenderedControl& rendered);
+    void syncStale();
     void syncChildrenOf(const controls::Control& container);
     void syncWindow();
     void scheduleShow();
@@ -66,6 +69,8 @@ class WindowRenderer {
     std::vector<std::unique_ptr<TimerDriver>> timers_;
     WindowMirror mirror_;
     const controls::Control* focusMirrored_ = nullptr;
+    bool built_ = false;  // every control has its widget and shows its first state
+    bool stale_ = false;  // some control's widget waits for the window to be shown
     bool showPending_ = false;
     bool activatePending_ = false;
 };
