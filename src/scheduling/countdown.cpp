@@ -43,8 +43,9 @@ void Form1::Timer1_Timer() {
         services_.clock.bootSeconds() - tickAnchor_ >= 2.0) {
         trap.run(104, [&] { services_.pump.processEvents(); });
     }
-    // A handler that ran just now may have restarted the countdown and failed.
-    if (noCountdown()) return;
+    // A handler that ran just now may have switched the schedule off, or restarted the
+    // countdown and failed.
+    if (Timer1.interval() == 0 || noCountdown()) return;
     trap.run(106, [&] {
         // One tick is one second while ticks come on time. A tick that comes late (suspend,
         // a stalled machine) is credited with the whole seconds that really passed, on a clock

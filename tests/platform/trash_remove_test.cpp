@@ -319,6 +319,8 @@ TEST_F(TrashRemovalAsUser, WhatCannotGoIsReportedAndKeptTrackOfAndTheRestStillGo
 // none is gone; each stays with its record and the empty fails.
 TEST_F(TrashRemovalAsUser, AnItemThatCannotBeLookedAtIsNeitherGoneNorLosesItsRecord) {
     test::trashItem(trash_, "unseen");
+    test::trashItem(trash_, "lone");  // its record alone: an orphan, unless its item is there
+    ASSERT_EQ(::unlink((trash_ + "/files/lone").c_str()), 0);
     test::chownTree(dir_.path(), test::kNobody, test::kNobody);
     ASSERT_EQ(::chown((trash_ + "/files").c_str(), 0, 0), 0);
     ASSERT_EQ(::chmod((trash_ + "/files").c_str(), 0744), 0);
@@ -331,6 +333,7 @@ TEST_F(TrashRemovalAsUser, AnItemThatCannotBeLookedAtIsNeitherGoneNorLosesItsRec
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(test::exists(trash_ + "/files/unseen"));
     EXPECT_TRUE(test::exists(trash_ + "/info/unseen.trashinfo"));
+    EXPECT_TRUE(test::exists(trash_ + "/info/lone.trashinfo"));
 }
 
 // Mounted after the mount table was read: one of another file system, and a bind mount of a

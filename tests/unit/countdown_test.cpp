@@ -212,6 +212,15 @@ TEST_F(Countdown, WaitingEventsAreHandledBeforeTheEmptyNotOnEveryTick) {
     tick();
     EXPECT_EQ(emptiesSeen, 0);
     EXPECT_EQ(empties(), 1);
+
+    // Switched off as the next countdown runs out: the tick that handled the click empties
+    // nothing.
+    trash(1);
+    tick(59);
+    h.pump.pending.push_back([&] { form->PushButton4.click(); });
+    tick();
+    EXPECT_EQ(form->PushButton4.caption(), "Turn On");
+    EXPECT_EQ(empties(), 1);
 }
 
 TEST_F(Countdown, ANextCountdownThatFailsIsReportedOnceAndStopsTheSchedule) {

@@ -560,9 +560,14 @@ bool TrashSnapshot::removeRecordIfOrphan(const char* record, RemoveLog& log) {
     std::string_view name(record);
     const std::string item(name.substr(0, name.size() - kTrashInfoSuffix.size()));
     struct stat st;
-    if (files_.fd && !item.empty() &&
-        ::fstatat(files_.fd.get(), item.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-        return true;
+    if (files_.fd && !item.empty()) {
+        if (::fstatat(files_.fd.get(), item.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return true;
+        // Only a record whose item is surely not there is an orphan: one that can't be looked
+        // at may be on its way in.
+        if (errno != ENOENT) {
+            log.failure(files_.path + "/" + item, errno);
+            return false;
+        }
     }
     if (::fstatat(info_.fd.get(), record, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
         (start_.changedSince(st.st_ctim) || start_.changedSince(st.st_mtim))) {
