@@ -172,27 +172,32 @@ bool TrashSnapshot::listFiles(RemoveLog& log, std::size_t batchBytes) {
 // Marks each listed item whose record info/ holds; the other records are orphans.
 bool TrashSnapshot::listInfo(RemoveLog& log, std::size_t batchBytes) {
     if (!info_.fd) return true;
+    const int error = eachRecord(batchBytes, [&](const DirEntry& record, std::size_t item) {
+        if (item != ListedNames::npos) {
+            withRecord_ += !listed_.flag(item, kHasRecord);
+            listed_.setFlag(item, kHasRecord);
+        } else {
+            orphans_.add(record.view());
+        }
+    });
+    orphans_.seal();
+    return listed(kTrashInfo, info_, error, log);
+}
+
+int TrashSnapshot::eachRecord(std::size_t batchBytes,
+                              const std::function<void(const DirEntry&, std::size_t)>& onRecord) {
     PackedEntries batch;
-    const int error = listDirectoryInBatches(
+    return listDirectoryInBatches(
         info_.fd.get(), batch,
         [&](PackedEntries& b) {
             DirEntry e;
             while (b.next(e)) {
                 if (!isTrashInfoRecord(e)) continue;
                 const std::string_view name = e.view();
-                const std::size_t item =
-                    listed_.find(name.substr(0, name.size() - kTrashInfoSuffix.size()));
-                if (item != ListedNames::npos) {
-                    withRecord_ += !listed_.flag(item, kHasRecord);
-                    listed_.setFlag(item, kHasRecord);
-                } else {
-                    orphans_.add(name);
-                }
+                onRecord(e, listed_.find(name.substr(0, name.size() - kTrashInfoSuffix.size())));
             }
         },
         batchBytes);
-    orphans_.seal();
-    return listed(kTrashInfo, info_, error, log);
 }
 
 ino_t TrashSnapshot::folderIdentity(std::string_view name) const {
@@ -360,23 +365,13 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
     // are any: info/ is read again for their names. With files/ unusable nothing can be told
     // to be an orphan.
     if (filesUsable_ && info_.fd && (orphans_.size() > 0 || handledWithRecord_ < withRecord_)) {
-        const int error = listDirectoryInBatches(
-            info_.fd.get(), batch,
-            [&](PackedEntries& b) {
-                DirEntry e;
-                while (b.next(e)) {
-                    if (!isTrashInfoRecord(e)) continue;
-                    const std::string_view name = e.view();
-                    const std::size_t item =
-                        listed_.find(name.substr(0, name.size() - kTrashInfoSuffix.size()));
-                    const bool orphan =
-                        item != ListedNames::npos
-                            ? listed_.flag(item, kHasRecord) && !listed_.flag(item, kHandled)
-                            : orphans_.find(name) != ListedNames::npos;
-                    if (orphan) complete_ &= removeRecordIfOrphan(e.name, log);
-                }
-            },
-            batchBytes);
+        const int error = eachRecord(batchBytes, [&](const DirEntry& record, std::size_t item) {
+            const bool orphan =
+                item != ListedNames::npos
+                    ? listed_.flag(item, kHasRecord) && !listed_.flag(item, kHandled)
+                    : orphans_.find(record.view()) != ListedNames::npos;
+            if (orphan) complete_ &= removeRecordIfOrphan(record.name, log);
+        });
         if (error) {
             log.failure(info_.path, error);
             complete_ = false;

@@ -113,6 +113,10 @@ class TrashSnapshot {
     bool listed(const char* name, Part& part, int error, RemoveLog& log);
     bool listFiles(RemoveLog& log, std::size_t batchBytes);
     bool listInfo(RemoveLog& log, std::size_t batchBytes);
+    // Reads info/ again, a batch at a time, handing each record with the index of its item
+    // among those listed (ListedNames::npos for none); returns the listing's error.
+    int eachRecord(std::size_t batchBytes,
+                   const std::function<void(const DirEntry&, std::size_t)>& onRecord);
     // Gone or Kept when what is at the item's name now is not the item that was listed, or
     // not as it was, or (with a floor) was deleted too recently; Failed when its age can't be
     // told; Removed (go ahead) otherwise.
