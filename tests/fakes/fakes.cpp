@@ -129,6 +129,7 @@ std::int32_t FakeRecycleBinShell::emptyRecycleBin(WindowHandle owner, const char
                     std::to_string(flags));
     emptyOwners.push_back(owner);
     emptyKeepSeconds.push_back(order.keepSeconds);
+    emptyLimits.push_back(order.limitBytes);
     report.places.insert(report.places.end(), reportToGive.places.begin(),
                          reportToGive.places.end());
     if (throwOnEmpty) throw std::runtime_error("the disk went away");
@@ -140,6 +141,17 @@ std::int32_t FakeRecycleBinShell::emptyRecycleBin(WindowHandle owner, const char
 
 void FakeRecycleBinShell::updateRecycleBinIcon() {
     calls.push_back("icon");
+}
+
+TrashMeasure FakeRecycleBinShell::measureBins(std::int64_t keepSeconds) {
+    calls.push_back("measure");
+    measureKeepSeconds.push_back(keepSeconds);
+    return measureToGive;
+}
+
+void FakeRecycleBinShell::measureBinsLater(std::int64_t keepSeconds,
+                                           std::function<void(const TrashMeasure&)> done) {
+    measuresWaiting.push_back([this, keepSeconds, done] { done(measureBins(keepSeconds)); });
 }
 
 bool MemoryStartAtLogin::add(const std::string& name, const std::string& path, std::string& error) {

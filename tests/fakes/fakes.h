@@ -91,6 +91,11 @@ class FakeRecycleBinShell : public RecycleBinShell {
     std::vector<std::string> calls;  // "list <len>", "type <root>", "query <root>", "empty", "icon"
     std::vector<WindowHandle> emptyOwners;
     std::vector<std::int64_t> emptyKeepSeconds;  // each empty's age floor
+    std::vector<std::uint64_t> emptyLimits;      // each empty's size limit
+    TrashMeasure measureToGive;                  // what a measure finds
+    // A measure asked for later waits here until the test runs it (as the host's worker ends).
+    std::vector<std::function<void()>> measuresWaiting;
+    std::vector<std::int64_t> measureKeepSeconds;  // each measure's floor
 
     std::uint32_t getLogicalDriveStrings(std::uint32_t bufferLength, char* buffer) override;
     DriveType getDriveType(const std::string& rootPath) override;
@@ -98,6 +103,9 @@ class FakeRecycleBinShell : public RecycleBinShell {
     std::int32_t emptyRecycleBin(WindowHandle owner, const char* rootPath, std::uint32_t flags,
                                  const EmptyOrder& order, EmptyReport& report) override;
     void updateRecycleBinIcon() override;
+    TrashMeasure measureBins(std::int64_t keepSeconds) override;
+    void measureBinsLater(std::int64_t keepSeconds,
+                          std::function<void(const TrashMeasure&)> done) override;
 };
 
 class MemoryStartAtLogin : public StartAtLogin {

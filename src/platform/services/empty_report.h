@@ -17,6 +17,12 @@ struct EmptyOrder {
     // Items deleted less than this many seconds before the moment the empty began stay, on
     // every drive. 0 keeps nothing back: the whole bin goes, as an empty always did.
     std::int64_t keepSeconds = 0;
+    // When not 0, a size limit instead of a whole empty: the bins of all drives together are
+    // brought down to at most this many bytes (as TrashMeasure counts them) by removing their
+    // oldest items first (by the age the floor reads; items of the same age go together), and
+    // nothing else goes. What the floor keeps, or whose age can't be told, stays even when the
+    // limit can't be met then.
+    std::uint64_t limitBytes = 0;
 };
 
 // Why an item stayed in a bin. Each says only what is true of the item.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/services/empty_report.h"
+#include "platform/services/trash_measure.h"
 #include "platform/services/window_handle.h"
 
 namespace tw {
@@ -62,6 +63,17 @@ class RecycleBinShell {
                                          std::uint32_t flags, const EmptyOrder& order,
                                          EmptyReport& report) = 0;
     virtual void updateRecycleBinIcon() = 0;
+    // Measures the bins of every fixed drive now, as an empty keeping what was deleted in the
+    // last `keepSeconds` would find them (see TrashMeasure). Reads only; slow for a large bin.
+    virtual TrashMeasure measureBins(std::int64_t keepSeconds) = 0;
+    // Measures away from the window's thread and returns at once; `done` runs later on the
+    // window's thread, as a handler does (never inside another handler or an empty), with the
+    // result. The caller asks for one measure at a time. `done` never runs once the program's
+    // event loop has ended. The base measures in place and calls `done` before returning.
+    virtual void measureBinsLater(std::int64_t keepSeconds,
+                                  std::function<void(const TrashMeasure&)> done) {
+        done(measureBins(keepSeconds));
+    }
     // Runs a whole walk over the drives (the list, each drive's query and empty) and returns
     // when it has ended. A window host runs it away from the window's thread, since a large
     // bin takes long to query as well as to empty; `walk` is handed the shell to call meanwhile.

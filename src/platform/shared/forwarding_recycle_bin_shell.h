@@ -26,6 +26,9 @@ class ForwardingRecycleBinShell : public RecycleBinShell {
         return shell_.emptyRecycleBin(owner, rootPath, flags, order, report);
     }
     void updateRecycleBinIcon() override { shell_.updateRecycleBinIcon(); }
+    TrashMeasure measureBins(std::int64_t keepSeconds) override {
+        return shell_.measureBins(keepSeconds);
+    }
 
   protected:
     RecycleBinShell& shell_;
