@@ -34,7 +34,7 @@ class DesignedTrayProperties : public PropertyBag {
 }  // namespace
 
 Form1::Form1(Services services)
-    : Form("Form1", Geometry{0, 0, 8040, 6195}, kMainWindowHandle),
+    : Form("Form1", Geometry{0, 0, 8040, 7125}, kMainWindowHandle),
       Frame4("Frame4", &Form, {120, 1530, 7800, 1770}, 8),
       Option1("Option1", &Frame4, {240, 1275, 1185, 255}, 16),
       cboWeekly("cboWeekly", &Frame4, {1800, 1230, 4335, 345}, 14),
@@ -60,6 +60,10 @@ Form1::Form1(Services services)
       Text4("Text4", &Frame5, {4680, 300, 500, 345}, 22),
       Label7("Label7", &Frame5, {5280, 345, 540, 255}, 23),
       PushButton5("PushButton5", &Frame5, {5940, 255, 1605, 405}, 24),
+      Frame6("Frame6", &Form, {120, 6195, 7800, 810}, 25),
+      Label8("Label8", &Frame6, {240, 345, 4335, 255}, 26),
+      Text5("Text5", &Frame6, {4680, 300, 500, 345}, 27),
+      Label9("Label9", &Frame6, {5280, 345, 2280, 255}, 28),
       Timer1("Timer1"),
       cSysTray1({services.notificationArea, services.windowHook, services.pump, services.clock},
                 kTrayWindowHandle, kTrayPicture),
@@ -103,10 +107,13 @@ void Form1::setCaptions() {
     Label6.setCaption("Scheduled empties keep items deleted in the last");
     Label7.setCaption("day/s");
     PushButton5.setCaption("Show Journal");
+    Frame6.setCaption("Trash Size");
+    Label8.setCaption("Keep the Trash under");
+    Label9.setCaption("GB, oldest items first");
 }
 
 void Form1::setFontsAndAlignment() {
-    for (controls::TextBox* box : {&Text11, &Text2, &Text3, &Text4}) box->setCentred(true);
+    for (controls::TextBox* box : {&Text11, &Text2, &Text3, &Text4, &Text5}) box->setCentred(true);
     for (controls::PushButton* button : {&PushButton1, &PushButton4, &PushButton2, &PushButton5}) {
         button->setFont(kButtonFont);
     }
@@ -118,6 +125,7 @@ void Form1::nameBoxesForAssistiveTechnology() {
     Text11.setAccessibleName(Label5.caption());
     Text2.setAccessibleName(Label4.caption());
     Text4.setAccessibleName(Label6.caption() + " " + Label7.caption());
+    Text5.setAccessibleName(Label8.caption() + " " + Label9.caption());
     dtpWeekly.setAccessibleName(Option2.caption());
     // The weekday list is named by its option, not heard as its value; the caption's leading
     // space is the designer's spacing, not part of the name.
@@ -139,10 +147,11 @@ void Form1::setDesignState() {
 
 void Form1::addControls() {
     for (controls::Control* c : std::initializer_list<controls::Control*>{
-             &Frame4, &Option1,   &cboWeekly, &Option2,      &Option3,     &Text11,      &Text2,
-             &Text3,  &dtpWeekly, &Label5,    &Label4,       &Label3,      &PushButton1, &Frame3,
-             &Check4, &Check8,    &Frame2,    &ProgressBar1, &PushButton4, &PushButton2, &Frame5,
-             &Label6, &Text4,     &Label7,    &PushButton5,  &Timer1}) {
+             &Frame4,      &Option1,     &cboWeekly, &Option2, &Option3, &Text11,
+             &Text2,       &Text3,       &dtpWeekly, &Label5,  &Label4,  &Label3,
+             &PushButton1, &Frame3,      &Check4,    &Check8,  &Frame2,  &ProgressBar1,
+             &PushButton4, &PushButton2, &Frame5,    &Label6,  &Text4,   &Label7,
+             &PushButton5, &Frame6,      &Label8,    &Text5,   &Label9,  &Timer1}) {
         Form.add(*c);
     }
 }
@@ -168,6 +177,9 @@ void Form1::connectHandlers() {
     Text4.onChange = [this] { Text4_Change(); };
     Text4.onGotFocus = [this] { Text4_GotFocus(); };
     Text4.onLostFocus = [this] { Text4_LostFocus(); };
+    Text5.onChange = [this] { Text5_Change(); };
+    Text5.onGotFocus = [this] { Text5_GotFocus(); };
+    Text5.onLostFocus = [this] { Text5_LostFocus(); };
     Timer1.onTimer = [this] { Timer1_Timer(); };
     PushButton4.onClick = [this] { PushButton4_Click(); };
     PushButton2.onClick = [this] { PushButton2_Click(); };
@@ -176,7 +188,7 @@ void Form1::connectHandlers() {
     for (controls::PushButton* button : {&PushButton1, &PushButton2, &PushButton4, &PushButton5}) {
         button->onMouseMove = [this] { PushButton_MouseMove(); };
     }
-    for (controls::Frame* frame : {&Frame2, &Frame3, &Frame4, &Frame5}) {
+    for (controls::Frame* frame : {&Frame2, &Frame3, &Frame4, &Frame5, &Frame6}) {
         frame->onMouseMove = [this] { Frame_MouseMove(); };
     }
     Form.onMouseMove = [this] { Form_MouseMove(); };

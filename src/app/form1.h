@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/error_box.h"
+#include "model/empty_cause.h"
 #include "model/empty_policy.h"
 #include "platform/controls/controls.h"
 #include "platform/services/clock.h"
@@ -88,6 +89,10 @@ class Form1 {
     controls::TextBox Text4;
     controls::Label Label7;
     controls::PushButton PushButton5;
+    controls::Frame Frame6;
+    controls::Label Label8;
+    controls::TextBox Text5;
+    controls::Label Label9;
     controls::Timer Timer1;
     cSysTray cSysTray1;
 
@@ -130,19 +135,33 @@ class Form1 {
     // --- Emptying (emptying/). ---
     // The empty the countdown ran down to: no box, the floor of the policy.
     void EmptyOnSchedule();
+    // "Trash Size": the limit's box; and, while the schedule runs, the Trash measured away from
+    // the window's thread at start and every 10 minutes (each tick asks; `now` forces one, as
+    // when the window is shown), its oldest items removed when it holds more than the limit.
+    void Text5_Change();
+    void Text5_GotFocus();
+    void Text5_LostFocus();
+    void MeasureTrash(bool now = false, bool mayPurge = true);
+    void TrashMeasured(const TrashMeasure& measure, std::int64_t keepSeconds, bool mayPurge);
+    // The schedule went off: no preview, and a measure at once when it is on again.
+    void StopMeasuringTrash();
     void PushButton2_Click();
     // "Show Journal": the journal of empties in the desktop's viewer, or where it will be.
     void PushButton5_Click();
     // After a scheduled empty: a failure (empty for none) is told without a box, in the
     // status line's tooltip and, the first time of its kind, in a balloon at the tray icon.
-    void TellScheduledEmpty(const std::string& failure);
+    void TellScheduledEmpty(const std::string& failure,
+                            const char* what = "The scheduled empty failed: ");
+    // The status line's tooltip: the last failure's text, when there is one, a Trash that
+    // can't be kept under its size, then what the next scheduled empty would do.
+    void ShowStatusTip();
     // A journal that can't be written (`trouble` says why; empty when it was) is told once per
     // run: in a box after an asked empty; after a scheduled one in a balloon at the tray icon,
     // unless none can be shown or the empty's own failure has it, and then after the next.
     void TellJournalTrouble(const std::string& trouble, bool Silent, bool emptied);
     // Writes the empty begun at `began` to the journal; empties in a row that found nothing
     // share one line. Never raises: returns why it could not be written, or nothing.
-    std::string JournalEmpty(const LocalDateTime& began, bool Silent, const EmptyOrder& order,
+    std::string JournalEmpty(const LocalDateTime& began, EmptyCause cause, const EmptyOrder& order,
                              const EmptyReport& report, bool emptied, const std::string& failure);
 
     // --- Window and lifecycle (app/). ---
@@ -182,6 +201,7 @@ class Form1 {
     void startRestoredSchedule(ErrorTrap& trap, const std::string& state,
                                const DailyTimeRead& daily);
     void restoreKeepDays(ErrorTrap& trap);
+    void restoreTrashLimit(ErrorTrap& trap);
 
     // The constructor's steps, in order: the window as the designer made it.
     void readTrayProperties();
@@ -202,6 +222,7 @@ class Form1 {
     ScheduleMode chosenMode() const;
     void showCount(const controls::TextBox& box, BoxValue<double>& count);
     void showKeepDays();
+    void showTrashLimit();
     // The interval boxes' counts as shown are in force, numbers or not.
     void takeShownCounts();
     void restartCountdown();
@@ -236,6 +257,17 @@ class Form1 {
     // The empties in a row, up to the last, that found nothing, and when the first began.
     std::uint64_t journalNothingRun_ = 0;
     LocalDateTime journalNothingSince_{};
+    // The Trash's measure while the schedule runs.
+    struct SizeWatch {
+        std::optional<double> askedAt;  // boot clock, when the last measure was asked for
+        bool measuring = false;
+        // Told when the items too recent to remove alone pass the limit; once, in a balloon.
+        std::string pastLimit;
+        bool pastLimitTold = false;
+        std::string preview;  // what the next scheduled empty would do
+    };
+    SizeWatch sizeWatch_;
+    std::string statusFailure_;  // the status line's tooltip before the preview
     // Set while the start-up box is put back to match what is registered.
     bool syncingStartup_ = false;
 };

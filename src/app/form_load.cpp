@@ -6,6 +6,7 @@
 #include "app/settings.h"
 #include "model/interval_count.h"
 #include "model/keep_recent.h"
+#include "model/trash_limit.h"
 #include "runtime/calendar.h"
 #include "runtime/error_trap.h"
 #include "runtime/errors.h"
@@ -74,6 +75,7 @@ void Form1::Form_Load() {
     Loading = false;
     startRestoredSchedule(trap, state, daily);
     restoreKeepDays(trap);
+    restoreTrashLimit(trap);
 }
 
 bool Form1::refuseSecondCopy(ErrorTrap& trap) {
@@ -212,6 +214,20 @@ void Form1::restoreKeepDays(ErrorTrap& trap) {
         services_.messageBox.show(
             "The number of days under \"Keep Recent Items\" could not be read from the "
             "settings. Scheduled empties delete nothing until a number of days is entered there.",
+            AppTitle, MsgButtons::Ok, MsgIcon::Warning);
+    });
+}
+
+// As the floor: shown as stored; while it holds no number the Trash is kept to no size.
+void Form1::restoreTrashLimit(ErrorTrap& trap) {
+    trap.run(182, [&] {
+        Text5.setText(read(keys::kMaxTrashGB, "0"));
+        policy_.limit.show(ReadLimitBytes(Text5.text(), services_.locale.decimalSeparator()),
+                           false);
+        if (policy_.limit.inForce()) return;
+        services_.messageBox.show(
+            "The size under \"Trash Size\" could not be read from the settings. Nothing is "
+            "removed for the Trash's size until a number of GB is entered there.",
             AppTitle, MsgButtons::Ok, MsgIcon::Warning);
     });
 }

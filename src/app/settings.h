@@ -20,6 +20,7 @@ inline constexpr const char* kText11 = "Text11";
 inline constexpr const char* kText2 = "Text2";
 inline constexpr const char* kText3 = "Text3";
 inline constexpr const char* kKeepDays = "Keep Days";
+inline constexpr const char* kMaxTrashGB = "Max Trash GB";
 }  // namespace keys
 
 std::string ReadSetting(SettingsStore& store, const std::string& application,

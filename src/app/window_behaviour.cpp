@@ -30,6 +30,8 @@ void Form1::cSysTray1_MouseUp(std::int16_t, std::int32_t) {
     Form.setVisible(true);
     Form.activate();
     MinimizedToTray = false;
+    // What the next empty would do, fresh for the user who came to look.
+    MeasureTrash(true);
 }
 
 void Form1::ShowRunningCopy() {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "model/keep_recent.h"
+#include "model/trash_limit.h"
 #include "runtime/calendar.h"
 #include "runtime/printable_text.h"
 
@@ -46,6 +47,18 @@ std::string spokenDate(const LocalDateTime& t) {
     return text;
 }
 
+const char* causeText(EmptyCause cause) {
+    switch (cause) {
+        case EmptyCause::Scheduled:
+            return "scheduled";
+        case EmptyCause::Asked:
+            return "asked";
+        case EmptyCause::SizeLimit:
+            return "size-limit";
+    }
+    return "";
+}
+
 std::string floorText(std::int64_t keepSeconds) {
     if (keepSeconds <= 0) return "none";
     if (keepSeconds >= kKeepEverythingSeconds) return "everything";
@@ -74,6 +87,16 @@ std::string sizeText(std::uint64_t bytes) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
     return std::string(text) + " (" + exact + ")";
+}
+
+// What the empty was asked to keep: its floor, and its size limit when it had one.
+std::string orderText(const EmptyOrder& order) {
+    std::string text = "keep recent items: " + floorText(order.keepSeconds);
+    if (order.limitBytes == 0) return text;
+    char limit[48];
+    std::snprintf(limit, sizeof limit, "%.6g GB (",
+                  static_cast<double>(order.limitBytes) / kBytesPerGB);
+    return text + "; size limit: " + limit + std::to_string(order.limitBytes) + " bytes)";
 }
 
 std::string keptText(const EmptyPlace& place) {
@@ -166,8 +189,8 @@ void describePlace(Block& block, const EmptyPlace& p) {
 std::string JournalEntry(const LocalDateTime& began, EmptyCause cause, const EmptyOrder& order,
                          const EmptyReport& report, const EmptyOutcome& outcome) {
     Block block(began);
-    block.line(std::string(cause == EmptyCause::Scheduled ? "scheduled" : "asked") + " empty, " +
-               spokenDate(began) + "; keep recent items: " + floorText(order.keepSeconds));
+    block.line(std::string(causeText(cause)) + " empty, " + spokenDate(began) + "; " +
+               orderText(order));
     for (const EmptyPlace& place : report.places) describePlace(block, place);
     if (report.places.empty() && outcome.done) block.line("nothing was in the bins");
     if (outcome.done) {
@@ -201,14 +224,11 @@ std::string JournalNothingRun(const LocalDateTime& first, const LocalDateTime& l
     for (const EmptyPlace& place : report.places) {
         recent += place.kept[static_cast<std::size_t>(KeptReason::TooRecent)];
     }
-    std::string text = count == 1
-                           ? std::string(cause == EmptyCause::Scheduled ? "scheduled" : "asked") +
-                                 " empty found nothing to remove"
-                           : std::to_string(count) +
-                                 " empties in a row found nothing to remove, the last at " +
-                                 isoStamp(last) + " (" +
-                                 (cause == EmptyCause::Scheduled ? "scheduled" : "asked") + ")";
-    text += "; keep recent items: " + floorText(order.keepSeconds);
+    std::string text = count == 1 ? std::string(causeText(cause)) + " empty found nothing to remove"
+                                  : std::to_string(count) +
+                                        " empties in a row found nothing to remove, the last at " +
+                                        isoStamp(last) + " (" + causeText(cause) + ")";
+    text += "; " + orderText(order);
     if (recent > 0) text += "; kept " + std::to_string(recent) + " too recent";
     Block block(first);
     block.line(text);

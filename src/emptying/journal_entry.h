@@ -8,12 +8,11 @@
 #include <cstdint>
 #include <string>
 
+#include "model/empty_cause.h"
 #include "platform/services/empty_report.h"
 #include "runtime/date_value.h"
 
 namespace tw {
-
-enum class EmptyCause { Scheduled, Asked };
 
 struct EmptyOutcome {
     bool done = false;

@@ -90,8 +90,45 @@ bool EmptyDriveBins(RecycleBinShell& shell, WindowHandle activeForm, const Empty
 
 }  // namespace detail
 
-void EmptyTrash(Form1& form, const bool& Silent) {
+namespace {
+
+// The walk over the drives away from the window's thread, then its journal: every empty's
+// core. False when it did not empty; `failure` says why.
+struct Walk {
+    bool emptied = false;
+    std::string failure;
+    std::string journalTrouble;
+};
+Walk walkAndJournal(Form1& form, ErrorTrap& trap, int line, EmptyCause cause,
+                    const std::optional<std::int64_t>& keepSeconds, std::uint64_t limitBytes) {
     const LocalDateTime began = form.services().clock.now();  // for the journal
+    Walk walk;
+    // A floor that can't be read empties nothing (below): such an empty keeps everything.
+    const EmptyOrder order{keepSeconds.value_or(kKeepEverythingSeconds), limitBytes};
+    EmptyReport report;
+    // The main window is the active form for as long as it exists, shown or hidden in the
+    // tray: scheduled empties run exactly when no window of ours has the focus.
+    trap.run(line, [&] {
+        if (!keepSeconds) {
+            walk.failure =
+                "the days under \"Keep Recent Items\" are not a number of 0 or more, so "
+                "nothing was deleted.";
+            return;
+        }
+        const WindowHandle owner = form.Form.handle();
+        form.services().recycleBin.walkDrives([&](RecycleBinShell& shell) {
+            walk.emptied = detail::EmptyDriveBins(shell, owner, order, report, walk.failure);
+        });
+    });
+    // On record before any box waits, whatever the empty did, half-way included.
+    walk.journalTrouble =
+        form.JournalEmpty(began, cause, order, report, walk.emptied, walk.failure);
+    return walk;
+}
+
+}  // namespace
+
+void EmptyTrash(Form1& form, const bool& Silent) {
     ErrorTrap trap(errorBox(form.services().messageBox), "modCleanUp", "EmptyTrash");
     auto say = [&](const char* text) {
         form.services().messageBox.show(text, form.AppTitle, MsgButtons::Ok, MsgIcon::None);
@@ -100,35 +137,14 @@ void EmptyTrash(Form1& form, const bool& Silent) {
     trap.run(102, [&] { form.Form.setMousePointer(controls::kPointerHourglass); });
     trap.run(104, [&] { form.services().pump.processEvents(); });
     trap.run(106, [&] { form.Frame2.setCaption("Deleting files from Recycling Bin... "); });
-    bool emptied = false;
-    std::string failure;
     // A scheduled empty keeps what was deleted within the days of "Keep Recent Items" as it
     // starts (never fewer than before the user began typing there); one the user asked for
     // keeps nothing back.
     const std::optional<std::int64_t> keepSeconds =
         Silent ? form.policy().scheduledKeepSeconds() : std::optional<std::int64_t>(0);
-    // A floor that can't be read empties nothing (below): such an empty keeps everything.
-    const EmptyOrder order{keepSeconds.value_or(kKeepEverythingSeconds)};
-    EmptyReport report;
-    // The main window is the active form for as long as it exists, shown or hidden in the
-    // tray: scheduled empties run exactly when no window of ours has the focus.
-    trap.run(108, [&] {
-        if (!keepSeconds) {
-            failure =
-                "the days under \"Keep Recent Items\" are not a number of 0 or more, so "
-                "nothing was deleted.";
-            return;
-        }
-        // The whole walk away from the window's thread: a large bin is slow to query too.
-        const WindowHandle owner = form.Form.handle();
-        form.services().recycleBin.walkDrives([&](RecycleBinShell& shell) {
-            emptied = detail::EmptyDriveBins(shell, owner, order, report, failure);
-        });
-    });
-    // On record before any box waits, whatever the empty did, half-way included.
-    const std::string journalTrouble =
-        form.JournalEmpty(began, Silent, order, report, emptied, failure);
-    if (!emptied) {
+    const Walk walk = walkAndJournal(
+        form, trap, 108, Silent ? EmptyCause::Scheduled : EmptyCause::Asked, keepSeconds, 0);
+    if (!walk.emptied) {
         if (trap.test(110, [&] { return !Silent; })) {
             trap.run(112, [&] { say("Error encountered while emptying files in Recycle Bin."); });
         }
@@ -136,11 +152,26 @@ void EmptyTrash(Form1& form, const bool& Silent) {
         trap.run(116, [&] { say("Done."); });
     }
     // No box may wait for a scheduled empty, which runs when nobody may be looking.
-    if (Silent) form.TellScheduledEmpty(emptied ? std::string() : failure);
-    form.TellJournalTrouble(journalTrouble, Silent, emptied);
+    if (Silent) form.TellScheduledEmpty(walk.emptied ? std::string() : walk.failure);
+    form.TellJournalTrouble(walk.journalTrouble, Silent, walk.emptied);
     trap.run(118, [&] { form.Frame2.setCaption("Off."); });
     trap.run(120, [&] { form.Timer1.setTimerEnabled(true); });
     trap.run(122, [&] { form.Form.setMousePointer(controls::kPointerDefault); });
+}
+
+void PurgeOverLimit(Form1& form, std::uint64_t limitBytes) {
+    ErrorTrap trap(errorBox(form.services().messageBox), "modCleanUp", "PurgeOverLimit");
+    // The countdown goes on: its ticks wait at the gate meanwhile and are credited after.
+    const std::string caption = form.Frame2.caption();
+    trap.run(100, [&] { form.Form.setMousePointer(controls::kPointerHourglass); });
+    trap.run(102, [&] { form.Frame2.setCaption("Deleting files from Recycling Bin... "); });
+    const Walk walk = walkAndJournal(form, trap, 104, EmptyCause::SizeLimit,
+                                     form.policy().scheduledKeepSeconds(), limitBytes);
+    form.TellScheduledEmpty(walk.emptied ? std::string() : walk.failure,
+                            "Keeping the Trash under its size failed: ");
+    form.TellJournalTrouble(walk.journalTrouble, true, walk.emptied);
+    trap.run(106, [&] { form.Frame2.setCaption(caption); });
+    trap.run(108, [&] { form.Form.setMousePointer(controls::kPointerDefault); });
 }
 
 }  // namespace tw::modCleanUp
@@ -152,14 +183,16 @@ void Form1::EmptyOnSchedule() {
     modCleanUp::EmptyTrash(*this, silent);
 }
 
-void Form1::TellScheduledEmpty(const std::string& failure) {
+void Form1::TellScheduledEmpty(const std::string& failure, const char* what) {
     if (failure.empty()) {
         emptyFailuresTold_.clear();
-        Frame2.setToolTip("");
+        statusFailure_.clear();
+        ShowStatusTip();
         return;
     }
-    const std::string text = "The scheduled empty failed: " + failure;
-    Frame2.setToolTip(text);
+    const std::string text = what + failure;
+    statusFailure_ = text;
+    ShowStatusTip();
     // Each kind once: an empty that fails the same way every minute is told the first time.
     if (!emptyFailuresTold_.insert(failure).second) return;
     if (cSysTray1.InTray() && services_.notificationArea.isAvailable()) {
@@ -167,11 +200,19 @@ void Form1::TellScheduledEmpty(const std::string& failure) {
     }
 }
 
+void Form1::ShowStatusTip() {
+    std::string tip;
+    for (const std::string* part : {&statusFailure_, &sizeWatch_.pastLimit, &sizeWatch_.preview}) {
+        if (part->empty()) continue;
+        tip += (tip.empty() ? "" : "\n") + *part;
+    }
+    Frame2.setToolTip(tip);
+}
+
 // A journal that can't be kept must not stop an empty or change its outcome.
-std::string Form1::JournalEmpty(const LocalDateTime& began, bool Silent, const EmptyOrder& order,
-                                const EmptyReport& report, bool emptied,
+std::string Form1::JournalEmpty(const LocalDateTime& began, EmptyCause cause,
+                                const EmptyOrder& order, const EmptyReport& report, bool emptied,
                                 const std::string& failure) {
-    const EmptyCause cause = Silent ? EmptyCause::Scheduled : EmptyCause::Asked;
     const EmptyOutcome outcome{emptied, failure};
     std::string trouble;
     try {

@@ -2,6 +2,7 @@
 
 // modCleanUp: empties the recycle bins of all drives through the shell.
 
+#include <cstdint>
 #include <string>
 
 #include "platform/services/recycle_bin_shell.h"
@@ -15,6 +16,9 @@ namespace modCleanUp {
 // Pauses the countdown, shows the busy pointer and status while the bins are emptied, and
 // reports the outcome unless `Silent`. Never raises: it reports its own errors.
 void EmptyTrash(Form1& form, const bool& Silent);
+// Brings the bins down to `limitBytes`, their oldest items first, keeping the floor of
+// scheduled empties; the countdown goes on meanwhile. Told as a scheduled empty is: never a box.
+void PurgeOverLimit(Form1& form, std::uint64_t limitBytes);
 
 namespace detail {
 // The drive walk: counts the bin of each fixed drive, then, when any holds items, empties

@@ -48,6 +48,9 @@ struct EmptyPolicy {
     BoxValue<double> everyDays, everyHours, everyMinutes;
     // "Keep Recent Items" in whole seconds; nothing while no number of days was given.
     BoxValue<std::int64_t> keep;
+    // "Trash Size" in bytes, 0 for none; nothing while the box holds no number. Only a limit
+    // in force counts: one half typed ("5" on the way to "50") would remove more.
+    BoxValue<std::uint64_t> limit;
 
     // The floor of a scheduled empty starting now. While the user types, never below the floor
     // in force, and nothing goes where none was in force.

@@ -91,6 +91,8 @@ void Form1::Timer1_Timer() {
         trap.run(120, [&] { Timer1.setTimerEnabled(true); });
         trap.run(122, [&] { SecondsElapsed = 0; });
     }
+    // After the empty, if there was one, so the measure sees what it left.
+    trap.run(124, [&] { MeasureTrash(); });
 }
 
 }  // namespace tw

@@ -38,6 +38,7 @@ void Form1::PushButton4_Click() {
             WriteSetting(services_.settings, kMakerName, kProductName, keys::kStartStopState,
                          "Off");
         });
+        StopMeasuringTrash();
     }
 }
 
@@ -45,6 +46,7 @@ void Form1::stopSchedule() {
     PushButton4.setCaption("Turn On");
     Timer1.setInterval(0);
     Frame2.setCaption("Off.");
+    StopMeasuringTrash();
 }
 
 }  // namespace tw

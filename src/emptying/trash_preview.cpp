@@ -1,0 +1,59 @@
+#include "emptying/trash_preview.h"
+
+#include <array>
+#include <cstdio>
+
+namespace tw {
+
+namespace {
+
+// "1 234 567": long counts read at a glance.
+std::string grouped(std::uint64_t count) {
+    std::string digits = std::to_string(count);
+    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, " ");
+    return digits;
+}
+
+std::string items(std::uint64_t count) {
+    return grouped(count) + (count == 1 ? " item" : " items");
+}
+
+std::string days(std::int64_t keepSeconds) {
+    const double count = static_cast<double>(keepSeconds) / 86400.0;
+    char text[48];
+    std::snprintf(text, sizeof text, "%.6g %s", count, count == 1 ? "day" : "days");
+    return text;
+}
+
+}  // namespace
+
+std::string ShownSize(std::uint64_t bytes) {
+    if (bytes < 1024) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    constexpr std::array<const char*, 5> kUnits = {"kB", "MB", "GB", "TB", "PB"};
+    double value = static_cast<double>(bytes) / 1024;
+    std::size_t unit = 0;
+    while (value >= 1023.95 && unit + 1 < kUnits.size()) {
+        value /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+    return text;
+}
+
+std::string PreviewText(const TrashMeasure& measure, std::int64_t keepSeconds) {
+    std::string text = "The next empty will remove " + items(measure.oldItems) + " (" +
+                       ShownSize(measure.oldBytes) + ")";
+    if (keepSeconds > 0) {
+        text += " and keep " + grouped(measure.recentItems) + " deleted in the last " +
+                days(keepSeconds);
+        if (measure.unknownItems > 0) {
+            text += " and " + grouped(measure.unknownItems) + " whose age can't be told";
+        }
+    }
+    text += ".";
+    if (!measure.error.empty()) text += " Not everything could be measured: " + measure.error;
+    return text;
+}
+
+}  // namespace tw
