@@ -234,7 +234,7 @@ wait_value() {
 main_window() {
     local w
     for w in $(tidewell_windows); do
-        if [[ $(xdotool getwindowgeometry "$w" 2>/dev/null) == *"Geometry: 536x413"* ]]; then
+        if [[ $(xdotool getwindowgeometry "$w" 2>/dev/null) == *"Geometry: 536x475"* ]]; then
             echo "$w"
             return 0
         fi
@@ -244,7 +244,7 @@ main_window() {
 
 wait_for_main_window() {
     MAIN=$(wait_value "${1:-$MAIN_WINDOW_SECONDS}" main_window) ||
-        fail "expected the main window (536x413) within ${1:-$MAIN_WINDOW_SECONDS} s; none appeared"
+        fail "expected the main window (536x475) within ${1:-$MAIN_WINDOW_SECONDS} s; none appeared"
 }
 
 wait_for_dialog() {

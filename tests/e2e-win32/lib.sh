@@ -94,6 +94,7 @@ click_window_margin() { click_at 4 200; }
 # Points on the Keep Recent Items box, on "Show Journal" and on the window's first control.
 KEEP_DAYS_BOX=(336 382)
 SHOW_JOURNAL=(457 381)
+TRASH_SIZE_BOX=(336 444)
 START_AT_LOGIN=(151 254)
 
 # The program's icon in the notification area: Wine's shell embeds it in icewm's tray.

@@ -8,8 +8,8 @@ source "$(dirname "$0")/lib.sh" "$1"
 start_with_tray_icon
 wait_until "$WAIT_SECONDS" main_has_focus || fail "expected the keyboard focus on the new window $MAIN"
 
-# Tab once around the window from the first control: the Keep Recent Items box, then "Show
-# Journal", come last, after every control the window had before them. Clicked into first, away
+# Tab once around the window from the first control: the Keep Recent Items box, "Show Journal"
+# and the Trash Size box come last, after every control the window had before them. Clicked into first, away
 # from the controls, as a user would: now and then (about one start in ten here) Wine leaves
 # the new window without a focused control although the window manager gave it the X focus, and
 # keys reach nothing until a click.
@@ -21,8 +21,9 @@ stop_is() {
         fail "expected Tab stop $(($1 + 1)) of $stops at ($2, $3) ($4); the stops were: ${TAB_STOPS[*]}"
 }
 stop_is $((stops - 1)) "${START_AT_LOGIN[@]}" "the first control, where the window opened"
-stop_is $((stops - 3)) "${KEEP_DAYS_BOX[@]}" "the Keep Recent Items box"
-stop_is $((stops - 2)) "${SHOW_JOURNAL[@]}" "Show Journal"
+stop_is $((stops - 4)) "${KEEP_DAYS_BOX[@]}" "the Keep Recent Items box"
+stop_is $((stops - 3)) "${SHOW_JOURNAL[@]}" "Show Journal"
+stop_is $((stops - 2)) "${TRASH_SIZE_BOX[@]}" "the Trash Size box"
 
 # Hidden, not minimised on the task bar: the window ends withdrawn.
 minimise_main_window "minimising did not hide the window"
@@ -35,8 +36,8 @@ back_with_focus() {
 }
 xdotool mousemove --window "$ICON" 8 8 click 1
 back_with_focus "a click on the icon"
-[[ $(xdotool getwindowgeometry "$MAIN") == *"Geometry: 536x413"* ]] ||
-    fail "expected the window back at 536x413"
+[[ $(xdotool getwindowgeometry "$MAIN") == *"Geometry: 536x475"* ]] ||
+    fail "expected the window back at 536x475"
 
 # A second time, with the other button.
 minimise_main_window "the second minimise did not hide"

@@ -37,7 +37,7 @@ client_area() {
 find_window() {
     local area
     area=$(client_area)
-    [[ $area =~ ^536x413\ [0-9]+x[0-9]+\+([0-9]+)\+([0-9]+)$ ]] || return 1
+    [[ $area =~ ^536x475\ [0-9]+x[0-9]+\+([0-9]+)\+([0-9]+)$ ]] || return 1
     CX=${BASH_REMATCH[1]}
     CY=$((BASH_REMATCH[2] + PANEL))
 }

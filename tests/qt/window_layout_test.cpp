@@ -44,9 +44,9 @@ bool showsFamily(const QFont& font, const std::string& name) {
 TEST(WindowLayout, ClientAreaIsFixedWithMinimiseAndCloseButNoMaximise) {
     RenderedForm r;
     QWidget& w = r.window();
-    EXPECT_EQ(w.size(), QSize(536, 413));
-    EXPECT_EQ(w.minimumSize(), QSize(536, 413));
-    EXPECT_EQ(w.maximumSize(), QSize(536, 413));
+    EXPECT_EQ(w.size(), QSize(536, 475));
+    EXPECT_EQ(w.minimumSize(), QSize(536, 475));
+    EXPECT_EQ(w.maximumSize(), QSize(536, 475));
     const Qt::WindowFlags flags = w.windowFlags();
     EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);

@@ -74,7 +74,7 @@ TEST(Win32WindowLayout, ClientAreaIsFixedWithMinimiseAndCloseButNoMaximise) {
     RECT client{};
     GetClientRect(r.hwnd(), &client);
     EXPECT_EQ(client.right, 536);
-    EXPECT_EQ(client.bottom, 413);
+    EXPECT_EQ(client.bottom, 475);
     const LONG style = GetWindowLongA(r.hwnd(), GWL_STYLE);
     EXPECT_TRUE(style & WS_MINIMIZEBOX);
     EXPECT_TRUE(style & WS_SYSMENU);

@@ -55,7 +55,7 @@ TEST(Win32WindowState, MinimisingHidesIntoTheTrayAndATrayClickBringsBackANormalW
     RECT client{};
     GetClientRect(r.hwnd(), &client);
     EXPECT_EQ(client.right, 536);
-    EXPECT_EQ(client.bottom, 413);
+    EXPECT_EQ(client.bottom, 475);
 
     // And again: the second time is the same, without a balloon.
     ShowWindow(r.hwnd(), SW_MINIMIZE);
