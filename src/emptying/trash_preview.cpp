@@ -9,9 +9,13 @@ namespace {
 
 // "1 234 567": long counts read at a glance.
 std::string grouped(std::uint64_t count) {
-    std::string digits = std::to_string(count);
-    for (std::size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, " ");
-    return digits;
+    const std::string digits = std::to_string(count);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) text += ' ';
+        text += digits[i];
+    }
+    return text;
 }
 
 std::string items(std::uint64_t count) {
