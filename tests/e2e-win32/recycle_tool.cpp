@@ -2,6 +2,10 @@
 //   recycle_tool put FILE    moves FILE to the Recycle Bin (SHFileOperationA, FO_DELETE with
 //                            FOF_ALLOWUNDO), as Explorer's Delete does
 //   recycle_tool count       prints the number of items in the Recycle Bins of all drives
+//   recycle_tool record ID BYTES HOURS
+//                            writes an item into this user's bin on C: as Windows keeps it:
+//                            a payload `$R<ID>` of BYTES bytes and its record `$I<ID>` saying it
+//                            was deleted HOURS hours ago from C:\<ID>
 //   recycle_tool focus       prints the class of the window with the keyboard focus in the
 //                            foreground thread and its rectangle in its top-level window's
 //                            client coordinates: "Edit 130 125 160 141"
@@ -9,9 +13,12 @@
 
 #include <windows.h>
 
+#include <sddl.h>
 #include <shellapi.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -29,6 +36,62 @@ int put(const char* path) {
     const int result = SHFileOperationA(&op);
     if (result != 0 || op.fAnyOperationsAborted) {
         std::fprintf(stderr, "SHFileOperationA failed: %d\n", result);
+        return 1;
+    }
+    return 0;
+}
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+// The bin folder of the user running this: C:\$Recycle.Bin\<the user's SID>.
+std::string binFolder() {
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    char buffer[256];
+    DWORD length = 0;
+    char* sid = nullptr;
+    if (!GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &length) ||
+        !ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &sid)) {
+        return {};
+    }
+    CloseHandle(token);
+    const std::string folder = std::string("C:\\$Recycle.Bin\\") + sid;
+    LocalFree(sid);
+    CreateDirectoryA("C:\\$Recycle.Bin", nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
+}
+
+// A version 2 record: version, size, deletion time (UTC FILETIME), the path's character count
+// with its NUL, then the path in UTF-16.
+int record(const std::string& id, std::uint64_t bytes, std::uint64_t hours) {
+    const std::string folder = binFolder();
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const std::uint64_t deletedAt =
+        ((std::uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime) - hours * 36'000'000'000;
+    const std::string original = "C:\\" + id;
+    std::string data(28 + 2 * (original.size() + 1), '\0');
+    auto put = [&](std::size_t at, std::uint64_t value, int width) {
+        for (int i = 0; i < width; ++i) data[at + i] = char((value >> (8 * i)) & 0xff);
+    };
+    put(0, 2, 8);
+    put(8, bytes, 8);
+    put(16, deletedAt, 8);
+    put(24, original.size() + 1, 4);
+    for (std::size_t i = 0; i < original.size(); ++i) put(28 + 2 * i, std::uint8_t(original[i]), 2);
+    if (folder.empty() || !writeFile(folder + "\\$R" + id, std::string(bytes, 'x')) ||
+        !writeFile(folder + "\\$I" + id, data)) {
+        std::fprintf(stderr, "could not write the item %s into %s\n", id.c_str(), folder.c_str());
         return 1;
     }
     return 0;
@@ -69,7 +132,12 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "put") == 0) return put(argv[2]);
     if (argc == 2 && std::strcmp(argv[1], "count") == 0) return count();
     if (argc == 2 && std::strcmp(argv[1], "focus") == 0) return focus();
+    if (argc == 5 && std::strcmp(argv[1], "record") == 0) {
+        return record(argv[2], std::strtoull(argv[3], nullptr, 10),
+                      std::strtoull(argv[4], nullptr, 10));
+    }
     std::fprintf(stderr,
-                 "usage: recycle_tool put FILE | recycle_tool count | recycle_tool focus\n");
+                 "usage: recycle_tool put FILE | recycle_tool count | recycle_tool focus | "
+                 "recycle_tool record ID BYTES HOURS\n");
     return 2;
 }

@@ -19,7 +19,7 @@ set_tests_properties(win32_window PROPERTIES LABELS win32 TIMEOUT 300)
 # The end-to-end tests' shell client: puts files into the Recycle Bin and counts its items.
 add_executable(tidewell_recycle_tool ${CMAKE_SOURCE_DIR}/tests/e2e-win32/recycle_tool.cpp)
 target_compile_definitions(tidewell_recycle_tool PRIVATE _WIN32_WINNT=0x0601)
-target_link_libraries(tidewell_recycle_tool PRIVATE shell32)
+target_link_libraries(tidewell_recycle_tool PRIVATE shell32 advapi32)
 target_link_options(tidewell_recycle_tool PRIVATE -static)
 tidewell_strict(tidewell_recycle_tool)
 
