@@ -17,17 +17,17 @@ fill_bin() {
 }
 settings() {
     local key value
-    while read -r key value; do
+    while IFS== read -r key value; do
         wine reg add 'HKCU\Software\Quendra\Tidewell' /v "$key" /d "$value" /f >/dev/null 2>&1 ||
             fail "can't store $key"
     done <<EOT
-StartStopState On
-Option3 True
-Text3 1
-Text11 0
-Text2 0
-Keep Days $1
-Max Trash GB 0.01
+StartStopState=On
+Option3=True
+Text3=1
+Text11=0
+Text2=0
+Keep Days=$1
+Max Trash GB=0.01
 EOT
 }
 bin_items() { ls "$WINEPREFIX"/drive_c/\$Recycle.Bin/*/ 2>/dev/null | sed -n 's/^\$I//p' | sort -t- -k2 -n | tr '\n' ' '; }
