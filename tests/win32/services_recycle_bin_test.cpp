@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -108,7 +111,7 @@ HRESULT WINAPI countAsSet(LPCSTR, SHQUERYRBINFO* info) {
 
 TEST(Win32RecycleBin, AnEmptyIsDoneOnlyWhenTheBinsCountNothingAfterIt) {
     Win32WindowTable windows;
-    Win32RecycleBinShell shell(windows, {&emptySaysDone, &countAsSet});
+    Win32RecycleBinShell shell(windows, {&emptySaysDone, &countAsSet, {}});
     // Each empty below is a drive walk of its own: the list of drives begins it.
     char drives[260];
     // Items left behind (a folder the shell did not take) are a failure, whatever it said.
@@ -126,11 +129,12 @@ TEST(Win32RecycleBin, AnEmptyIsDoneOnlyWhenTheBinsCountNothingAfterIt) {
     EXPECT_EQ(test::emptyKeepingNothing(shell, 1, nullptr, 7), kShellOk);
 }
 
-// The bin of drive C: as Windows keeps it: a record `$I<id>` beside each payload `$R<id>`.
+// A drive's bin as Windows keeps it: a record `$I<id>` beside each payload `$R<id>`.
 class SyntheticBin {
   public:
-    SyntheticBin() : folder_(binFolderOf("C:\\")) {
-        CreateDirectoryW(L"C:\\$Recycle.Bin", nullptr);
+    explicit SyntheticBin(const std::string& root = "C:\\") : folder_(binFolderOf(root)) {
+        CreateDirectoryW((std::wstring(root.begin(), root.end()) + L"$Recycle.Bin").c_str(),
+                         nullptr);
         CreateDirectoryW(folder_.c_str(), nullptr);
     }
     ~SyntheticBin() {
@@ -342,6 +346,129 @@ TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
                         });
     EXPECT_TRUE(bin.has(L"$RRACE.txt") && bin.has(L"$RRACE2.txt"));
     EXPECT_EQ(third.kept[std::size_t(KeptReason::Changed)], 2u);
+}
+
+// The size limit over every fixed drive: each row's items, on drive C: or D:, deleted `days`
+// ago less a minute (negative: dated after the empty began), weigh `size` by their records.
+// D: exists only in the run that links it before the tests start (see CMakeLists.txt).
+struct Held {
+    int days;
+    std::uint64_t size;
+    bool stays;
+    char drive = 'C';
+    // Damaged: a record that can't be read, beside a payload of `size` bytes. Restored, and
+    // Replaced by a new deletion under the same name: between the listing and the removal.
+    enum Kind { Plain, Damaged, Restored, Replaced } kind = Plain;
+};
+struct LimitCase {
+    const char* name;
+    std::int64_t keepDays;
+    std::uint64_t limit;
+    std::vector<Held> items;
+};
+
+std::vector<Held> thirtyOfOneMegabyte(int newestStaying) {
+    std::vector<Held> items;
+    for (int days = 1; days <= 30; ++days) items.push_back({days, 1 << 20, days <= newestStaying});
+    return items;
+}
+
+TEST(Win32RecycleBinSizeLimit, TheOldestGoOverAllDrivesUntilTheBinsFitTheLimit) {
+    const bool secondDrive = std::getenv("TIDEWELL_TEST_SECOND_DRIVE") != nullptr;
+    if (secondDrive) {
+        ASSERT_EQ(GetDriveTypeA("D:\\"), DRIVE_FIXED) << "D: was not linked";
+    }
+    const auto hundredthOfAGigabyte = std::uint64_t(0.01 * double(1ULL << 30));
+    const LimitCase cases[] = {
+        {"a hundredth of a gigabyte", 0, hundredthOfAGigabyte, thirtyOfOneMegabyte(10)},
+        {"the same with a floor of 15 days", 15, hundredthOfAGigabyte, thirtyOfOneMegabyte(15)},
+        {"one date goes whole",
+         0,
+         3500,
+         {{10, 1000, false}, {10, 1000, false}, {10, 1000, false}, {5, 1000, true}}},
+        {"an unknown age stays and weighs its payload",
+         1,
+         2600,
+         {{20, 1000, false}, {10, 1000, true}, {30, 1500, true, 'C', Held::Damaged}}},
+        {"the floor and a clock set back win over the limit",
+         15,
+         500,
+         {{20, 1000, false}, {5, 1000, true}, {-1, 1000, true}}},
+        {"two drives hold one total",
+         0,
+         2000,
+         {{10, 1000, false}, {3, 1000, true}, {20, 1000, false, 'D'}, {5, 1000, true, 'D'}}},
+        {"a restore racing the purge loses nothing",
+         0,
+         1000,
+         {{20, 1000, false, 'C', Held::Restored},
+          {20, 1000, true, 'C', Held::Replaced},
+          {10, 1000, true}}},
+    };
+    SHEmptyRecycleBinA(nullptr, nullptr, 7);  // Wine's own bin plays no part here
+    CreateDirectoryA("C:\\tidewell-test", nullptr);
+    for (const LimitCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool onD = std::any_of(c.items.begin(), c.items.end(),
+                                     [](const Held& h) { return h.drive == 'D'; });
+        if (onD && !secondDrive) continue;
+        std::map<char, std::unique_ptr<SyntheticBin>> bins;
+        std::map<std::wstring, Held::Kind> races;  // by record path
+        std::uint64_t total = 0, recent = 0, unknown = 0, removed = 0;
+        const std::uint64_t start = SyntheticBin::now();  // items of one day share one date
+        for (std::size_t i = 0; i < c.items.size(); ++i) {
+            const Held& h = c.items[i];
+            auto& bin = bins[h.drive];
+            if (!bin) bin = std::make_unique<SyntheticBin>(std::string(1, h.drive) + ":\\");
+            const std::wstring id = L"T" + std::to_wstring(i) + L".txt";
+            if (h.kind == Held::Damaged) {
+                bin->raw(L"$I" + id, "damaged");
+                bin->raw(L"$R" + id, std::string(h.size, 'x'));
+                ++unknown;
+            } else {
+                bin->record(id, 2, start - std::uint64_t(h.days * 86400LL - 60) * 10'000'000,
+                            L"C:\\held\\" + id, h.size);
+                bin->payloadFile(id);
+                recent += c.keepDays > 0 && h.days <= c.keepDays;
+                removed += !h.stays && h.kind == Held::Plain;
+            }
+            if (h.kind >= Held::Restored) races[bin->path(L"$I" + id)] = h.kind;
+            total += h.size;
+        }
+        RecycleBinCalls calls;
+        calls.beforeRemoval = [&](const BinEntry& entry) {
+            const auto race = races.find(entry.recordPath);
+            if (race == races.end()) return;
+            if (race->second == Held::Restored) {
+                MoveFileW(entry.payloadPath.c_str(), L"C:\\tidewell-test\\restored.txt");
+                DeleteFileW(entry.recordPath.c_str());
+            } else {
+                bins['C']->record(entry.recordPath.substr(entry.recordPath.rfind(L"$I") + 2), 2,
+                                  SyntheticBin::now(), L"C:\\new.txt");
+            }
+        };
+        Win32WindowTable windows;
+        Win32RecycleBinShell shell(windows, calls);
+
+        const TrashMeasure measure = shell.measureBins(c.keepDays * 86400);
+        EXPECT_EQ(measure.totalBytes(), total);
+        EXPECT_EQ(measure.recentItems, recent);
+        EXPECT_EQ(measure.unknownItems, c.keepDays > 0 ? unknown : 0);
+        EmptyReport report;
+        EXPECT_EQ(shell.emptyRecycleBin(1, nullptr, 7, {c.keepDays * 86400, c.limit}, report),
+                  unknown > 0 ? kShellFail : kShellOk);
+        for (std::size_t i = 0; i < c.items.size(); ++i) {
+            const Held& h = c.items[i];
+            const std::wstring id = L"T" + std::to_wstring(i) + L".txt";
+            EXPECT_EQ(bins[h.drive]->has(L"$R" + id), h.stays) << "item " << i;
+        }
+        std::uint64_t went = 0;
+        for (const EmptyPlace& place : report.places) went += place.removed;
+        EXPECT_EQ(went, removed);
+        if (!races.empty()) {
+            EXPECT_TRUE(DeleteFileA("C:\\tidewell-test\\restored.txt")) << "the restored item";
+        }
+    }
 }
 
 // Runs a Unix program beside Wine and waits for it: Wine reports a Unix symbolic link in its

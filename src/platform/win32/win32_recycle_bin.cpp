@@ -184,7 +184,8 @@ std::int32_t Win32RecycleBinShell::emptyDownTo(const char* shellRoot, const Empt
     const AgeFloor floor = ageFloor(utcNow(), order.keepSeconds);
     const std::vector<ListedBin> bins = listBins(shellRoot);
     const std::size_t before = report.places.size();
-    const bool complete = emptyDownToLimit(bins, floor, utcNow(), order.limitBytes, report);
+    const bool complete =
+        emptyDownToLimit(bins, floor, utcNow(), order.limitBytes, report, calls_.beforeRemoval);
     std::vector<std::wstring> emptied;
     for (std::size_t i = before; i < report.places.size(); ++i) {
         if (report.places[i].removed > 0) emptied.push_back(binFolderOf(report.places[i].place));

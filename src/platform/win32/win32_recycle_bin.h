@@ -2,6 +2,7 @@
 
 // The Recycle Bin through the Windows shell.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ namespace tw::win32_platform {
 struct RecycleBinCalls {
     HRESULT(WINAPI* empty)(HWND, LPCSTR, DWORD) = &SHEmptyRecycleBinA;
     HRESULT(WINAPI* query)(LPCSTR, SHQUERYRBINFO*) = &SHQueryRecycleBinA;
+    // Runs between the listing and the removal of each item a size limit takes: the moment a
+    // restore or a new deletion can race it.
+    std::function<void(const BinEntry&)> beforeRemoval;
 };
 
 class Win32RecycleBinShell : public RecycleBinShell {
