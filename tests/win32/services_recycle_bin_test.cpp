@@ -350,14 +350,14 @@ TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
 
 // The size limit over every fixed drive: each row's items, on drive C: or D:, deleted `days`
 // ago less a minute (negative: dated after the empty began), weigh `size` by their records.
+// Damaged: a record that can't be read, beside a payload of `size` bytes. Restored, and
+// Replaced by a new deletion under the same name: between the listing and the removal.
 // D: exists only in the run that links it before the tests start (see CMakeLists.txt).
 struct Held {
     int days;
-    std::uint64_t size;
     bool stays;
+    std::uint64_t size = 1000;
     char drive = 'C';
-    // Damaged: a record that can't be read, beside a payload of `size` bytes. Restored, and
-    // Replaced by a new deletion under the same name: between the listing and the removal.
     enum Kind { Plain, Damaged, Restored, Replaced } kind = Plain;
 };
 struct LimitCase {
@@ -369,7 +369,7 @@ struct LimitCase {
 
 std::vector<Held> thirtyOfOneMegabyte(int newestStaying) {
     std::vector<Held> items;
-    for (int days = 1; days <= 30; ++days) items.push_back({days, 1 << 20, days <= newestStaying});
+    for (int days = 1; days <= 30; ++days) items.push_back({days, days <= newestStaying, 1 << 20});
     return items;
 }
 
@@ -382,67 +382,52 @@ TEST(Win32RecycleBinSizeLimit, TheOldestGoOverAllDrivesUntilTheBinsFitTheLimit) 
     const LimitCase cases[] = {
         {"a hundredth of a gigabyte", 0, hundredthOfAGigabyte, thirtyOfOneMegabyte(10)},
         {"the same with a floor of 15 days", 15, hundredthOfAGigabyte, thirtyOfOneMegabyte(15)},
-        {"one date goes whole",
-         0,
-         3500,
-         {{10, 1000, false}, {10, 1000, false}, {10, 1000, false}, {5, 1000, true}}},
+        {"one date goes whole", 0, 3500, {{10, false}, {10, false}, {10, false}, {5, true}}},
         {"an unknown age stays and weighs its payload",
          1,
          2600,
-         {{20, 1000, false}, {10, 1000, true}, {30, 1500, true, 'C', Held::Damaged}}},
-        {"the floor and a clock set back win over the limit",
-         15,
-         500,
-         {{20, 1000, false}, {5, 1000, true}, {-1, 1000, true}}},
+         {{20, false}, {10, true}, {30, true, 1500, 'C', Held::Damaged}}},
+        {"the floor and a clock set back win", 15, 500, {{20, false}, {5, true}, {-1, true}}},
         {"two drives hold one total",
          0,
          2000,
-         {{10, 1000, false}, {3, 1000, true}, {20, 1000, false, 'D'}, {5, 1000, true, 'D'}}},
+         {{10, false}, {3, true}, {20, false, 1000, 'D'}, {5, true, 1000, 'D'}}},
         {"a restore racing the purge loses nothing",
          0,
          1000,
-         {{20, 1000, false, 'C', Held::Restored},
-          {20, 1000, true, 'C', Held::Replaced},
-          {10, 1000, true}}},
+         {{20, false, 1000, 'C', Held::Restored},
+          {20, true, 1000, 'C', Held::Replaced},
+          {10, true}}},
     };
     SHEmptyRecycleBinA(nullptr, nullptr, 7);  // Wine's own bin plays no part here
-    CreateDirectoryA("C:\\tidewell-test", nullptr);
+    const std::wstring restored = L"C:\\tidewell-restored.txt";
     for (const LimitCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const bool onD = std::any_of(c.items.begin(), c.items.end(),
-                                     [](const Held& h) { return h.drive == 'D'; });
-        if (onD && !secondDrive) continue;
+        const auto onD = [](const Held& h) { return h.drive == 'D'; };
+        if (!secondDrive && std::any_of(c.items.begin(), c.items.end(), onD)) continue;
         std::map<char, std::unique_ptr<SyntheticBin>> bins;
-        std::map<std::wstring, Held::Kind> races;  // by record path
         std::uint64_t total = 0, recent = 0, unknown = 0, removed = 0;
         const std::uint64_t start = SyntheticBin::now();  // items of one day share one date
         for (std::size_t i = 0; i < c.items.size(); ++i) {
             const Held& h = c.items[i];
             auto& bin = bins[h.drive];
             if (!bin) bin = std::make_unique<SyntheticBin>(std::string(1, h.drive) + ":\\");
-            const std::wstring id = L"T" + std::to_wstring(i) + L".txt";
-            if (h.kind == Held::Damaged) {
-                bin->raw(L"$I" + id, "damaged");
-                bin->raw(L"$R" + id, std::string(h.size, 'x'));
-                ++unknown;
-            } else {
-                bin->record(id, 2, start - std::uint64_t(h.days * 86400LL - 60) * 10'000'000,
-                            L"C:\\held\\" + id, h.size);
-                bin->payloadFile(id);
-                recent += c.keepDays > 0 && h.days <= c.keepDays;
-                removed += !h.stays && h.kind == Held::Plain;
-            }
-            if (h.kind >= Held::Restored) races[bin->path(L"$I" + id)] = h.kind;
+            const std::wstring id = std::to_wstring(i);
+            const bool damaged = h.kind == Held::Damaged;
+            bin->record(id, damaged ? 3 : 2, start - (h.days * 86400LL - 60) * 10'000'000ULL,
+                        L"C:\\" + std::to_wstring(h.kind), h.size);
+            bin->raw(L"$R" + id, std::string(damaged ? h.size : 5, 'x'));
             total += h.size;
+            unknown += damaged;
+            recent += !damaged && c.keepDays > 0 && h.days <= c.keepDays;
+            removed += !h.stays && h.kind == Held::Plain;
         }
         RecycleBinCalls calls;
         calls.beforeRemoval = [&](const BinEntry& entry) {
-            const auto race = races.find(entry.recordPath);
-            if (race == races.end()) return;
-            if (race->second == Held::Restored) {
-                MoveFileW(entry.payloadPath.c_str(), L"C:\\tidewell-test\\restored.txt");
+            if (entry.record->originalPath == L"C:\\" + std::to_wstring(Held::Restored)) {
+                MoveFileW(entry.payloadPath.c_str(), restored.c_str());
                 DeleteFileW(entry.recordPath.c_str());
-            } else {
+            } else if (entry.record->originalPath == L"C:\\" + std::to_wstring(Held::Replaced)) {
                 bins['C']->record(entry.recordPath.substr(entry.recordPath.rfind(L"$I") + 2), 2,
                                   SyntheticBin::now(), L"C:\\new.txt");
             }
@@ -458,16 +443,12 @@ TEST(Win32RecycleBinSizeLimit, TheOldestGoOverAllDrivesUntilTheBinsFitTheLimit) 
         EXPECT_EQ(shell.emptyRecycleBin(1, nullptr, 7, {c.keepDays * 86400, c.limit}, report),
                   unknown > 0 ? kShellFail : kShellOk);
         for (std::size_t i = 0; i < c.items.size(); ++i) {
-            const Held& h = c.items[i];
-            const std::wstring id = L"T" + std::to_wstring(i) + L".txt";
-            EXPECT_EQ(bins[h.drive]->has(L"$R" + id), h.stays) << "item " << i;
+            EXPECT_EQ(bins[c.items[i].drive]->has(L"$R" + std::to_wstring(i)), c.items[i].stays)
+                << "item " << i;
         }
-        std::uint64_t went = 0;
-        for (const EmptyPlace& place : report.places) went += place.removed;
-        EXPECT_EQ(went, removed);
-        if (!races.empty()) {
-            EXPECT_TRUE(DeleteFileA("C:\\tidewell-test\\restored.txt")) << "the restored item";
-        }
+        for (const EmptyPlace& place : report.places) removed -= place.removed;
+        EXPECT_EQ(removed, 0u);
+        EXPECT_EQ(DeleteFileW(restored.c_str()) != FALSE, c.items[0].kind == Held::Restored);
     }
 }
 

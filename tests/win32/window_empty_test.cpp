@@ -191,14 +191,16 @@ TEST(Win32LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitThei
     order = nullptr;
 }
 
-// A measure of the bins that tells the test when it is done.
+// A measure of the bins that gives the test its worker thread, whose end comes after the result
+// is ready for the program's loop.
 struct MeasuringShell : test::FakeRecycleBinShell {
-    HANDLE measured = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    ~MeasuringShell() override { CloseHandle(measured); }
+    HANDLE worker = nullptr;
+    HANDLE measuring = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    ~MeasuringShell() override { CloseHandle(measuring); }
     TrashMeasure measureBins(std::int64_t keepSeconds) override {
-        const TrashMeasure measure = FakeRecycleBinShell::measureBins(keepSeconds);
-        SetEvent(measured);
-        return measure;
+        worker = OpenThread(SYNCHRONIZE, FALSE, GetCurrentThreadId());
+        SetEvent(measuring);
+        return FakeRecycleBinShell::measureBins(keepSeconds);
     }
 };
 
@@ -214,7 +216,9 @@ TEST(Win32Measure, TheResultComesFromTheProgramsLoopInItsTurnAndNeverAfterTheEnd
             seen.push_back("measure " + std::to_string(m.oldItems));
             PostQuitMessage(0);
         });
-        ASSERT_EQ(WaitForSingleObject(bin.measured, 20000), WAIT_OBJECT_0);
+        ASSERT_EQ(WaitForSingleObject(bin.measuring, 20000), WAIT_OBJECT_0);
+        ASSERT_EQ(WaitForSingleObject(bin.worker, 20000), WAIT_OBJECT_0);
+        CloseHandle(bin.worker);
     };
     // The program's loop, running `handler` first.
     const auto run = [&](const std::function<void(Win32BackgroundEmptyShell&,
@@ -241,11 +245,10 @@ TEST(Win32Measure, TheResultComesFromTheProgramsLoopInItsTurnAndNeverAfterTheEnd
               (std::vector<std::string>{"handler", "measure 7", "waiting call", "measure 7"}));
     EXPECT_EQ(bin.measureKeepSeconds, (std::vector<std::int64_t>{60, 0}));
 
-    // Measured during an empty after which a waiting call ends the program: never handed over.
+    // Measured as the program ends: never handed over.
     run([&](Win32BackgroundEmptyShell& shell, win32_platform::Win32EventPump&) {
-        const GateHold empty(win32_platform::handlerGate());
-        win32_platform::handlerGate().run(&seen, [&] { lifetime.endProgram(0); });
         measure(shell, 0);
+        lifetime.endProgram(0);
     });
     EXPECT_EQ(seen.size(), 4u);
 }

@@ -79,7 +79,7 @@ Win32BackgroundEmptyShell::Win32BackgroundEmptyShell(RecycleBinShell& shell, Win
     : ForwardingRecycleBinShell(shell),
       loop_(loop),
       measured_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
-    loop_.watch(measured_, [this] { handOver(); });
+    if (measured_) loop_.watch(measured_, [this] { handOver(); });
 }
 
 Win32BackgroundEmptyShell::~Win32BackgroundEmptyShell() {
@@ -89,7 +89,7 @@ Win32BackgroundEmptyShell::~Win32BackgroundEmptyShell() {
         WaitForSingleObject(worker_, INFINITE);
         CloseHandle(worker_);
     }
-    CloseHandle(measured_);
+    if (measured_) CloseHandle(measured_);
 }
 
 std::int32_t Win32BackgroundEmptyShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
@@ -121,6 +121,7 @@ void Win32BackgroundEmptyShell::measureBinsLater(std::int64_t keepSeconds,
 }
 
 void Win32BackgroundEmptyShell::start(Request request) {
+    if (!measured_) return;  // no event to hand the result over by: there is no measure
     running_ = std::move(request);
     worker_ = CreateThread(nullptr, 0, &measureOnWorker, this, 0, nullptr);
     // No thread to spare: measured here, handed over from the loop all the same.

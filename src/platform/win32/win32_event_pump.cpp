@@ -74,10 +74,17 @@ int Win32EventPump::run() {
         const DWORD woke = MsgWaitForMultipleObjectsEx(count, events.data(), INFINITE, QS_ALLINPUT,
                                                        MWMO_INPUTAVAILABLE);
         if (woke < WAIT_OBJECT_0 + count) {
-            if (!ended()) watched_[woke - WAIT_OBJECT_0].call();
+            // A copy: the call may watch or unwatch.
+            const std::function<void()> call = watched_[woke - WAIT_OBJECT_0].call;
+            if (!ended()) call();
             continue;
         }
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) continue;
+        if (woke == WAIT_FAILED) {
+            // A handle gone bad: sleep in GetMessage rather than spin.
+            if (GetMessageA(&msg, nullptr, 0, 0) == -1) break;
+        } else if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            continue;
+        }
         if (msg.message == WM_QUIT) {
             quit_ = true;
             quitCode_ = static_cast<int>(msg.wParam);
