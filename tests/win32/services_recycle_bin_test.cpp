@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -108,7 +111,7 @@ HRESULT WINAPI countAsSet(LPCSTR, SHQUERYRBINFO* info) {
 
 TEST(Win32RecycleBin, AnEmptyIsDoneOnlyWhenTheBinsCountNothingAfterIt) {
     Win32WindowTable windows;
-    Win32RecycleBinShell shell(windows, {&emptySaysDone, &countAsSet});
+    Win32RecycleBinShell shell(windows, {&emptySaysDone, &countAsSet, {}});
     // Each empty below is a drive walk of its own: the list of drives begins it.
     char drives[260];
     // Items left behind (a folder the shell did not take) are a failure, whatever it said.
@@ -126,11 +129,12 @@ TEST(Win32RecycleBin, AnEmptyIsDoneOnlyWhenTheBinsCountNothingAfterIt) {
     EXPECT_EQ(test::emptyKeepingNothing(shell, 1, nullptr, 7), kShellOk);
 }
 
-// The bin of drive C: as Windows keeps it: a record `$I<id>` beside each payload `$R<id>`.
+// A drive's bin as Windows keeps it: a record `$I<id>` beside each payload `$R<id>`.
 class SyntheticBin {
   public:
-    SyntheticBin() : folder_(binFolderOf("C:\\")) {
-        CreateDirectoryW(L"C:\\$Recycle.Bin", nullptr);
+    explicit SyntheticBin(const std::string& root = "C:\\") : folder_(binFolderOf(root)) {
+        CreateDirectoryW((std::wstring(root.begin(), root.end()) + L"$Recycle.Bin").c_str(),
+                         nullptr);
         CreateDirectoryW(folder_.c_str(), nullptr);
     }
     ~SyntheticBin() {
@@ -342,6 +346,110 @@ TEST(Win32RecycleBinAgeFloor, OnlyWhatWasDeletedBeforeTheFloorGoes) {
                         });
     EXPECT_TRUE(bin.has(L"$RRACE.txt") && bin.has(L"$RRACE2.txt"));
     EXPECT_EQ(third.kept[std::size_t(KeptReason::Changed)], 2u);
+}
+
+// The size limit over every fixed drive: each row's items, on drive C: or D:, deleted `days`
+// ago less a minute (negative: dated after the empty began), weigh `size` by their records.
+// Damaged: a record that can't be read, beside a payload of `size` bytes. Restored, and
+// Replaced by a new deletion under the same name: between the listing and the removal.
+// D: exists only in the run that links it before the tests start (see CMakeLists.txt).
+struct Held {
+    int days;
+    bool stays;
+    std::uint64_t size = 1000;
+    char drive = 'C';
+    enum Kind { Plain, Damaged, Restored, Replaced } kind = Plain;
+};
+struct LimitCase {
+    const char* name;
+    std::int64_t keepDays;
+    std::uint64_t limit;
+    std::vector<Held> items;
+};
+
+std::vector<Held> thirtyOfOneMegabyte(int newestStaying) {
+    std::vector<Held> items;
+    for (int days = 1; days <= 30; ++days) items.push_back({days, days <= newestStaying, 1 << 20});
+    return items;
+}
+
+TEST(Win32RecycleBinSizeLimit, TheOldestGoOverAllDrivesUntilTheBinsFitTheLimit) {
+    const bool secondDrive = std::getenv("TIDEWELL_TEST_SECOND_DRIVE") != nullptr;
+    if (secondDrive) {
+        ASSERT_EQ(GetDriveTypeA("D:\\"), DRIVE_FIXED) << "D: was not linked";
+    }
+    const auto hundredthOfAGigabyte = std::uint64_t(0.01 * double(1ULL << 30));
+    const LimitCase cases[] = {
+        {"a hundredth of a gigabyte", 0, hundredthOfAGigabyte, thirtyOfOneMegabyte(10)},
+        {"the same with a floor of 15 days", 15, hundredthOfAGigabyte, thirtyOfOneMegabyte(15)},
+        {"one date goes whole", 0, 3500, {{10, false}, {10, false}, {10, false}, {5, true}}},
+        {"an unknown age stays and weighs its payload",
+         1,
+         2600,
+         {{20, false}, {10, true}, {30, true, 1500, 'C', Held::Damaged}}},
+        {"the floor and a clock set back win", 15, 500, {{20, false}, {5, true}, {-1, true}}},
+        {"two drives hold one total",
+         0,
+         2000,
+         {{10, false}, {3, true}, {20, false, 1000, 'D'}, {5, true, 1000, 'D'}}},
+        {"a restore racing the purge loses nothing",
+         0,
+         1000,
+         {{20, false, 1000, 'C', Held::Restored},
+          {20, true, 1000, 'C', Held::Replaced},
+          {10, true}}},
+    };
+    SHEmptyRecycleBinA(nullptr, nullptr, 7);  // Wine's own bin plays no part here
+    const std::wstring restored = L"C:\\tidewell-restored.txt";
+    for (const LimitCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto onD = [](const Held& h) { return h.drive == 'D'; };
+        if (!secondDrive && std::any_of(c.items.begin(), c.items.end(), onD)) continue;
+        std::map<char, std::unique_ptr<SyntheticBin>> bins;
+        std::uint64_t total = 0, recent = 0, unknown = 0, removed = 0;
+        const std::uint64_t start = SyntheticBin::now();  // items of one day share one date
+        for (std::size_t i = 0; i < c.items.size(); ++i) {
+            const Held& h = c.items[i];
+            auto& bin = bins[h.drive];
+            if (!bin) bin = std::make_unique<SyntheticBin>(std::string(1, h.drive) + ":\\");
+            const std::wstring id = std::to_wstring(i);
+            const bool damaged = h.kind == Held::Damaged;
+            bin->record(id, damaged ? 3 : 2, start - (h.days * 86400LL - 60) * 10'000'000ULL,
+                        L"C:\\" + std::to_wstring(h.kind), h.size);
+            bin->raw(L"$R" + id, std::string(damaged ? h.size : 5, 'x'));
+            total += h.size;
+            unknown += damaged;
+            recent += !damaged && c.keepDays > 0 && h.days <= c.keepDays;
+            removed += !h.stays && h.kind == Held::Plain;
+        }
+        RecycleBinCalls calls;
+        calls.beforeRemoval = [&](const BinEntry& entry) {
+            if (entry.record->originalPath == L"C:\\" + std::to_wstring(Held::Restored)) {
+                MoveFileW(entry.payloadPath.c_str(), restored.c_str());
+                DeleteFileW(entry.recordPath.c_str());
+            } else if (entry.record->originalPath == L"C:\\" + std::to_wstring(Held::Replaced)) {
+                bins['C']->record(entry.recordPath.substr(entry.recordPath.rfind(L"$I") + 2), 2,
+                                  SyntheticBin::now(), L"C:\\new.txt");
+            }
+        };
+        Win32WindowTable windows;
+        Win32RecycleBinShell shell(windows, calls);
+
+        const TrashMeasure measure = shell.measureBins(c.keepDays * 86400);
+        EXPECT_EQ(measure.totalBytes(), total);
+        EXPECT_EQ(measure.recentItems, recent);
+        EXPECT_EQ(measure.unknownItems, c.keepDays > 0 ? unknown : 0);
+        EmptyReport report;
+        EXPECT_EQ(shell.emptyRecycleBin(1, nullptr, 7, {c.keepDays * 86400, c.limit}, report),
+                  unknown > 0 ? kShellFail : kShellOk);
+        for (std::size_t i = 0; i < c.items.size(); ++i) {
+            EXPECT_EQ(bins[c.items[i].drive]->has(L"$R" + std::to_wstring(i)), c.items[i].stays)
+                << "item " << i;
+        }
+        for (const EmptyPlace& place : report.places) removed -= place.removed;
+        EXPECT_EQ(removed, 0u);
+        EXPECT_EQ(DeleteFileW(restored.c_str()) != FALSE, c.items[0].kind == Held::Restored);
+    }
 }
 
 // Runs a Unix program beside Wine and waits for it: Wine reports a Unix symbolic link in its

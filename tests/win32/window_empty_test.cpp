@@ -9,6 +9,7 @@
 #include "emptying/mod_clean_up.h"
 #include "fakes/empty_keeping_nothing.h"
 #include "fakes/fakes.h"
+#include "platform/win32/win32_handler_gate.h"
 #include "tray/c_sys_tray.h"
 #include "window_fixture.h"
 
@@ -188,6 +189,68 @@ TEST(Win32LongEmpty, TheWindowPaintsTheStatusAndBusyPointerWhileHandlersWaitThei
     DestroyWindow(trayWindow);
     onEmptyingPainted = nullptr;
     order = nullptr;
+}
+
+// A measure of the bins that gives the test its worker thread, whose end comes after the result
+// is ready for the program's loop.
+struct MeasuringShell : test::FakeRecycleBinShell {
+    HANDLE worker = nullptr;
+    HANDLE measuring = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    ~MeasuringShell() override { CloseHandle(measuring); }
+    TrashMeasure measureBins(std::int64_t keepSeconds) override {
+        worker = OpenThread(SYNCHRONIZE, FALSE, GetCurrentThreadId());
+        SetEvent(measuring);
+        return FakeRecycleBinShell::measureBins(keepSeconds);
+    }
+};
+
+TEST(Win32Measure, TheResultComesFromTheProgramsLoopInItsTurnAndNeverAfterTheEnd) {
+    using win32_platform::Win32BackgroundEmptyShell;
+    Mailbox mailbox;
+    MeasuringShell bin;
+    bin.measureToGive.oldItems = 7;
+    win32_platform::Win32Lifetime lifetime;
+    std::vector<std::string> seen;
+    const auto measure = [&](Win32BackgroundEmptyShell& shell, std::int64_t keepSeconds) {
+        shell.measureBinsLater(keepSeconds, [&](const TrashMeasure& m) {
+            seen.push_back("measure " + std::to_string(m.oldItems));
+            PostQuitMessage(0);
+        });
+        ASSERT_EQ(WaitForSingleObject(bin.measuring, 20000), WAIT_OBJECT_0);
+        ASSERT_EQ(WaitForSingleObject(bin.worker, 20000), WAIT_OBJECT_0);
+        CloseHandle(bin.worker);
+    };
+    // The program's loop, running `handler` first.
+    const auto run = [&](const std::function<void(Win32BackgroundEmptyShell&,
+                                                  win32_platform::Win32EventPump&)>& handler) {
+        win32_platform::Win32EventPump loop(&lifetime);
+        Win32BackgroundEmptyShell shell(bin, loop);
+        mailbox.post([&] { handler(shell, loop); });
+        loop.run();
+    };
+    // Measured while a handler pumps (DoEvents): handed over once it has returned.
+    run([&](Win32BackgroundEmptyShell& shell, win32_platform::Win32EventPump& loop) {
+        measure(shell, 60);
+        loop.waitForEvents(1.0);
+        seen.push_back("handler");
+    });
+    // Measured during an empty, with a call waiting at the gate: handed over after that call.
+    run([&](Win32BackgroundEmptyShell& shell, win32_platform::Win32EventPump& loop) {
+        const GateHold empty(win32_platform::handlerGate());
+        win32_platform::handlerGate().run(&seen, [&] { seen.push_back("waiting call"); });
+        measure(shell, 0);
+        loop.processEvents();
+    });
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"handler", "measure 7", "waiting call", "measure 7"}));
+    EXPECT_EQ(bin.measureKeepSeconds, (std::vector<std::int64_t>{60, 0}));
+
+    // Measured as the program ends: never handed over.
+    run([&](Win32BackgroundEmptyShell& shell, win32_platform::Win32EventPump&) {
+        measure(shell, 0);
+        lifetime.endProgram(0);
+    });
+    EXPECT_EQ(seen.size(), 4u);
 }
 
 // Help is open when a scheduled empty runs behind it: the window must not take input again

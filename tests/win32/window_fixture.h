@@ -105,7 +105,7 @@ struct RenderedForm {
     // given, for the system's Recycle Bin. The empty runs on a worker thread, as in the program.
     explicit RenderedForm(std::function<void()> taskbarCreated = {},
                           RecycleBinShell* shell = nullptr)
-        : backgroundBin(shell ? *shell : recycleBin) {
+        : backgroundBin(shell ? *shell : recycleBin, pumpService) {
         form = std::make_unique<Form1>(Services{
             clock, pumpService, messageBox, settings, locale, backgroundBin, tray, windowHook,
             startAtLogin, files, instance, skin, cursors, lifetime, journal, viewer});
@@ -147,12 +147,12 @@ struct RenderedForm {
     win32_platform::Win32Files files;
     win32_platform::Win32StartAtLogin startAtLogin;
     win32_platform::Win32RecycleBinShell recycleBin{windows};
+    win32_platform::Win32Lifetime lifetime;
+    win32_platform::Win32EventPump pumpService{&lifetime};
     win32_platform::Win32BackgroundEmptyShell backgroundBin;
     win32_platform::Win32WindowHook windowHook{windows};
     win32_platform::Win32NotificationArea notificationArea{windows};
     SwitchableNotificationArea tray{notificationArea};
-    win32_platform::Win32Lifetime lifetime;
-    win32_platform::Win32EventPump pumpService{&lifetime};
     RecordingMessageBox messageBox;
     // A real box, owned by the window, for what the program does behind an open box.
     win32_platform::Win32MessageBox realBox;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/win32/win32_event_pump.h"
 #include "platform/win32/win32_handler_gate.h"
 
 namespace tw::win32_platform {
@@ -74,6 +75,23 @@ void runAway(std::function<void()> run) {
 
 }  // namespace
 
+Win32BackgroundEmptyShell::Win32BackgroundEmptyShell(RecycleBinShell& shell, Win32EventPump& loop)
+    : ForwardingRecycleBinShell(shell),
+      loop_(loop),
+      measured_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+    if (measured_) loop_.watch(measured_, [this] { handOver(); });
+}
+
+Win32BackgroundEmptyShell::~Win32BackgroundEmptyShell() {
+    loop_.unwatch(measured_);
+    handlerGate().drop(this);
+    if (worker_) {
+        WaitForSingleObject(worker_, INFINITE);
+        CloseHandle(worker_);
+    }
+    if (measured_) CloseHandle(measured_);
+}
+
 std::int32_t Win32BackgroundEmptyShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
                                                         std::uint32_t flags,
                                                         const EmptyOrder& order,
@@ -90,6 +108,63 @@ std::int32_t Win32BackgroundEmptyShell::emptyRecycleBin(WindowHandle owner, cons
 
 void Win32BackgroundEmptyShell::walkDrives(const std::function<void(RecycleBinShell&)>& walk) {
     runAway([&] { walk(shell_); });
+}
+
+void Win32BackgroundEmptyShell::measureBinsLater(std::int64_t keepSeconds,
+                                                 std::function<void(const TrashMeasure&)> done) {
+    Request request{keepSeconds, std::move(done)};
+    if (running_) {
+        next_ = std::move(request);
+    } else {
+        start(std::move(request));
+    }
+}
+
+void Win32BackgroundEmptyShell::start(Request request) {
+    if (!measured_) return;  // no event to hand the result over by: there is no measure
+    running_ = std::move(request);
+    worker_ = CreateThread(nullptr, 0, &measureOnWorker, this, 0, nullptr);
+    // No thread to spare: measured here, handed over from the loop all the same.
+    if (!worker_) measureOnWorker(this);
+}
+
+DWORD WINAPI Win32BackgroundEmptyShell::measureOnWorker(void* self) {
+    auto& shell = *static_cast<Win32BackgroundEmptyShell*>(self);
+    const std::int64_t keepSeconds = shell.running_->keepSeconds;
+    Job job{[&] { shell.result_ = shell.shell_.measureBins(keepSeconds); }, nullptr};
+    runOnWorker(&job);
+    if (job.failure) {
+        shell.result_ = {};
+        try {
+            std::rethrow_exception(job.failure);
+        } catch (const std::exception& e) {
+            shell.result_.error = e.what();
+        } catch (...) {
+            shell.result_.error = "the bins could not be measured";
+        }
+    }
+    SetEvent(shell.measured_);
+    return 0;
+}
+
+void Win32BackgroundEmptyShell::handOver() {
+    if (worker_) {
+        WaitForSingleObject(worker_, INFINITE);  // it has measured: only its end is left
+        CloseHandle(worker_);
+        worker_ = nullptr;
+    }
+    if (!running_) return;
+    Request done = std::move(*running_);
+    running_.reset();
+    handlerGate().run(this,
+                      [&loop = loop_, done = std::move(done.done), result = std::move(result_)] {
+                          if (!loop.ended()) done(result);
+                      });
+    if (next_) {
+        Request request = std::move(*next_);
+        next_.reset();
+        start(std::move(request));
+    }
 }
 
 }  // namespace tw::win32_platform

@@ -88,25 +88,36 @@ NamedRoom NamedRoom::leftIn(const EmptyReport& report) {
     return room;
 }
 
-bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
-                         const AgeFloor& floor, NamedRoom& named, EmptyPlace& place,
-                         const std::function<void(const BinEntry&)>& beforeRemoval) {
-    place.place = rootPath;
-    const BinListing bin = listBin(rootPath);
-    const auto listed = static_cast<std::int64_t>(bin.entries.size());
-    if (!bin.error.empty()) {
+std::uint64_t utcNow() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+}
+
+std::optional<KeptReason> keptByFloor(const BinEntry& entry, const AgeFloor& floor,
+                                      std::uint64_t listedAt) {
+    if (!entry.record) return KeptReason::RecordDamaged;
+    // A date later than the moment the bin was listed was set by a clock that is wrong now or
+    // was then: no item can have been deleted after it was listed.
+    if (entry.record->deletedAt > listedAt) return KeptReason::DatedInFuture;
+    if (entry.record->deletedAt >= floor.began) return KeptReason::ArrivedDuringEmpty;
+    if (entry.record->deletedAt > floor.cutoff) return KeptReason::TooRecent;
+    return std::nullopt;
+}
+
+bool emptyListedBin(const ListedBin& bin, const AgeFloor& floor, std::uint64_t listedAt,
+                    const std::function<bool(std::size_t)>& chosen, NamedRoom& named,
+                    EmptyPlace& place, const std::function<void(const BinEntry&)>& beforeRemoval) {
+    place.place = bin.root;
+    const BinListing& listing = bin.listing;
+    const auto listed = static_cast<std::int64_t>(listing.entries.size());
+    if (!listing.error.empty()) {
         // Without the whole list nothing is removed: what could not be listed may be younger.
-        place.addError(bin.error + "; nothing was removed from this drive's bin");
-        place.kept[std::size_t(KeptReason::AgeUnknown)] += std::max(shellCount, listed);
+        place.addError(listing.error + "; nothing was removed from this drive's bin");
+        place.kept[std::size_t(KeptReason::AgeUnknown)] += std::max(bin.shellItems, listed);
         return false;
     }
 
-    // A date later than the moment the bin was listed was set by a clock that is wrong now or
-    // was then: no item can have been deleted after it was listed.
-    FILETIME listedAt{};
-    GetSystemTimeAsFileTime(&listedAt);
-    const std::uint64_t listed100ns =
-        (std::uint64_t{listedAt.dwHighDateTime} << 32) | listedAt.dwLowDateTime;
     auto keep = [&](const BinEntry& entry, KeptReason reason) {
         ++place.kept[std::size_t(reason)];
         if (namedWhenKept(reason) && named.kept > 0) {
@@ -115,47 +126,43 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
         }
     };
     bool complete = true;
-    for (const std::wstring& leftover : bin.leftovers) {
+    for (const std::wstring& leftover : listing.leftovers) {
         std::string ignored;  // already out of the bin; the next empty tries again
         removePayload(leftover, ignored, place.bytesFreed);
     }
     std::int64_t unreadable = 0;
-    for (const BinEntry& entry : bin.entries) {
-        if (!entry.record) {
-            ++unreadable;
-            keep(entry, KeptReason::RecordDamaged);
-        } else if (entry.record->deletedAt > listed100ns) {
-            keep(entry, KeptReason::DatedInFuture);
-        } else if (entry.record->deletedAt >= floor.began) {
-            keep(entry, KeptReason::ArrivedDuringEmpty);
-        } else if (entry.record->deletedAt > floor.cutoff) {
-            keep(entry, KeptReason::TooRecent);
-        } else {
-            if (beforeRemoval) beforeRemoval(entry);
-            std::string error;
-            switch (removeItem(entry, bin.folder, place.bytesFreed, error)) {
-                case Outcome::Removed:
-                    ++place.removed;
-                    if (named.removed > 0) {
-                        --named.removed;
-                        place.name(place.removedItems, nameOf(entry), KeptReason::NotRemoved);
-                    }
-                    break;
-                case Outcome::Gone:  // restored (or removed) meanwhile: no longer in the bin
-                    break;
-                case Outcome::Changed:
-                    keep(entry, KeptReason::Changed);
-                    break;
-                case Outcome::NotRemoved:
-                    keep(entry, KeptReason::NotRemoved);
-                    place.addError(error);
-                    complete = false;
-                    break;
-            }
+    for (std::size_t i = 0; i < listing.entries.size(); ++i) {
+        const BinEntry& entry = listing.entries[i];
+        if (const std::optional<KeptReason> reason = keptByFloor(entry, floor, listedAt)) {
+            if (!entry.record) ++unreadable;
+            keep(entry, *reason);
+            continue;
+        }
+        if (!chosen(i)) continue;
+        if (beforeRemoval) beforeRemoval(entry);
+        std::string error;
+        switch (removeItem(entry, listing.folder, place.bytesFreed, error)) {
+            case Outcome::Removed:
+                ++place.removed;
+                if (named.removed > 0) {
+                    --named.removed;
+                    place.name(place.removedItems, nameOf(entry), KeptReason::NotRemoved);
+                }
+                break;
+            case Outcome::Gone:  // restored (or removed) meanwhile: no longer in the bin
+                break;
+            case Outcome::Changed:
+                keep(entry, KeptReason::Changed);
+                break;
+            case Outcome::NotRemoved:
+                keep(entry, KeptReason::NotRemoved);
+                place.addError(error);
+                complete = false;
+                break;
         }
     }
     // Items the shell counts but no record of ours tells the age of stay where they are.
-    const std::int64_t unseen = std::max<std::int64_t>(shellCount - listed, 0);
+    const std::int64_t unseen = std::max<std::int64_t>(bin.shellItems - listed, 0);
     place.kept[std::size_t(KeptReason::AgeUnknown)] += static_cast<std::uint64_t>(unseen);
     if (unreadable + unseen > 0) {
         place.addError("the deletion date of " + std::to_string(unreadable + unseen) +
@@ -163,6 +170,14 @@ bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
         complete = false;
     }
     return complete;
+}
+
+bool emptyDriveOlderThan(const std::string& rootPath, std::int64_t shellCount,
+                         const AgeFloor& floor, NamedRoom& named, EmptyPlace& place,
+                         const std::function<void(const BinEntry&)>& beforeRemoval) {
+    const ListedBin bin{rootPath, shellCount, 0, listBin(rootPath)};
+    return emptyListedBin(
+        bin, floor, utcNow(), [](std::size_t) { return true; }, named, place, beforeRemoval);
 }
 
 }  // namespace tw::win32_platform

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/services/empty_report.h"
@@ -27,6 +28,23 @@ struct NamedRoom {
     std::size_t kept = 0;
     static NamedRoom leftIn(const EmptyReport& report);
 };
+
+// The present as a UTC FILETIME.
+std::uint64_t utcNow();
+
+// Why the floor keeps an item of a bin listed at `listedAt` (UTC FILETIME); nothing when it
+// was deleted long enough before the empty began to go.
+std::optional<KeptReason> keptByFloor(const BinEntry& entry, const AgeFloor& floor,
+                                      std::uint64_t listedAt);
+
+// Empties one listed bin down to `floor`, removing of its old items only those `chosen` names
+// (by their place in the listing): an old item not chosen stays and is no kept item. Fills
+// `place` and returns true when everything chosen went or was kept on purpose and every age
+// could be read. `beforeRemoval` as for emptyDriveOlderThan.
+bool emptyListedBin(const ListedBin& bin, const AgeFloor& floor, std::uint64_t listedAt,
+                    const std::function<bool(std::size_t)>& chosen, NamedRoom& named,
+                    EmptyPlace& place,
+                    const std::function<void(const BinEntry&)>& beforeRemoval = {});
 
 // Empties the bin of the drive `rootPath` down to `floor`. `shellCount` is the number of items
 // the shell counts in that bin (negative: unknown); what it counts beyond the records we can

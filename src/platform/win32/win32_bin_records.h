@@ -41,6 +41,14 @@ struct BinListing {
     std::string error;  // why the bin could not be listed, if it could not
 };
 
+// One drive's bin as the shell counts it and as its records list it.
+struct ListedBin {
+    std::string root;              // "C:\\"
+    std::int64_t shellItems = -1;  // -1: the shell can't count the bin
+    std::uint64_t shellBytes = 0;
+    BinListing listing;
+};
+
 // Name prefix of a folder payload taken aside for removal, so a restore racing the removal
 // gets either the whole folder or nothing.
 inline constexpr std::wstring_view kSetAsidePrefix = L"$Tidewell-removing-";

@@ -54,12 +54,38 @@ void Win32EventPump::waitForEvents(double seconds) {
     }
 }
 
+void Win32EventPump::watch(HANDLE event, std::function<void()> call) {
+    watched_.push_back({event, std::move(call)});
+}
+
+void Win32EventPump::unwatch(HANDLE event) {
+    std::erase_if(watched_, [event](const Watched& w) { return w.event == event; });
+}
+
 int Win32EventPump::run() {
+    std::vector<HANDLE> events;
     MSG msg;
     while (!quit_) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got == -1) break;
-        if (got == 0) {
+        events.clear();
+        for (const Watched& w : watched_) events.push_back(w.event);
+        const auto count = static_cast<DWORD>(events.size());
+        // A signalled event is served before the messages waiting, so a stream of messages
+        // can't hold it back for ever.
+        const DWORD woke = MsgWaitForMultipleObjectsEx(count, events.data(), INFINITE, QS_ALLINPUT,
+                                                       MWMO_INPUTAVAILABLE);
+        if (woke < WAIT_OBJECT_0 + count) {
+            // A copy: the call may watch or unwatch.
+            const std::function<void()> call = watched_[woke - WAIT_OBJECT_0].call;
+            if (!ended()) call();
+            continue;
+        }
+        if (woke == WAIT_FAILED) {
+            // A handle gone bad: sleep in GetMessage rather than spin.
+            if (GetMessageA(&msg, nullptr, 0, 0) == -1) break;
+        } else if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            continue;
+        }
+        if (msg.message == WM_QUIT) {
             quit_ = true;
             quitCode_ = static_cast<int>(msg.wParam);
             break;

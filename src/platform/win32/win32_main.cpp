@@ -69,12 +69,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32Locale locale;
     Win32Files files;
     Win32StartAtLogin startAtLogin;
-    Win32RecycleBinShell shell(windows);
-    Win32BackgroundEmptyShell recycleBin(shell);
-    Win32WindowHook windowHook(windows);
-    Win32NotificationArea notificationArea(windows);
     Win32Lifetime lifetime;
     Win32EventPump pump(&lifetime);
+    Win32RecycleBinShell shell(windows);
+    Win32BackgroundEmptyShell recycleBin(shell, pump);
+    Win32WindowHook windowHook(windows);
+    Win32NotificationArea notificationArea(windows);
     Win32MessageBox messageBox;
     Win32InstanceLock instance;
     Win32NoSkin skin;

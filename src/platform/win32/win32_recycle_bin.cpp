@@ -7,7 +7,9 @@
 #include <algorithm>
 
 #include "platform/win32/win32_bin_age_empty.h"
+#include "platform/win32/win32_bin_measure.h"
 #include "platform/win32/win32_bin_records.h"
+#include "platform/win32/win32_bin_size_limit.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_text.h"
 
@@ -17,12 +19,6 @@ extern "C" __declspec(dllimport) void WINAPI SHUpdateRecycleBinIcon(void);
 namespace tw::win32_platform {
 
 namespace {
-
-std::uint64_t utcNow() {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    return (std::uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
 
 // Explorer shows the bins from its own cache; removing their files behind its back needs it
 // told, or it goes on showing what is gone.
@@ -90,6 +86,7 @@ std::int32_t Win32RecycleBinShell::emptyRecycleBin(WindowHandle owner, const cha
                                                    EmptyReport& report) {
     const std::string root = rootPath ? toAnsi(rootPath) : std::string();
     const char* shellRoot = rootPath ? root.c_str() : nullptr;
+    if (order.limitBytes != 0) return emptyDownTo(shellRoot, order, report);
     return order.keepSeconds > 0 ? emptyOlderThan(shellRoot, order.keepSeconds, report)
                                  : emptyWhole(owner, shellRoot, flags, report);
 }
@@ -167,6 +164,46 @@ std::int32_t Win32RecycleBinShell::emptyOlderThan(const char* shellRoot, std::in
     }
     tellExplorer(emptied);
     return complete ? kShellOk : kShellFail;
+}
+
+std::vector<ListedBin> Win32RecycleBinShell::listBins(const char* shellRoot) {
+    std::vector<ListedBin> bins;
+    for (const std::string& drive : drivesOf(shellRoot)) {
+        const Count count = countIn(drive.c_str());
+        ListedBin bin{fromAnsi(drive), count.items, 0, {}};
+        if (count.items >= 0)
+            bin.shellBytes = static_cast<std::uint64_t>(std::max<std::int64_t>(count.bytes, 0));
+        bin.listing = listBin(bin.root);
+        bins.push_back(std::move(bin));
+    }
+    return bins;
+}
+
+std::int32_t Win32RecycleBinShell::emptyDownTo(const char* shellRoot, const EmptyOrder& order,
+                                               EmptyReport& report) {
+    const AgeFloor floor = ageFloor(utcNow(), order.keepSeconds);
+    const std::vector<ListedBin> bins = listBins(shellRoot);
+    const std::size_t before = report.places.size();
+    const bool complete =
+        emptyDownToLimit(bins, floor, utcNow(), order.limitBytes, report, calls_.beforeRemoval);
+    std::vector<std::wstring> emptied;
+    for (std::size_t i = before; i < report.places.size(); ++i) {
+        if (report.places[i].removed > 0) emptied.push_back(binFolderOf(report.places[i].place));
+    }
+    tellExplorer(emptied);
+    return complete ? kShellOk : kShellFail;
+}
+
+TrashMeasure Win32RecycleBinShell::measureBins(std::int64_t keepSeconds) {
+    const AgeFloor floor = ageFloor(utcNow(), keepSeconds);
+    const std::vector<ListedBin> bins = listBins(nullptr);
+    TrashMeasure measure = measureListedBins(bins, floor, utcNow(), keepSeconds > 0);
+    for (const ListedBin& bin : bins) {
+        if (bin.shellItems >= 0) continue;
+        if (!measure.error.empty()) measure.error += "; ";
+        measure.error += "the shell can't count the bin of " + bin.root;
+    }
+    return measure;
 }
 
 void Win32RecycleBinShell::updateRecycleBinIcon() {
