@@ -11,11 +11,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/linux/deletion_date.h"
 #include "platform/linux/trash_count.h"
 #include "platform/linux/trash_dirs.h"
 #include "platform/linux/trash_empty.h"
-#include "platform/linux/trash_layout.h"
 #include "platform/linux/trash_limit.h"
 #include "platform/linux/trash_sizing.h"
 
@@ -198,74 +196,6 @@ std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* roo
     return complete ? kShellOk : kShellFail;
 }
 
-namespace {
-
-// Sizes and dates the items of one trash directory into `out` (see measureBins).
-void measureTrash(const TrashDirectory& trash, std::int64_t keepSeconds, const EmptyStart& start,
-                  const DirectorySizes* remembered, DirectorySizes& used, TrashMeasure& out) {
-    const auto fail = [&](const std::string& why) {
-        if (!out.error.empty()) out.error += "; ";
-        out.error += printable(trash.path) + ": " + why;
-    };
-    const std::optional<RemoveScope> scope = scopeOf(trash.fd.get());
-    UniqueFd files(::openat(trash.fd.get(), kTrashFiles, kTrashDirFlags));
-    if (!scope || !files) {
-        if (scope && errno == ENOENT) return;  // nothing trashed here yet
-        fail(std::strerror(errno));
-        return;
-    }
-    UniqueFd info(::openat(trash.fd.get(), kTrashInfo, kTrashDirFlags));
-    FolderSizes folders(trash.fd.get(), *scope, remembered);
-    TrashInfoReader reader;
-    PackedEntries batch;
-    std::string record;
-    const int error = listDirectoryInBatches(files.get(), batch, [&](PackedEntries& b) {
-        DirEntry e;
-        while (b.next(e)) {
-            struct stat st;
-            // Gone since it was listed (an empty may be running): nothing to count.
-            if (::fstatat(files.get(), e.name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-            const bool folder = S_ISDIR(st.st_mode);
-            std::int64_t date = std::numeric_limits<std::int64_t>::min();
-            struct stat recordSt;
-            bool recordSeen = false;
-            if (info && (keepSeconds > 0 || folder)) {
-                record.assign(e.name).append(kTrashInfoSuffix);
-                if (keepSeconds > 0 && reader.read(info.get(), record.c_str(), &recordSt)) {
-                    recordSeen = true;
-                    if (auto parsed = parseDeletionDate(reader.value("DeletionDate")))
-                        date = *parsed;
-                } else {
-                    recordSeen = ::fstatat(info.get(), record.c_str(), &recordSt,
-                                           AT_SYMLINK_NOFOLLOW) == 0 &&
-                                 S_ISREG(recordSt.st_mode);
-                }
-            }
-            const std::uint64_t bytes =
-                folder ? folders.folderBytes(
-                             files.get(), e.name,
-                             recordSeen ? std::optional<std::int64_t>(recordSt.st_mtim.tv_sec)
-                                        : std::nullopt)
-                       : allocatedBytes(st);
-            const auto deleted = deletionMoment(date, recordSeen ? &recordSt : nullptr);
-            if (keepSeconds <= 0 || (deleted && start.deletedAtLeast(*deleted, keepSeconds))) {
-                ++out.oldItems;
-                out.oldBytes += bytes;
-            } else if (deleted) {
-                ++out.recentItems;
-                out.recentBytes += bytes;
-            } else {
-                ++out.unknownItems;
-                out.unknownBytes += bytes;
-            }
-        }
-    });
-    if (error) fail(std::string("files/: ") + std::strerror(error));
-    if (std::string why = folders.finish(trash.fd.get(), &used); !why.empty()) fail(why);
-}
-
-}  // namespace
-
 TrashMeasure LinuxRecycleBinShell::measureBins(std::int64_t keepSeconds) {
     TrashMeasure out;
     const EmptyStart start = EmptyStart::now(env_.emptySeams.clockStep);
@@ -287,7 +217,8 @@ TrashMeasure LinuxRecycleBinShell::measureBins(std::int64_t keepSeconds) {
                 before = std::move(found->second);
             }
         }
-        measureTrash(trash, keepSeconds, start, &before, used[key], out);
+        measureTrashDirectory(trash.fd.get(), trash.path, keepSeconds, start, &before, used[key],
+                              out);
     }
     // What this measure used is what the next may need: the folders of trashes gone, and
     // those no longer trashed, are forgotten.

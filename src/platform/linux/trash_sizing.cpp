@@ -13,8 +13,10 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/linux/deletion_date.h"
 #include "platform/linux/dir_entries.h"
 #include "platform/linux/empty_start.h"
+#include "platform/linux/trash_info.h"
 #include "platform/linux/trash_layout.h"
 #include "platform/linux/unique_fd.h"
 
@@ -150,6 +152,70 @@ std::string FolderSizes::finish(int trashFd, DirectorySizes* used) {
     if (used) *used = std::move(used_);
     if (why.empty()) why = incomplete_;
     return why;
+}
+
+void measureTrashDirectory(int trashFd, const std::string& trashPath, std::int64_t keepSeconds,
+                           const EmptyStart& start, const DirectorySizes* remembered,
+                           DirectorySizes& used, TrashMeasure& out) {
+    const auto fail = [&](const std::string& why) {
+        if (!out.error.empty()) out.error += "; ";
+        out.error += printable(trashPath) + ": " + why;
+    };
+    const std::optional<RemoveScope> scope = scopeOf(trashFd);
+    UniqueFd files(::openat(trashFd, kTrashFiles, kTrashDirFlags));
+    if (!scope || !files) {
+        if (scope && errno == ENOENT) return;  // nothing trashed here yet
+        fail(std::strerror(errno));
+        return;
+    }
+    UniqueFd info(::openat(trashFd, kTrashInfo, kTrashDirFlags));
+    FolderSizes folders(trashFd, *scope, remembered);
+    TrashInfoReader reader;
+    PackedEntries batch;
+    std::string record;
+    const int error = listDirectoryInBatches(files.get(), batch, [&](PackedEntries& b) {
+        DirEntry e;
+        while (b.next(e)) {
+            struct stat st;
+            // Gone since it was listed (an empty may be running): nothing to count.
+            if (::fstatat(files.get(), e.name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+            const bool folder = S_ISDIR(st.st_mode);
+            std::int64_t date = std::numeric_limits<std::int64_t>::min();
+            struct stat recordSt;
+            bool recordSeen = false;
+            if (info && (keepSeconds > 0 || folder)) {
+                record.assign(e.name).append(kTrashInfoSuffix);
+                if (keepSeconds > 0 && reader.read(info.get(), record.c_str(), &recordSt)) {
+                    recordSeen = true;
+                    if (auto parsed = parseDeletionDate(reader.value("DeletionDate")))
+                        date = *parsed;
+                } else {
+                    recordSeen = ::fstatat(info.get(), record.c_str(), &recordSt,
+                                           AT_SYMLINK_NOFOLLOW) == 0 &&
+                                 S_ISREG(recordSt.st_mode);
+                }
+            }
+            const std::uint64_t bytes =
+                folder ? folders.folderBytes(
+                             files.get(), e.name,
+                             recordSeen ? std::optional<std::int64_t>(recordSt.st_mtim.tv_sec)
+                                        : std::nullopt)
+                       : allocatedBytes(st);
+            const auto deleted = deletionMoment(date, recordSeen ? &recordSt : nullptr);
+            if (keepSeconds <= 0 || (deleted && start.deletedAtLeast(*deleted, keepSeconds))) {
+                ++out.oldItems;
+                out.oldBytes += bytes;
+            } else if (deleted) {
+                ++out.recentItems;
+                out.recentBytes += bytes;
+            } else {
+                ++out.unknownItems;
+                out.unknownBytes += bytes;
+            }
+        }
+    });
+    if (error) fail(std::string("files/: ") + std::strerror(error));
+    if (std::string why = folders.finish(trashFd, &used); !why.empty()) fail(why);
 }
 
 }  // namespace tw::linux_platform

@@ -12,7 +12,9 @@
 #include <string>
 
 #include "platform/linux/directory_sizes.h"
+#include "platform/linux/empty_start.h"
 #include "platform/linux/trash_remove.h"
+#include "platform/services/trash_measure.h"
 
 namespace tw::linux_platform {
 
@@ -61,6 +63,15 @@ class FolderSizes {
     DirectorySizes used_;
     std::string incomplete_;  // the first folder that could not be measured whole
 };
+
+// Adds the items of the trash directory `trashFd` (shown as `trashPath`) to `out`, each sized
+// and, with a floor of `keepSeconds`, dated as the size limit dates it: by its record alone,
+// an item without one of unknown age. Folder sizes come from the cache or `remembered` (an
+// earlier measure's, may be null); those used go into `used`. Reads only, but the cache: an
+// item gone or come meanwhile (an empty may be running) is counted or not, never an error.
+void measureTrashDirectory(int trashFd, const std::string& trashPath, std::int64_t keepSeconds,
+                           const EmptyStart& start, const DirectorySizes* remembered,
+                           DirectorySizes& used, TrashMeasure& out);
 
 // The largest size anything on the file system of `fd` can have.
 std::uint64_t fileSystemBytes(int fd);
