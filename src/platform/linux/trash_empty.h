@@ -75,17 +75,19 @@ class TrashSnapshot {
     // next empty removes. An item no longer in files/ when its turn comes is skipped; one
     // that changed, or whose .trashinfo was written, since the snapshot began stays (see
     // EmptyStart), and is named in the log as kept; a folder that can't be removed completely
-    // goes back to files/ with its .trashinfo. Then the listed orphans, the leftovers listed in
-    // expunged/ and the directorysizes cache. What can't be removed is logged and the rest goes
-    // on. With a floor (options.keepSeconds) an item goes only when it was deleted long enough
-    // before the empty began; one kept for that is no failure and is not logged. Without info/
-    // a floor can't be kept, so then nothing is removed. `place` gets what became of the items
+    // goes back to files/ with its .trashinfo. Then the listed orphans and the leftovers listed
+    // in expunged/; the directorysizes cache keeps the lines of the folders left. What can't be
+    // removed is logged and the rest goes on. With a floor (options.keepSeconds) an item goes
+    // only when it was deleted long enough before the empty began; one kept for that is no
+    // failure and is not logged. A size limit's cutoff (options.deletedBy) keeps what was
+    // deleted after it the same way. Without info/ neither can be kept, so then nothing is
+    // removed. `place` gets what became of the items
     // of files/, naming as many as `names` allows. True when everything listed went or was kept
     // on purpose.
     bool empty(RemoveLog& log, const EmptyOptions& options, EmptyPlace& place, NamesLeft& names);
 
     // For a size limit, before empty(): sizes and dates every item listed (see trash_sizing.h)
-    // and adds its size to `total`; one the floor of `keepSeconds` lets go and whose record
+    // and adds its size to `total`; one the floor of options.keepSeconds lets go and whose record
     // tells its age is added to `removable` too. Folders measured are added to the trash's
     // directorysizes cache. The dates read are kept for the removal, which so reads no record
     // twice.

@@ -128,7 +128,7 @@ std::uint64_t FolderSizes::folderBytes(int filesFd, const char* name,
         std::optional<std::uint64_t> known = cache_.find(name, *recordMtime);
         if (!known && remembered_) known = remembered_->find(name, *recordMtime);
         if (known) {
-            used_.add(name, *known, *recordMtime);
+            if (!cache_.usable()) used_.add(name, *known, *recordMtime);
             return *known;
         }
     }
@@ -142,7 +142,7 @@ std::uint64_t FolderSizes::folderBytes(int filesFd, const char* name,
     }
     if (recordMtime) {
         cache_.add(name, tree.bytes, *recordMtime);
-        used_.add(name, tree.bytes, *recordMtime);
+        if (!cache_.usable()) used_.add(name, tree.bytes, *recordMtime);
     }
     return tree.bytes;
 }
@@ -177,9 +177,13 @@ void measureTrashDirectory(int trashFd, const std::string& trashPath, std::int64
         DirEntry e;
         while (b.next(e)) {
             struct stat st;
-            // Gone since it was listed (an empty may be running): nothing to count.
-            if (::fstatat(files.get(), e.name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-            const bool folder = S_ISDIR(st.st_mode);
+            // A folder is sized by its line, which its record keys: the folder needs no look.
+            // Anything else gone since it was listed (an empty may be running) counts nothing.
+            const bool listedFolder = e.type == DT_DIR;
+            if (!listedFolder && ::fstatat(files.get(), e.name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                continue;
+            }
+            const bool folder = listedFolder || S_ISDIR(st.st_mode);
             std::int64_t date = std::numeric_limits<std::int64_t>::min();
             struct stat recordSt;
             bool recordSeen = false;

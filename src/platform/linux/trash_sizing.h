@@ -51,9 +51,9 @@ class FolderSizes {
     std::uint64_t folderBytes(int filesFd, const char* name,
                               std::optional<std::int64_t> recordMtime);
 
-    // Writes what was added to the cache. The lines used by this look are kept in `used`, for
-    // the next. Returns why the cache is not ours or could not be written, or a folder could
-    // not be measured whole; empty when all went well.
+    // Writes what was added to the cache. Where the cache is not ours, the lines this look
+    // used are kept in `used`, for the next. Returns why the cache is not ours or could not be
+    // written, or a folder could not be measured whole; empty when all went well.
     std::string finish(int trashFd, DirectorySizes* used);
 
   private:
