@@ -24,8 +24,8 @@ inline std::uint64_t allocatedBytes(const struct stat& st) {
 }
 
 // When an item was deleted (ns since the epoch), as the age floor reads it: the later of its
-// record's DeletionDate (`date`, kNoDate when unreadable) and when the record was written.
-// Nothing without the record's status: then its age can't be told.
+// record's DeletionDate (`date`, the lowest value when unreadable) and when the record was
+// written. Nothing without the record's status: then its age can't be told.
 std::optional<std::int64_t> deletionMoment(std::int64_t date, const struct stat* record);
 
 struct TreeBytes {
