@@ -1,6 +1,7 @@
 #include "bench_support.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/wait.h>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -55,7 +57,8 @@ std::string flatItemName(int i) {
 }
 
 std::vector<std::string> buildTrashes(const std::vector<std::string>& homes, int items,
-                                      int filesPerItem, const std::string& recentDate) {
+                                      int filesPerItem, const std::string& recentDate,
+                                      const std::string& content) {
     struct Copy {
         UniqueFd files, info;
     };
@@ -84,14 +87,14 @@ std::vector<std::string> buildTrashes(const std::vector<std::string>& homes, int
             std::string("[Trash Info]\nPath=/home/user/") + name + "\nDeletionDate=" + date + "\n";
         for (const Copy& copy : copies) {
             if (filesPerItem == 0) {
-                writeAt(copy.files.get(), name, "");
+                writeAt(copy.files.get(), name, content);
             } else {
                 makeDir(copy.files.get(), name);
                 UniqueFd dir = openDir(copy.files.get(), name);
                 for (int f = 0; f < filesPerItem; ++f) {
                     char file[32];
                     std::snprintf(file, sizeof file, "file-%03d.txt", f);
-                    writeAt(dir.get(), file, "");
+                    writeAt(dir.get(), file, content);
                 }
             }
             writeAt(copy.info.get(), record, info);
@@ -123,6 +126,41 @@ void removeTree(const std::string& path) {
     }
     int status = 0;
     if (pid > 0) ::waitpid(pid, &status, 0);
+}
+
+// Runs argv as a child process (with extra environment), timing it from fork to reaping.
+Run runProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+               bool syncFirst) {
+    // The tree's creation is not to be paid for by whoever runs first.
+    if (syncFirst) ::sync();
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    pid_t pid = ::fork();
+    if (pid < 0) setupFailure("fork");
+    if (pid == 0) {
+        for (const std::string& e : env) ::putenv(const_cast<char*>(e.c_str()));
+        int devNull = ::open("/dev/null", O_RDWR);
+        ::dup2(devNull, STDIN_FILENO);
+        ::dup2(devNull, STDOUT_FILENO);
+        ::execvp(args[0], args.data());
+        std::fprintf(stderr, "bench: cannot run %s: %s\n", args[0], std::strerror(errno));
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    while (::wait4(pid, &status, 0, &usage) < 0) {
+        if (errno != EINTR) setupFailure("wait4");
+    }
+    Run run;
+    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    run.maxRssKb = usage.ru_maxrss;
+    run.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                     (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return run;
 }
 
 double median(std::vector<double> values) {

@@ -17,10 +17,11 @@ linux_platform::UniqueFd openDir(int parent, const char* name);
 // <home>/Trash for each of `homes`, identical copies holding `items` items with their
 // .trashinfo files: a file each when `filesPerItem` is 0 (a flat trash), else a folder of that
 // many files each. Every item is dated long ago, but every odd one `recentDate` when that is
-// given. The copies are built side by side, item by item, so that when they are measured
-// against each other none has been out of the caches longer.
+// given. Each file holds `content`. The copies are built side by side, item by item, so that
+// when they are measured against each other none has been out of the caches longer.
 std::vector<std::string> buildTrashes(const std::vector<std::string>& homes, int items,
-                                      int filesPerItem, const std::string& recentDate = "");
+                                      int filesPerItem, const std::string& recentDate = "",
+                                      const std::string& content = "");
 // One such copy.
 std::string buildTrash(const std::string& home, int items, int filesPerItem);
 // The name buildTrash gives the flat trash's item `i`.
@@ -30,6 +31,17 @@ std::string flatItemName(int i);
 std::string makeWorkDir(const std::string& base);
 // Removes a tree with rm -rf.
 void removeTree(const std::string& path);
+
+struct Run {
+    double seconds = 0;
+    double cpuSeconds = 0;  // user and system: what waiting for the disk does not blur
+    long maxRssKb = 0;
+    bool ok = false;
+};
+// Runs argv as a child process (with extra environment), timing it from fork to reaping; the
+// disk is synced first unless told not to.
+Run runProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+               bool syncFirst = true);
 
 double median(std::vector<double> values);
 std::string fileSystemName(const std::string& path);

@@ -37,10 +37,11 @@
 namespace {
 
 using tw::bench::median;
+using tw::bench::Run;
+using tw::bench::runProcess;
 using tw::bench::setupFailure;
 using tw::bench::verdict;
 using tw::linux_platform::UniqueFd;
-using Clock = std::chrono::steady_clock;
 
 constexpr double kTimeTarget = 1.05;
 constexpr double kMemoryTargetMb = 20;
@@ -76,13 +77,6 @@ std::string grouped(long long n) {
     return out;
 }
 
-struct Run {
-    double seconds = 0;
-    double cpuSeconds = 0;  // user and system: what waiting for the disk does not blur
-    long maxRssKb = 0;
-    bool ok = false;
-};
-
 // Entries of the directory at `path` but "." and ".."; -1 when it can't be read.
 long entryCount(const std::string& path) {
     UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -99,40 +93,6 @@ long entryCount(const std::string& path) {
 
 bool isEmptyDir(const std::string& path) {
     return entryCount(path) == 0;
-}
-
-// Runs argv as a child process (with extra environment), timing it from fork to reaping.
-Run runProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
-               bool syncFirst = true) {
-    // The tree's creation is not to be paid for by whoever runs first.
-    if (syncFirst) ::sync();
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    const auto start = Clock::now();
-    pid_t pid = ::fork();
-    if (pid < 0) setupFailure("fork");
-    if (pid == 0) {
-        for (const std::string& e : env) ::putenv(const_cast<char*>(e.c_str()));
-        int devNull = ::open("/dev/null", O_RDWR);
-        ::dup2(devNull, STDIN_FILENO);
-        ::dup2(devNull, STDOUT_FILENO);
-        ::execvp(args[0], args.data());
-        std::fprintf(stderr, "empty_bench: cannot run %s: %s\n", args[0], std::strerror(errno));
-        ::_exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    while (::wait4(pid, &status, 0, &usage) < 0) {
-        if (errno != EINTR) setupFailure("wait4");
-    }
-    Run run;
-    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    run.maxRssKb = usage.ru_maxrss;
-    run.cpuSeconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-                     (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    return run;
 }
 
 // Child mode: only the empty, so that its peak memory is the remover's own. It fills a

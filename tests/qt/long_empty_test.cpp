@@ -10,6 +10,8 @@
 #include <QWindow>
 #include <chrono>
 #include <future>
+#include <memory>
+#include <thread>
 #include <utility>
 
 #include "emptying/mod_clean_up.h"
@@ -232,6 +234,80 @@ TEST(LongEmpty, AnOpenBoxKeepsTheWindowWaitingAcrossAScheduledEmpty) {
     EXPECT_TRUE(blockedUnderTheBox);
     EXPECT_TRUE(blockedAfterTheEmpty) << "the empty gave the window back its input";
     EXPECT_FALSE(blocked());
+}
+
+// A shell whose measure lasts until the test lets it end, and tells on which thread it ran.
+struct SlowMeasureShell : test::FakeRecycleBinShell {
+    std::promise<void> release;
+    std::thread::id ranOn;
+    TrashMeasure measureBins(std::int64_t keepSeconds) override {
+        ranOn = std::this_thread::get_id();
+        release.get_future().wait();
+        return FakeRecycleBinShell::measureBins(keepSeconds);
+    }
+};
+
+// Counts the queued calls the application delivers: a result posted from a worker is one.
+struct QueuedCalls : QObject {
+    int seen = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        seen += event->type() == QEvent::MetaCall;
+        return false;
+    }
+    // Serves events until one more queued call has been delivered.
+    void serveOne() {
+        const int before = seen;
+        while (seen == before) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+};
+
+// The measure's result arrives on the window's thread, behind the calls that an empty held
+// and never inside it; never once the shell is gone or the event loop is over.
+TEST(LongEmpty, AMeasureRunsAwayAndArrivesAsAHandlerInItsTurn) {
+    SlowMeasureShell slow;
+    slow.measureToGive.oldBytes = 42;
+    QueuedCalls queued;
+    qApp->installEventFilter(&queued);
+    QObject window;
+    std::vector<std::string> order;
+    auto shell = std::make_unique<qt_platform::BackgroundEmptyShell>(slow);
+    const auto measure = [&](std::int64_t keepSeconds, bool release) {
+        slow.release = {};
+        shell->measureBinsLater(keepSeconds, [&](const TrashMeasure& m) {
+            order.push_back("measure " + std::to_string(m.oldBytes) +
+                            (qt_platform::handlersHeld() ? " inside" : ""));
+        });
+        if (release) slow.release.set_value();
+    };
+    {
+        const qt_platform::HandlerHold emptying;
+        qt_platform::runHandler(&window, [&] { order.push_back("tray"); });
+        measure(7, true);
+        queued.serveOne();
+        EXPECT_TRUE(order.empty()) << "a handler ran inside the empty";
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(order, (std::vector<std::string>{"tray", "measure 42"}));
+    EXPECT_NE(slow.ranOn, std::this_thread::get_id());
+    EXPECT_EQ(slow.measureKeepSeconds, std::vector<std::int64_t>{7});
+
+    // Gone before its result had its turn: the result is dropped.
+    measure(0, true);
+    shell.reset();
+    QApplication::processEvents();
+    EXPECT_EQ(order.size(), 2u);
+
+    // The event loop ends while a measure runs: its result is never handed over.
+    shell = std::make_unique<qt_platform::BackgroundEmptyShell>(slow);
+    measure(0, false);
+    QMetaObject::invokeMethod(
+        qApp, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    QApplication::exec();
+    slow.release.set_value();
+    queued.serveOne();
+    QApplication::processEvents();
+    EXPECT_EQ(order.size(), 2u);
+    qApp->removeEventFilter(&queued);
 }
 
 }  // namespace

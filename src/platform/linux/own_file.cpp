@@ -59,9 +59,13 @@ class LinuxOwnFile : public OwnFile {
 }  // namespace
 
 OwnFileOpen openOwnFile(const std::string& path, int flags, mode_t mode) {
+    return openOwnFileAt(AT_FDCWD, path.c_str(), flags, mode);
+}
+
+OwnFileOpen openOwnFileAt(int dirFd, const char* name, int flags, mode_t mode) {
     OwnFileOpen out;
-    const int fd = ::open(path.c_str(), flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
-                          mode != 0 ? mode : 0600);
+    const int fd = ::openat(dirFd, name, flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC,
+                            mode != 0 ? mode : 0600);
     if (fd < 0) {
         const int error = errno;
         if (error == ENOENT) {

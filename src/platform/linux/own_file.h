@@ -24,6 +24,8 @@ struct OwnFileOpen {
 // O_NOFOLLOW | O_NONBLOCK added, then keeps it only when it is a regular file of this user with
 // one name. `mode` is given to a file created; when `mode` is not 0 an existing file gets it too.
 OwnFileOpen openOwnFile(const std::string& path, int flags, mode_t mode);
+// The same for the entry `name` of the directory `dirFd`.
+OwnFileOpen openOwnFileAt(int dirFd, const char* name, int flags, mode_t mode);
 
 class LinuxOwnFiles : public OwnFiles {
   public:

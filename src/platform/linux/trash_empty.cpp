@@ -16,7 +16,9 @@
 #include <functional>
 
 #include "platform/linux/deletion_date.h"
+#include "platform/linux/directory_sizes.h"
 #include "platform/linux/trash_layout.h"
+#include "platform/linux/trash_sizing.h"
 
 namespace tw::linux_platform {
 
@@ -79,11 +81,10 @@ TrashSnapshot TrashSnapshot::take(int trashFd, std::string trashPath, RemoveLog&
         (st.st_mode & S_IRWXU) != S_IRWXU) {
         ::fchmod(trashFd, (st.st_mode & 07777) | S_IRWXU);
     }
-    // Deletion dates are local times: in the zone as it is now.
-    if (options.keepSeconds > 0) {
-        ::tzset();
-        s.changeTimesTell_ = changeTimesTell(trashFd);
-    }
+    // Deletion dates are local times: in the zone as it is now. Read whether or not this
+    // snapshot's empty keeps a floor: the order may come only after the listing.
+    ::tzset();
+    s.changeTimesTell_ = changeTimesTell(trashFd);
     if (options.beforeListing) options.beforeListing();
     const std::size_t batchBytes =
         options.listingBatchBytes ? options.listingBatchBytes : kBatchBytes;
@@ -222,12 +223,15 @@ ino_t TrashSnapshot::folderIdentity(std::string_view name) const {
 // the file system keeps one.
 TrashSnapshot::Outcome TrashSnapshot::check(const Item& item, RemoveLog& log,
                                             std::int64_t keepSeconds, Look& look) {
-    const std::int64_t date = keepSeconds > 0 ? item.date : kNoDate;
+    const bool aged = keepSeconds > 0 || deletedBy_;
+    const std::int64_t date = aged ? item.date : kNoDate;
     // Deleted too recently, a second or more before the empty began: it stays whatever
     // happened to it since, so it needs no look (half the items of a floored empty may be
     // such). Later dates take the full look, which tells an item trashed during the empty.
+    // The record's own time only makes an item younger, so a date after the size limit's
+    // cutoff keeps it too.
     if (date != kNoDate && start_.deletedAtLeast(date, 1) &&
-        !start_.deletedAtLeast(date, keepSeconds)) {
+        (!start_.deletedAtLeast(date, keepSeconds) || (deletedBy_ && date > *deletedBy_))) {
         look.reason = KeptReason::TooRecent;
         return Outcome::Kept;
     }
@@ -254,19 +258,22 @@ TrashSnapshot::Outcome TrashSnapshot::check(const Item& item, RemoveLog& log,
     if (seen && !S_ISDIR(st.st_mode) && st.st_nlink == 1) {
         look.size = static_cast<std::uint64_t>(st.st_blocks) * 512;
     }
-    if (keepSeconds <= 0) return Outcome::Removed;
+    if (!aged) return Outcome::Removed;
 
     std::int64_t deleted;
     if (recordSeen) {
-        deleted = std::max(date, nanoseconds(recordSt.st_mtim));
-    } else if (seen && changeTimesTell_) {
+        deleted = *deletionMoment(date, &recordSt);
+    } else if (seen && changeTimesTell_ && !deletedBy_) {
+        // The size limit goes by records alone, as its choice did.
         deleted = nanoseconds(st.st_ctim);
     } else {
         log.note(files_.path + "/" + item.entry.name, "kept: when it was deleted can't be told");
         look.reason = KeptReason::AgeUnknown;
         return Outcome::Failed;
     }
-    if (start_.deletedAtLeast(deleted, keepSeconds)) return Outcome::Removed;
+    if (start_.deletedAtLeast(deleted, keepSeconds) && (!deletedBy_ || deleted <= *deletedBy_)) {
+        return Outcome::Removed;
+    }
     look.reason =
         start_.deletedAtLeast(deleted, 0) ? KeptReason::TooRecent : KeptReason::DatedInFuture;
     return Outcome::Kept;
@@ -283,6 +290,10 @@ void TrashSnapshot::readDeletionDates(PackedEntries& batch, std::vector<std::int
         const std::size_t at = listed_.find(e.view());
         if (at == ListedNames::npos || listed_.flag(at, kHandled) ||
             !listed_.flag(at, kHasRecord)) {
+            continue;
+        }
+        if (!weighedDates_.empty() && weighedDates_[at] != kNotWeighed) {
+            dates[n] = weighedDates_[at];
             continue;
         }
         record.assign(e.name).append(kTrashInfoSuffix);
@@ -337,7 +348,8 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
     for (const std::string& error : errors_) place.addError(error);
     if (!scope_) return false;
     const std::size_t failedBefore = log.failures(), toldBefore = log.failureLines().size();
-    if (options.keepSeconds > 0 && !infoUsable_) {
+    deletedBy_ = options.deletedBy;
+    if ((options.keepSeconds > 0 || deletedBy_) && !infoUsable_) {
         // No item's age can be told: none goes, nor anything else of this trash.
         place.kept[static_cast<std::size_t>(KeptReason::AgeUnknown)] += listed_.size();
         place.addError("nothing removed: the deletion dates can't be read");
@@ -385,10 +397,7 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
         place.bytesFreed += remover.tally().freed;
     }
 
-    if (::unlinkat(trashFd_, kTrashDirectorySizes, 0) != 0 && errno != ENOENT) {
-        log.failure(path_ + "/" + kTrashDirectorySizes, errno);
-        complete_ = false;
-    }
+    pruneFolderSizes(place);
     // Every failure of this trash goes into the journal too, not only the first.
     const auto& lines = log.failureLines();
     for (std::size_t i = toldBefore; i < lines.size(); ++i) place.addError(lines[i]);
@@ -399,7 +408,7 @@ bool TrashSnapshot::empty(RemoveLog& log, const EmptyOptions& options, EmptyPlac
 void TrashSnapshot::emptyBatch(PackedEntries& batch, TreeRemover& remover, RemoveLog& log,
                                const EmptyOptions& options, EmptyPlace& place, NamesLeft& names) {
     if (inodeOrderHelps(files_.fd.get(), batch.count())) batch.sortByInode();
-    if (options.keepSeconds > 0) readDeletionDates(batch, dates_);
+    if (options.keepSeconds > 0 || deletedBy_) readDeletionDates(batch, dates_);
     Item item;
     DirEntry e;
     for (std::size_t n = 0; batch.next(e); ++n) {
@@ -415,7 +424,7 @@ void TrashSnapshot::emptyBatch(PackedEntries& batch, TreeRemover& remover, Remov
         item.hasRecord = info_.fd && listed_.flag(at, kHasRecord);
         handledWithRecord_ += item.hasRecord;
         item.record.assign(e.name).append(kTrashInfoSuffix);
-        item.date = options.keepSeconds > 0 ? dates_[n] : kNoDate;
+        item.date = options.keepSeconds > 0 || deletedBy_ ? dates_[n] : kNoDate;
 
         Look look;
         const Outcome outcome = removeItem(item, remover, log, options, look);
@@ -573,6 +582,80 @@ bool TrashSnapshot::removeRecordIfOrphan(const char* record, RemoveLog& log) {
         return false;
     }
     return true;
+}
+
+void TrashSnapshot::weigh(const EmptyOptions& options, std::vector<AgedSize>& removable,
+                          std::uint64_t& total) {
+    if (!files_.fd || !scope_) return;
+    weighedDates_.assign(listed_.size(), kNotWeighed);
+    FolderSizes folders(trashFd_, *scope_, nullptr);
+    PackedEntries batch;
+    std::string record;
+    const int error = listDirectoryInBatches(
+        files_.fd.get(), batch,
+        [&](PackedEntries& b) {
+            DirEntry e;
+            while (b.next(e)) {
+                const std::size_t at = listed_.find(e.view());
+                // Not listed: trashed since, and no part of this empty.
+                if (at == ListedNames::npos || weighedDates_[at] != kNotWeighed) continue;
+                struct stat st;
+                if (::fstatat(files_.fd.get(), e.name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+                std::int64_t date = kNoDate;
+                struct stat recordSt;
+                bool recordSeen = false;
+                if (info_.fd && listed_.flag(at, kHasRecord)) {
+                    record.assign(e.name).append(kTrashInfoSuffix);
+                    recordSeen = reader_.read(info_.fd.get(), record.c_str(), &recordSt);
+                    if (recordSeen) {
+                        if (auto parsed = parseDeletionDate(reader_.value("DeletionDate"))) {
+                            date = *parsed;
+                        }
+                    } else {
+                        recordSeen = ::fstatat(info_.fd.get(), record.c_str(), &recordSt,
+                                               AT_SYMLINK_NOFOLLOW) == 0;
+                    }
+                }
+                weighedDates_[at] = date;
+                const std::uint64_t bytes =
+                    S_ISDIR(st.st_mode)
+                        ? folders.folderBytes(
+                              files_.fd.get(), e.name,
+                              recordSeen ? std::optional<std::int64_t>(recordSt.st_mtim.tv_sec)
+                                         : std::nullopt)
+                        : allocatedBytes(st);
+                total += bytes;
+                const auto deleted = deletionMoment(date, recordSeen ? &recordSt : nullptr);
+                if (deleted && start_.deletedAtLeast(*deleted, options.keepSeconds)) {
+                    removable.push_back({*deleted, bytes});
+                }
+            }
+        },
+        options.listingBatchBytes ? options.listingBatchBytes : kBatchBytes);
+    // What could not be weighed counts for nothing: the limit then removes less, never more.
+    if (error) errors_.push_back(std::string("files/: ") + std::strerror(error));
+    if (std::string why = folders.finish(trashFd_, nullptr); !why.empty()) {
+        errors_.push_back(std::move(why));
+    }
+}
+
+// The cache's lines stay for the folders the empty left (a floor's, a limit's, or one that
+// could not go): they are as true as before, and a file manager need not walk those folders
+// again. A cache that is not ours is left alone.
+void TrashSnapshot::pruneFolderSizes(EmptyPlace& place) {
+    if (!files_.fd) return;
+    DirectorySizes sizes = DirectorySizes::load(trashFd_, fileSystemBytes(trashFd_));
+    if (!sizes.usable()) {
+        place.addError(sizes.error());
+        return;
+    }
+    if (sizes.size() == 0) return;
+    sizes.retain([&](const std::string& name) {
+        struct stat st;
+        return ::fstatat(files_.fd.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+               S_ISDIR(st.st_mode);
+    });
+    if (std::string why = sizes.save(trashFd_); !why.empty()) place.addError(why);
 }
 
 bool emptyTrashDirectory(int trashFd, const std::string& trashPath, RemoveLog& log,

@@ -19,6 +19,7 @@
 #include "platform/linux/empty_start.h"
 #include "platform/linux/remove_log.h"
 #include "platform/linux/trash_info.h"
+#include "platform/linux/trash_limit.h"
 #include "platform/linux/trash_remove.h"
 #include "platform/linux/unique_fd.h"
 #include "platform/services/empty_report.h"
@@ -29,6 +30,10 @@ struct EmptyOptions {
     // Items deleted less than this many seconds before the empty began stay (see EmptyOrder).
     // 0 removes everything listed, and reads no record but those of the items a report names.
     std::int64_t keepSeconds = 0;
+    // With a size limit: of what the floor lets go, only items deleted no later than this
+    // moment (ns since the epoch; see limitCutoff) go, and only those whose record tells when
+    // they were deleted. Nothing: the floor alone decides.
+    std::optional<std::int64_t> deletedBy;
     // Absolute paths of mount points below the trash directory (from mountinfo): left alone.
     std::vector<std::string> fencedMountPoints;
     // Test seams for work that happens while an empty runs, each at a moment where another
@@ -70,14 +75,23 @@ class TrashSnapshot {
     // next empty removes. An item no longer in files/ when its turn comes is skipped; one
     // that changed, or whose .trashinfo was written, since the snapshot began stays (see
     // EmptyStart), and is named in the log as kept; a folder that can't be removed completely
-    // goes back to files/ with its .trashinfo. Then the listed orphans, the leftovers listed in
-    // expunged/ and the directorysizes cache. What can't be removed is logged and the rest goes
-    // on. With a floor (options.keepSeconds) an item goes only when it was deleted long enough
-    // before the empty began; one kept for that is no failure and is not logged. Without info/
-    // a floor can't be kept, so then nothing is removed. `place` gets what became of the items
+    // goes back to files/ with its .trashinfo. Then the listed orphans and the leftovers listed
+    // in expunged/; the directorysizes cache keeps the lines of the folders left. What can't be
+    // removed is logged and the rest goes on. With a floor (options.keepSeconds) an item goes
+    // only when it was deleted long enough before the empty began; one kept for that is no
+    // failure and is not logged. A size limit's cutoff (options.deletedBy) keeps what was
+    // deleted after it the same way. Without info/ neither can be kept, so then nothing is
+    // removed. `place` gets what became of the items
     // of files/, naming as many as `names` allows. True when everything listed went or was kept
     // on purpose.
     bool empty(RemoveLog& log, const EmptyOptions& options, EmptyPlace& place, NamesLeft& names);
+
+    // For a size limit, before empty(): sizes and dates every item listed (see trash_sizing.h)
+    // and adds its size to `total`; one the floor of options.keepSeconds lets go and whose record
+    // tells its age is added to `removable` too. Folders measured are added to the trash's
+    // directorysizes cache. The dates read are kept for the removal, which so reads no record
+    // twice.
+    void weigh(const EmptyOptions& options, std::vector<AgedSize>& removable, std::uint64_t& total);
 
   private:
     struct Part {
@@ -102,6 +116,7 @@ class TrashSnapshot {
         std::int64_t date = 0;   // its record's DeletionDate, with a floor; kNoDate when none
     };
     static constexpr std::int64_t kNoDate = std::numeric_limits<std::int64_t>::min();
+    static constexpr std::int64_t kNotWeighed = kNoDate + 1;
     // Flags of listed_: the item's record was listed at the start; the item was met again.
     static constexpr std::uint64_t kHasRecord = ListedNames::kFlagA;
     static constexpr std::uint64_t kHandled = ListedNames::kFlagB;
@@ -134,6 +149,8 @@ class TrashSnapshot {
                          const EmptyOptions& options, Look& look);
     bool openExpunged(const std::string& folder, RemoveLog& log);
     bool removeRecordIfOrphan(const char* record, RemoveLog& log);
+    // Keeps the lines of the directorysizes cache whose folders are still in files/.
+    void pruneFolderSizes(EmptyPlace& place);
     // The inode the item `name` had when listed as a folder; 0 when it was not listed as one.
     ino_t folderIdentity(std::string_view name) const;
 
@@ -149,6 +166,9 @@ class TrashSnapshot {
     bool changeTimesTell_ = true;      // whether an item's change time tells when it was moved in
     TrashInfoReader reader_;
     std::vector<std::int64_t> dates_;  // with a floor, of the batch in hand
+    // Of each listed item (by its place in listed_), the DeletionDate weigh() read.
+    std::vector<std::int64_t> weighedDates_;
+    std::optional<std::int64_t> deletedBy_;  // see EmptyOptions
     bool expungedUnusable_ = false;
     Part files_, info_;
     ListedNames listed_;          // files/ at the start (flags kHasRecord, kHandled)

@@ -8,7 +8,8 @@
 //   info/       one <item>.trashinfo record per item, written before the item is moved in
 //   expunged/   folders on their way out: moved here (same file system, so atomically) before
 //               their contents are removed; what is left here is removed by the next empty
-//   directorysizes  a cache of folder sizes, dropped with the items
+//   directorysizes  a cache of folder sizes (directory_sizes.h); an empty keeps the lines of
+//               the folders it leaves
 
 #include <fcntl.h>
 

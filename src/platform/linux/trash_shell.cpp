@@ -14,6 +14,8 @@
 #include "platform/linux/trash_count.h"
 #include "platform/linux/trash_dirs.h"
 #include "platform/linux/trash_empty.h"
+#include "platform/linux/trash_limit.h"
+#include "platform/linux/trash_sizing.h"
 
 namespace tw::linux_platform {
 
@@ -107,45 +109,68 @@ std::int32_t LinuxRecycleBinShell::queryRecycleBin(const std::string& rootPath,
     return seen ? kShellOk : kShellFail;
 }
 
-std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* rootPath,
-                                                   std::uint32_t, const EmptyOrder& order,
-                                                   EmptyReport& report) {
-    MountTable table = mounts();
+std::vector<TrashDirectory> LinuxRecycleBinShell::trashDirectories(
+    const MountTable& table, const char* rootPath, std::vector<TrashDirectory>& failed) const {
     std::vector<const Mount*> targets;
     if (rootPath) {
-        const Mount* mount = table.drive(rootPath);
-        // A drive without a bin of ours has nothing we could vouch for as emptied.
-        if (!mount || !holdsTrash(mount->type)) return kShellFail;
-        targets.push_back(mount);
+        if (const Mount* mount = table.drive(rootPath)) targets.push_back(mount);
     } else {
         for (const Mount* m : table.drives()) {
             if (holdsTrash(m->type)) targets.push_back(m);
         }
+    }
+    std::vector<TrashDirectory> trashes;
+    std::set<std::pair<dev_t, ino_t>> seen;  // a bind mount shows the same trash twice
+    for (const Mount* mount : targets) {
+        for (TrashDirectory& trash : openTrashDirectories(table, *mount, homeTrash_, env_.uid)) {
+            if (!trash.fd) {
+                failed.push_back(std::move(trash));
+            } else if (seen.insert({trash.dev, trash.ino}).second) {
+                trashes.push_back(std::move(trash));
+            }
+        }
+    }
+    return trashes;
+}
+
+std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* rootPath,
+                                                   std::uint32_t, const EmptyOrder& order,
+                                                   EmptyReport& report) {
+    MountTable table = mounts();
+    if (rootPath) {
+        const Mount* mount = table.drive(rootPath);
+        // A drive without a bin of ours has nothing we could vouch for as emptied.
+        if (!mount || !holdsTrash(mount->type)) return kShellFail;
     }
 
     RemoveLog log;
     bool complete = true;
     // Every trash directory is listed before anything is removed from any: one snapshot, so
     // that what is trashed on one drive while another is emptied stays.
-    std::vector<TrashDirectory> trashes;
-    std::set<std::pair<dev_t, ino_t>> seen;  // a bind mount shows the same trash twice
-    for (const Mount* mount : targets) {
-        for (TrashDirectory& trash : openTrashDirectories(table, *mount, homeTrash_, env_.uid)) {
-            if (!trash.fd) {
-                log.failure(trash.path, trash.error);
-                complete = false;
-                EmptyPlace& place = report.places.emplace_back();
-                place.place = trash.path;
-                place.addError(std::strerror(trash.error));
-            } else if (seen.insert({trash.dev, trash.ino}).second) {
-                trashes.push_back(std::move(trash));
-            }
-        }
+    std::vector<TrashDirectory> failed;
+    std::vector<TrashDirectory> trashes = trashDirectories(table, rootPath, failed);
+    for (const TrashDirectory& trash : failed) {
+        log.failure(trash.path, trash.error);
+        complete = false;
+        EmptyPlace& place = report.places.emplace_back();
+        place.place = trash.path;
+        place.addError(std::strerror(trash.error));
     }
+    EmptyOptions listing = env_.emptySeams;
+    listing.keepSeconds = order.keepSeconds;
     std::vector<TrashSnapshot> snapshots;
     snapshots.reserve(trashes.size());
     for (const TrashDirectory& trash : trashes) {
-        snapshots.push_back(TrashSnapshot::take(trash.fd.get(), trash.path, log, env_.emptySeams));
+        snapshots.push_back(TrashSnapshot::take(trash.fd.get(), trash.path, log, listing));
+    }
+    // A size limit weighs all bins together and takes the oldest of all first: one cutoff
+    // moment for every trash directory.
+    std::optional<std::int64_t> cutoff;
+    if (order.limitBytes != 0) {
+        std::vector<AgedSize> removable;
+        std::uint64_t total = 0;
+        for (TrashSnapshot& snapshot : snapshots) snapshot.weigh(listing, removable, total);
+        cutoff = limitCutoff(removable, total, order.limitBytes);
     }
     if (env_.emptySeams.afterSnapshot) env_.emptySeams.afterSnapshot();
     // The report names at most kMaxNamed of each kind, with what it named before.
@@ -157,6 +182,7 @@ std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* roo
     for (std::size_t i = 0; i < trashes.size(); ++i) {
         EmptyOptions options = env_.emptySeams;
         options.keepSeconds = order.keepSeconds;
+        options.deletedBy = cutoff;
         options.fencedMountPoints = table.mountPointsBelow(trashes[i].path);
         complete &= snapshots[i].empty(log, options, report.places.emplace_back(), names);
     }
@@ -168,6 +194,37 @@ std::int32_t LinuxRecycleBinShell::emptyRecycleBin(WindowHandle, const char* roo
         }
     }
     return complete ? kShellOk : kShellFail;
+}
+
+TrashMeasure LinuxRecycleBinShell::measureBins(std::int64_t keepSeconds) {
+    TrashMeasure out;
+    const EmptyStart start = EmptyStart::now(env_.emptySeams.clockStep);
+    ::tzset();  // deletion dates are local times, in the zone as it is now
+    const MountTable table = mounts();
+    std::vector<TrashDirectory> failed;
+    const std::vector<TrashDirectory> trashes = trashDirectories(table, nullptr, failed);
+    for (const TrashDirectory& trash : failed) {
+        if (!out.error.empty()) out.error += "; ";
+        out.error += printable(trash.path) + ": " + std::strerror(trash.error);
+    }
+    std::map<std::pair<dev_t, ino_t>, DirectorySizes> used;
+    for (const TrashDirectory& trash : trashes) {
+        const std::pair<dev_t, ino_t> key(trash.dev, trash.ino);
+        DirectorySizes before;
+        {
+            const std::lock_guard<std::mutex> lock(rememberedLock_);
+            if (auto found = remembered_.find(key); found != remembered_.end()) {
+                before = std::move(found->second);
+            }
+        }
+        measureTrashDirectory(trash.fd.get(), trash.path, keepSeconds, start, &before, used[key],
+                              out);
+    }
+    // What this measure used is what the next may need: the folders of trashes gone, and
+    // those no longer trashed, are forgotten.
+    const std::lock_guard<std::mutex> lock(rememberedLock_);
+    remembered_ = std::move(used);
+    return out;
 }
 
 }  // namespace tw::linux_platform

@@ -7,9 +7,15 @@
 #include <sys/types.h>
 
 #include <functional>
+#include <map>
+#include <mutex>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/linux/directory_sizes.h"
 #include "platform/linux/mount_table.h"
+#include "platform/linux/trash_dirs.h"
 #include "platform/linux/trash_empty.h"
 #include "platform/services/recycle_bin_shell.h"
 
@@ -56,13 +62,25 @@ class LinuxRecycleBinShell final : public RecycleBinShell {
                                  const EmptyOrder& order, EmptyReport& report) override;
     // File managers watch the trash themselves.
     void updateRecycleBinIcon() override {}
+    // Every trash directory an empty of all bins would list, each item sized and dated as the
+    // size limit does (trash_sizing.h). Folders are walked once: their sizes go into each
+    // trash's directorysizes cache, and are remembered here too for a cache that is not ours.
+    // Reads only (but the cache), and may run beside an empty.
+    TrashMeasure measureBins(std::int64_t keepSeconds) override;
 
   private:
     MountTable mounts() const;
+    // The trash directories of every fixed drive (of `rootPath`'s only, when given), each
+    // once; those that could not be opened go to `failed`.
+    std::vector<TrashDirectory> trashDirectories(const MountTable& table, const char* rootPath,
+                                                 std::vector<TrashDirectory>& failed) const;
 
     ShellEnvironment env_;
     std::string homeTrash_;
     ErrorSink errors_;
+    // Folder sizes of the last measure, by trash directory (device, inode).
+    std::mutex rememberedLock_;
+    std::map<std::pair<dev_t, ino_t>, DirectorySizes> remembered_;
 };
 
 }  // namespace tw::linux_platform

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_background_empty.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
 #include <exception>
@@ -39,6 +40,43 @@ void runAway(const std::function<void()>& run) {
 }
 
 }  // namespace
+
+BackgroundEmptyShell::BackgroundEmptyShell(RecycleBinShell& shell)
+    : ForwardingRecycleBinShell(shell), receiver_(std::make_unique<QObject>()) {
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        QObject::connect(app, &QCoreApplication::aboutToQuit, receiver_.get(),
+                         [this] { loopEnded_ = true; });
+    }
+}
+
+BackgroundEmptyShell::~BackgroundEmptyShell() {
+    if (measurer_.joinable()) measurer_.join();
+}
+
+void BackgroundEmptyShell::measureBinsLater(std::int64_t keepSeconds,
+                                            std::function<void(const TrashMeasure&)> done) {
+    // The caller asks for one measure at a time: the one before has handed over its result.
+    if (measurer_.joinable()) measurer_.join();
+    QObject* receiver = receiver_.get();
+    measurer_ = std::thread([this, receiver, keepSeconds, done = std::move(done)]() mutable {
+        TrashMeasure measure;
+        try {
+            measure = shell_.measureBins(keepSeconds);
+        } catch (const std::exception& failure) {
+            measure = {};
+            measure.error = failure.what();
+        }
+        // Queued to the receiver's thread; from there it waits its turn at the gate.
+        QMetaObject::invokeMethod(
+            receiver,
+            [this, receiver, done = std::move(done), measure = std::move(measure)]() mutable {
+                runHandler(receiver, [this, done = std::move(done), measure = std::move(measure)] {
+                    if (!loopEnded_) done(measure);
+                });
+            },
+            Qt::QueuedConnection);
+    });
+}
 
 std::int32_t BackgroundEmptyShell::emptyRecycleBin(WindowHandle owner, const char* rootPath,
                                                    std::uint32_t flags, const EmptyOrder& order,
