@@ -8,6 +8,8 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config ccache
     qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libqt6svg6
+    # The tray watch hears X's selection owner change through XFixes.
+    libxcb1-dev libxcb-xfixes0-dev
     # The icons of the install rules are drawn from the SVG at configure time.
     librsvg2-bin
 )
@@ -16,7 +18,7 @@ package_packages=(dpkg-dev file desktop-file-utils appstream lintian)
 # What the tests and benchmarks need besides ("all": the packages too; about 1.7 GB on a fresh
 # machine, most of it Wine and MinGW-w64).
 test_packages=(
-    clang-format qt6-base-private-dev libxcb1-dev
+    clang-format qt6-base-private-dev
     libgtest-dev libgmock-dev googletest
     xvfb xauth icewm xdotool x11-utils imagemagick fonts-liberation
     trash-cli libglib2.0-bin util-linux time python3
