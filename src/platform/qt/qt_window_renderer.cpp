@@ -24,6 +24,9 @@ WindowRenderer::WindowRenderer(Window& model, Options options)
     window_->setMouseTracking(true);
     events_ = std::make_unique<ControlEventFilter>(model_, options_.reportError);
     events_->watch(window_.get(), model_);
+    // The controls are made with the window's font, which most of them keep: none lays its
+    // text out in the toolkit's default font first, a font nothing on the window shows.
+    window_->setFont(qtFont(model_.font()));
 
     buildControls();
     setTabOrder();
