@@ -163,6 +163,15 @@ Run runProcess(const std::vector<std::string>& argv, const std::vector<std::stri
     return run;
 }
 
+void printEmptyVerdict(double ratio, double timeTarget, double cpuRatio, double peakMb,
+                       double memoryTargetMb) {
+    std::printf("  Empty time vs bare passes: %.3f x   (target <= %.2f x: %s)\n", ratio, timeTarget,
+                verdict(ratio <= timeTarget));
+    std::printf("  CPU time vs bare passes:   %.3f x\n", cpuRatio);
+    std::printf("  Peak memory of the empty:  %.1f MB  (target < %.0f MB: %s)\n\n", peakMb,
+                memoryTargetMb, verdict(peakMb < memoryTargetMb));
+}
+
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];

@@ -48,6 +48,10 @@ std::string fileSystemName(const std::string& path);
 inline const char* verdict(bool met) {
     return met ? "met" : "MISSED";
 }
+// The last lines of an empty timed against bare passes: its time, its CPU time and its peak
+// memory, each against its target.
+void printEmptyVerdict(double ratio, double timeTarget, double cpuRatio, double peakMb,
+                       double memoryTargetMb);
 // A note when the build carries sanitizers: their numbers mean little.
 void warnIfSanitized();
 

@@ -316,11 +316,8 @@ bool measureFloor(const std::string& root, const std::string& exe, int rounds) {
     printRow("bare passes CPU time", bareCpu);
     const double ratio = median(tidewell) / median(bare);
     const double peakMb = peakKb / 1024.0;
-    std::printf("  Empty time vs bare passes: %.3f x   (target <= %.2f x: %s)\n", ratio,
-                kFloorTimeTarget, verdict(ratio <= kFloorTimeTarget));
-    std::printf("  CPU time vs bare passes:   %.3f x\n", median(tidewellCpu) / median(bareCpu));
-    std::printf("  Peak memory of the empty:  %.1f MB  (target < %.0f MB: %s)\n\n", peakMb,
-                kFloorMemoryTargetMb, verdict(peakMb < kFloorMemoryTargetMb));
+    tw::bench::printEmptyVerdict(ratio, kFloorTimeTarget, median(tidewellCpu) / median(bareCpu),
+                                 peakMb, kFloorMemoryTargetMb);
     return right;
 }
 

@@ -190,11 +190,8 @@ bool measureLimit(const std::string& root, const std::string& exe, int items, in
     std::printf(
         "  median of %d: limit's empty %.2f s (CPU %.2f s), bare passes %.2f s (CPU %.2f s)\n",
         rounds, median(ours), median(oursCpu), median(bare), median(bareCpu));
-    std::printf("  Empty time vs bare passes: %.3f x   (target <= %.2f x: %s)\n", ratio,
-                kTimeTarget, verdict(ratio <= kTimeTarget));
-    std::printf("  CPU time vs bare passes:   %.3f x\n", median(oursCpu) / median(bareCpu));
-    std::printf("  Peak memory of the empty:  %.1f MB  (target < %.0f MB: %s)\n\n", peakMb,
-                kMemoryTargetMb, verdict(peakMb < kMemoryTargetMb));
+    tw::bench::printEmptyVerdict(ratio, kTimeTarget, median(oursCpu) / median(bareCpu), peakMb,
+                                 kMemoryTargetMb);
     return right;
 }
 

@@ -7,6 +7,7 @@
 #include "model/trash_limit.h"
 #include "runtime/calendar.h"
 #include "runtime/printable_text.h"
+#include "runtime/size_text.h"
 
 namespace tw {
 
@@ -76,17 +77,8 @@ std::string floorText(std::int64_t keepSeconds) {
 // Decimal units, as file managers show sizes, and the exact count for whoever adds them up.
 std::string sizeText(std::uint64_t bytes) {
     const std::string exact = std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
-    if (bytes < 1000) return exact;
-    constexpr std::array<const char*, 5> kUnits = {"kB", "MB", "GB", "TB", "PB"};
-    double value = static_cast<double>(bytes) / 1000;
-    std::size_t unit = 0;
-    while (value >= 999.95 && unit + 1 < kUnits.size()) {
-        value /= 1000;
-        ++unit;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
-    return std::string(text) + " (" + exact + ")";
+    const std::string inUnits = SizeInUnits(bytes, 1000);
+    return inUnits.empty() ? exact : inUnits + " (" + exact + ")";
 }
 
 // What the empty was asked to keep: its floor, and its size limit when it had one.

@@ -7,6 +7,7 @@
 #include "emptying/mod_clean_up.h"
 #include "emptying/trash_preview.h"
 #include "model/trash_limit.h"
+#include "runtime/size_text.h"
 
 namespace tw {
 

@@ -1,7 +1,8 @@
 #include "emptying/trash_preview.h"
 
-#include <array>
 #include <cstdio>
+
+#include "runtime/size_text.h"
 
 namespace tw {
 
@@ -30,20 +31,6 @@ std::string days(std::int64_t keepSeconds) {
 }
 
 }  // namespace
-
-std::string ShownSize(std::uint64_t bytes) {
-    if (bytes < 1024) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
-    constexpr std::array<const char*, 5> kUnits = {"kB", "MB", "GB", "TB", "PB"};
-    double value = static_cast<double>(bytes) / 1024;
-    std::size_t unit = 0;
-    while (value >= 1023.95 && unit + 1 < kUnits.size()) {
-        value /= 1024;
-        ++unit;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
-    return text;
-}
 
 std::string PreviewText(const TrashMeasure& measure, std::int64_t keepSeconds) {
     std::string text = "The next empty will remove " + items(measure.oldItems) + " (" +

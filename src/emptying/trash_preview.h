@@ -12,7 +12,4 @@ namespace tw {
 
 std::string PreviewText(const TrashMeasure& measure, std::int64_t keepSeconds);
 
-// A size as the desktop shows it, in units of 1 024 ("2.1 GB"), the unit of "Trash Size".
-std::string ShownSize(std::uint64_t bytes);
-
 }  // namespace tw
