@@ -2,9 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,16 +40,6 @@ int renameNoReplace(int fromFd, const char* from, int toFd, const char* to) {
     struct stat st;
     if (::fstatat(toFd, to, &st, AT_SYMLINK_NOFOLLOW) == 0) return EEXIST;
     return ::renameat(fromFd, from, toFd, to) == 0 ? 0 : errno;
-}
-
-// FAT and exFAT keep no change time: what reads as one is the contents' modification time
-// (through FUSE too, where the file system can't be told), so it can't tell when an item was
-// moved in.
-bool changeTimesTell(int fd) {
-    struct statfs fs;
-    if (::fstatfs(fd, &fs) != 0) return false;
-    const auto type = static_cast<unsigned long>(fs.f_type);
-    return type != MSDOS_SUPER_MAGIC && type != EXFAT_SUPER_MAGIC && type != FUSE_SUPER_MAGIC;
 }
 
 std::uint64_t hashOf(std::string_view name) {

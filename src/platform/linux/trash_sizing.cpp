@@ -2,8 +2,10 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -62,6 +64,13 @@ bool enter(int parentFd, const char* name, const RemoveScope& scope, Level& leve
 }
 
 }  // namespace
+
+bool changeTimesTell(int fd) {
+    struct statfs fs;
+    if (::fstatfs(fd, &fs) != 0) return false;
+    const auto type = static_cast<unsigned long>(fs.f_type);
+    return type != MSDOS_SUPER_MAGIC && type != EXFAT_SUPER_MAGIC && type != FUSE_SUPER_MAGIC;
+}
 
 std::optional<std::int64_t> deletionMoment(std::int64_t date, const struct stat* record) {
     if (!record) return std::nullopt;
@@ -169,6 +178,7 @@ void measureTrashDirectory(int trashFd, const std::string& trashPath, std::int64
         return;
     }
     UniqueFd info(::openat(trashFd, kTrashInfo, kTrashDirFlags));
+    const bool ctimeTells = keepSeconds > 0 && changeTimesTell(trashFd);
     FolderSizes folders(trashFd, *scope, remembered);
     TrashInfoReader reader;
     PackedEntries batch;
@@ -205,7 +215,13 @@ void measureTrashDirectory(int trashFd, const std::string& trashPath, std::int64
                              recordSeen ? std::optional<std::int64_t>(recordSt.st_mtim.tv_sec)
                                         : std::nullopt)
                        : allocatedBytes(st);
-            const auto deleted = deletionMoment(date, recordSeen ? &recordSt : nullptr);
+            auto deleted = deletionMoment(date, recordSeen ? &recordSt : nullptr);
+            // Without a record a floored empty dates an item by when it was moved in, where
+            // the file system tells that; so does the measure, to say what that empty will do.
+            if (!deleted && ctimeTells &&
+                (!listedFolder || ::fstatat(files.get(), e.name, &st, AT_SYMLINK_NOFOLLOW) == 0)) {
+                deleted = nanoseconds(st.st_ctim);
+            }
             if (keepSeconds <= 0 || (deleted && start.deletedAtLeast(*deleted, keepSeconds))) {
                 ++out.oldItems;
                 out.oldBytes += bytes;

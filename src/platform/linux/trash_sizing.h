@@ -23,6 +23,11 @@ inline std::uint64_t allocatedBytes(const struct stat& st) {
     return static_cast<std::uint64_t>(st.st_blocks) * 512;
 }
 
+// FAT and exFAT keep no change time: what reads as one is the contents' modification time
+// (through FUSE too, where the file system can't be told), so it can't tell when an item was
+// moved in.
+bool changeTimesTell(int fd);
+
 // When an item was deleted (ns since the epoch), as the age floor reads it: the later of its
 // record's DeletionDate (`date`, the lowest value when unreadable) and when the record was
 // written. Nothing without the record's status: then its age can't be told.
