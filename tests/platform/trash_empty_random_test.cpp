@@ -360,13 +360,17 @@ struct Round {
         coarseBefore_ = clockNow(CLOCK_REALTIME_COARSE);
         const int fd = ::open(trash_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (limited_) {
-            // As the shell runs a size limit, one below anything the trash holds: everything
-            // weighed that the floor lets go and whose record dates it, and nothing else.
+            // As the shell runs a size limit, with the cutoff at the newest moment weighed:
+            // everything the floor lets go whose record dates it, and nothing else. (A limit
+            // of 0 would keep items of no size at the end: they need not go to meet it.)
             TrashSnapshot snapshot = TrashSnapshot::take(fd, trash_, log_, options);
             std::vector<AgedSize> removable;
             std::uint64_t total = 0;
             snapshot.weigh(options, removable, total);
-            options.deletedBy = limitCutoff(removable, std::max<std::uint64_t>(total, 1), 0);
+            options.deletedBy = kNothingGoes;
+            for (const AgedSize& item : removable) {
+                options.deletedBy = std::max(*options.deletedBy, item.deleted);
+            }
             options.afterSnapshot();
             NamesLeft names;
             ok_ = snapshot.empty(log_, options, place_, names);
