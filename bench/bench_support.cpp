@@ -172,6 +172,13 @@ void printEmptyVerdict(double ratio, double timeTarget, double cpuRatio, double 
                 memoryTargetMb, verdict(peakMb < memoryTargetMb));
 }
 
+std::string ownExecutable() {
+    char path[4096];
+    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (n <= 0) setupFailure("readlink /proc/self/exe");
+    return std::string(path, static_cast<std::size_t>(n));
+}
+
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];

@@ -43,6 +43,8 @@ struct Run {
 Run runProcess(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
                bool syncFirst = true);
 
+// This program's own path, to run it again as a child.
+std::string ownExecutable();
 double median(std::vector<double> values);
 std::string fileSystemName(const std::string& path);
 inline const char* verdict(bool met) {

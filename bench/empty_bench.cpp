@@ -362,10 +362,7 @@ int main(int argc, char** argv) {
         }
     }
     tw::bench::warnIfSanitized();
-    char exe[4096];
-    ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) setupFailure("readlink /proc/self/exe");
-    exe[n] = 0;
+    const std::string exe = tw::bench::ownExecutable();
     const std::string root = tw::bench::makeWorkDir(base);
     std::printf("Emptying trashes in %s (%s), %d round(s), each contender on its own copy.\n\n",
                 root.c_str(), tw::bench::fileSystemName(root).c_str(), rounds);

@@ -224,10 +224,7 @@ int main(int argc, char** argv) {
         }
     }
     tw::bench::warnIfSanitized();
-    char exe[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n <= 0) setupFailure("readlink /proc/self/exe");
-    exe[n] = 0;
+    const std::string exe = tw::bench::ownExecutable();
     const std::string root = tw::bench::makeWorkDir(base);
     std::printf("Sizing and limiting trashes in %s (%s).\n\n", root.c_str(),
                 tw::bench::fileSystemName(root).c_str());
