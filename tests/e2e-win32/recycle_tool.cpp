@@ -2,10 +2,11 @@
 //   recycle_tool put FILE    moves FILE to the Recycle Bin (SHFileOperationA, FO_DELETE with
 //                            FOF_ALLOWUNDO), as Explorer's Delete does
 //   recycle_tool count       prints the number of items in the Recycle Bins of all drives
-//   recycle_tool record ID BYTES HOURS
-//                            writes an item into this user's bin on C: as Windows keeps it:
+//   recycle_tool record ID BYTES HOURS [ID BYTES HOURS ...]
+//                            writes items into this user's bin on C: as Windows keeps them:
 //                            a payload `$R<ID>` of BYTES bytes and its record `$I<ID>` saying it
-//                            was deleted HOURS hours ago from C:\<ID>
+//                            was deleted HOURS hours ago from C:\<ID> (many in one run: each
+//                            start of a Wine program may meet a server on its way out)
 //   recycle_tool focus       prints the class of the window with the keyboard focus in the
 //                            foreground thread and its rectangle in its top-level window's
 //                            client coordinates: "Edit 130 125 160 141"
@@ -132,12 +133,17 @@ int main(int argc, char** argv) {
     if (argc == 3 && std::strcmp(argv[1], "put") == 0) return put(argv[2]);
     if (argc == 2 && std::strcmp(argv[1], "count") == 0) return count();
     if (argc == 2 && std::strcmp(argv[1], "focus") == 0) return focus();
-    if (argc == 5 && std::strcmp(argv[1], "record") == 0) {
-        return record(argv[2], std::strtoull(argv[3], nullptr, 10),
-                      std::strtoull(argv[4], nullptr, 10));
+    if (argc >= 5 && (argc - 2) % 3 == 0 && std::strcmp(argv[1], "record") == 0) {
+        for (int i = 2; i < argc; i += 3) {
+            if (record(argv[i], std::strtoull(argv[i + 1], nullptr, 10),
+                       std::strtoull(argv[i + 2], nullptr, 10)) != 0) {
+                return 1;
+            }
+        }
+        return 0;
     }
     std::fprintf(stderr,
                  "usage: recycle_tool put FILE | recycle_tool count | recycle_tool focus | "
-                 "recycle_tool record ID BYTES HOURS\n");
+                 "recycle_tool record ID BYTES HOURS [...]\n");
     return 2;
 }

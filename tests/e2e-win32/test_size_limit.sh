@@ -8,27 +8,18 @@ source "$(dirname "$0")/lib.sh" "$1"
 # more file goes in through the shell: Wine's shell counts only its own bin, and the empty asks
 # the shell whether there is anything at all.
 fill_bin() {
-    local n
-    for n in $(seq 1 30); do
-        wine "$RECYCLE_TOOL" record "item-$n" 1048576 $((n * 24 - 1)) ||
-            fail "could not write item-$n into the bin"
-    done
+    local n items=()
+    for n in $(seq 1 30); do items+=("item-$n" 1048576 $((n * 24 - 1))); done
+    wine "$RECYCLE_TOOL" record "${items[@]}" || fail "could not write the items into the bin"
     recycle_new_file "shell-$1.txt"
 }
+# The settings in one registry import: one Wine program, not one per key.
 settings() {
-    local key value
-    while IFS== read -r key value; do
-        wine reg add 'HKCU\Software\Quendra\Tidewell' /v "$key" /d "$value" /f >/dev/null 2>&1 ||
-            fail "can't store $key"
-    done <<EOT
-StartStopState=On
-Option3=True
-Text3=1
-Text11=0
-Text2=0
-Keep Days=$1
-Max Trash GB=0.01
-EOT
+    local file=$E2E_TMP/settings.reg
+    printf '%s\r\n' REGEDIT4 '' '[HKEY_CURRENT_USER\Software\Quendra\Tidewell]' \
+        '"StartStopState"="On"' '"Option3"="True"' '"Text3"="1"' '"Text11"="0"' '"Text2"="0"' \
+        "\"Keep Days\"=\"$1\"" '"Max Trash GB"="0.01"' >"$file"
+    wine regedit /s "$(winepath -w "$file")" || fail "can't store the settings"
 }
 bin_items() { ls "$WINEPREFIX"/drive_c/\$Recycle.Bin/*/ 2>/dev/null | sed -n 's/^\$I//p' | sort -t- -k2 -n | tr '\n' ' '; }
 bin_at_most() { [ "$(bin_items | wc -w)" -le "$1" ]; }
